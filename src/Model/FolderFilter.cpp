@@ -1,0 +1,111 @@
+#include "Model/FolderFilter.h"
+
+#include "Model/RecentItem.h"
+#include "Model/Settings.h"
+
+namespace {
+const QString modeKey = QStringLiteral("folderFilterMode");
+const QString pathsKey = QStringLiteral("folderFilterPaths");
+}
+
+QString FolderFilterModes::rawValue(FolderFilterMode mode)
+{
+    switch (mode) {
+    case FolderFilterMode::exclude:
+        return QStringLiteral("exclude");
+    case FolderFilterMode::include:
+        return QStringLiteral("include");
+    case FolderFilterMode::all:
+        break;
+    }
+    return QStringLiteral("all");
+}
+
+std::optional<FolderFilterMode> FolderFilterModes::fromRawValue(const QString &raw)
+{
+    for (FolderFilterMode mode : allCases)
+        if (rawValue(mode) == raw)
+            return mode;
+    return std::nullopt;
+}
+
+FolderFilter &FolderFilter::shared()
+{
+    static FolderFilter *instance = new FolderFilter(Settings::open());
+    return *instance;
+}
+
+FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings))
+{
+    const QVariant mode = m_settings->value(modeKey);
+    if (mode.typeId() == QMetaType::QString)
+        m_mode = FolderFilterModes::fromRawValue(mode.toString()).value_or(FolderFilterMode::all);
+
+    // An INI file cannot tell a one-element list from a plain string, so the list is kept in
+    // the settings file's array form; anything else there is not a list of paths.
+    const QVariant paths = m_settings->value(pathsKey);
+    if (paths.typeId() == QMetaType::QStringList) {
+        m_folders = paths.toStringList();
+    } else if (paths.typeId() == QMetaType::QVariantList) {
+        const QVariantList list = paths.toList();
+        bool allStrings = true;
+        QStringList folders;
+        for (const QVariant &entry : list) {
+            allStrings = allStrings && entry.typeId() == QMetaType::QString;
+            folders << entry.toString();
+        }
+        if (allStrings)
+            m_folders = folders;
+    }
+}
+
+FolderFilter::~FolderFilter() = default;
+
+void FolderFilter::setMode(FolderFilterMode mode)
+{
+    Q_EMIT aboutToChange();
+    m_mode = mode;
+    m_settings->setValue(modeKey, FolderFilterModes::rawValue(mode));
+    m_settings->sync();
+    Q_EMIT changed();
+}
+
+void FolderFilter::setFolders(const QStringList &folders)
+{
+    Q_EMIT aboutToChange();
+    m_folders = folders;
+    m_settings->setValue(pathsKey, QVariant::fromValue(QVariantList(folders.cbegin(), folders.cend())));
+    m_settings->sync();
+    Q_EMIT changed();
+}
+
+void FolderFilter::remove(const QString &path)
+{
+    QStringList kept;
+    for (const QString &folder : std::as_const(m_folders))
+        if (folder != path)
+            kept << folder;
+    setFolders(kept);
+}
+
+bool FolderFilter::contains(const QString &folder, const QUrl &url)
+{
+    const QStringList item = standardizedComponents(url.toLocalFile());
+    const QStringList container = standardizedComponents(QUrl::fromLocalFile(folder).toLocalFile());
+    if (item.size() < container.size())
+        return false;
+    for (qsizetype i = 0; i < container.size(); ++i)
+        if (item.at(i) != container.at(i))
+            return false;
+    return true;
+}
+
+bool FolderFilter::allows(const QUrl &url) const
+{
+    if (m_folders.isEmpty() || m_mode == FolderFilterMode::all)
+        return true;
+    for (const QString &folder : m_folders)
+        if (contains(folder, url))
+            return m_mode == FolderFilterMode::include;
+    return m_mode == FolderFilterMode::exclude;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The current user's home folder, read afresh on every call so a changed HOME is seen at once.
+namespace HomeFolder {
+QString path();
+}

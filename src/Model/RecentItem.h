@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHashFunctions>
+#include <QString>
+#include <QUrl>
+
+class QPixmap;
+
+// One recently used file or folder, ready for display. Immutable: rebuilt, never edited.
+class RecentItem
+{
+public:
+    RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder);
+
+    const QUrl &id() const { return m_id; }
+    const QUrl &url() const { return m_url; }
+    const QString &name() const { return m_name; }
+    // The parent-folder breadcrumb shown under the name, not the file-system path.
+    const QString &path() const { return m_path; }
+    const QDateTime &date() const { return m_date; }
+    bool isFolder() const { return m_isFolder; }
+
+    // 32 x 32 icon from the process-wide cache keyed by path text (defined with the icon theme
+    // code in Platform, so this header stays free of GUI types).
+    QPixmap icon() const;
+
+    // Short parent-folder trail for a location: "Home", "/" or one or two folder names.
+    static QString breadcrumb(const QUrl &url);
+
+    friend bool operator==(const RecentItem &a, const RecentItem &b);
+    friend bool operator!=(const RecentItem &a, const RecentItem &b) { return !(a == b); }
+
+private:
+    QUrl m_id;
+    QUrl m_url;
+    QString m_name;
+    QString m_path;
+    QDateTime m_date;
+    bool m_isFolder;
+};
+
+size_t qHash(const RecentItem &item, size_t seed = 0);
+
+// Path components of a standardised absolute path: "/" first, then each name.
+QStringList standardizedComponents(const QString &path);

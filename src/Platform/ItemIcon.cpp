@@ -1,0 +1,65 @@
+// The icon half of RecentItem: icons come from the icon theme, sized once and cached per path.
+#include "Model/RecentItem.h"
+
+#include <QCache>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMimeDatabase>
+#include <QPixmap>
+
+namespace {
+
+constexpr int iconSize = 32;
+
+QCache<QString, QPixmap> &iconCache()
+{
+    // Process-wide, no count limit of its own beyond a generous cost bound.
+    static QCache<QString, QPixmap> cache(100000);
+    return cache;
+}
+
+QIcon themedIcon(const QStringList &names, const QString &fallback)
+{
+    for (const QString &name : names) {
+        if (QIcon::hasThemeIcon(name))
+            return QIcon::fromTheme(name);
+    }
+    return QIcon::fromTheme(fallback, QIcon(QStringLiteral(":/icons/file.svg")));
+}
+
+QPixmap render(const QIcon &icon)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap = icon.pixmap(QSize(iconSize, iconSize), ratio);
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(QSize(iconSize, iconSize) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+    }
+    return pixmap;
+}
+
+} // namespace
+
+QPixmap RecentItem::icon() const
+{
+    const QString key = m_url.toLocalFile();
+    if (QPixmap *cached = iconCache().object(key))
+        return *cached;
+
+    QIcon icon;
+    if (m_isFolder && key.contains(QLatin1String("/Library/CloudStorage/"))) {
+        icon = themedIcon({QStringLiteral("folder")}, QStringLiteral("folder"));
+    } else {
+        static const QMimeDatabase database;
+        const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
+        const bool folder = type.name() == QLatin1String("inode/directory");
+        QStringList names{type.iconName(), type.genericIconName()};
+        if (folder)
+            names.prepend(QStringLiteral("folder"));
+        icon = themedIcon(names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
+    }
+    QPixmap *pixmap = new QPixmap(render(icon));
+    iconCache().insert(key, pixmap, 1);
+    return *pixmap;
+}

@@ -1,0 +1,233 @@
+#include "Platform/MetadataQuery.h"
+
+#include "Platform/FileUri.h"
+#include "Platform/StoreWatcher.h"
+#include "Platform/XbelReader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cerrno>
+
+QString MetadataQuery::defaultStorePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/recently-used.xbel");
+}
+
+MetadataQuery::MetadataQuery(QString storePath, QObject *parent)
+    : QObject(parent), m_storePath(std::move(storePath))
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(settleMs);
+    connect(&m_settle, &QTimer::timeout, this, &MetadataQuery::startRead);
+    m_goneTimer.setSingleShot(true);
+    m_goneTimer.setInterval(goneConfirmMs);
+    connect(&m_goneTimer, &QTimer::timeout, this, &MetadataQuery::startRead);
+    connect(&m_read, &QFutureWatcher<Snapshot>::finished, this, &MetadataQuery::readFinished);
+}
+
+MetadataQuery::~MetadataQuery()
+{
+    // A read still running finishes on its own; its result is simply not delivered.
+    m_read.disconnect(this);
+}
+
+bool MetadataQuery::startQuery()
+{
+    if (m_started)
+        return false;
+    m_started = true;
+    m_gathering = true;
+    ++m_generation;
+    if (!m_watcher) {
+        m_watcher = new StoreWatcher(m_storePath, this);
+        connect(m_watcher, &StoreWatcher::changed, this, &MetadataQuery::storeChanged);
+    }
+    startRead();
+    return true;
+}
+
+void MetadataQuery::stopQuery()
+{
+    m_started = false;
+    m_gathering = false;
+    m_heldUpdate = false;
+    m_confirmingGone = false;
+    ++m_generation;
+    m_settle.stop();
+    m_goneTimer.stop();
+}
+
+void MetadataQuery::disableUpdates()
+{
+    ++m_disabled;
+}
+
+void MetadataQuery::enableUpdates()
+{
+    if (m_disabled > 0)
+        --m_disabled;
+    if (m_disabled == 0 && m_heldUpdate) {
+        m_heldUpdate = false;
+        // Delivered on a later turn, never from inside the caller's own bracket.
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_started && m_disabled == 0)
+                Q_EMIT didUpdate();
+        }, Qt::QueuedConnection);
+    }
+}
+
+void MetadataQuery::storeChanged()
+{
+    if (!m_started)
+        return;
+    // Coalesce a burst: read once it has been quiet for settleMs, but no later than maxHoldMs
+    // after it began.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (m_burstStart < 0)
+        m_burstStart = now;
+    if (now - m_burstStart >= maxHoldMs)
+        startRead();
+    else
+        m_settle.start();
+}
+
+void MetadataQuery::startRead()
+{
+    m_settle.stop();
+    m_burstStart = -1;
+    if (!m_started)
+        return;
+    if (m_read.isRunning()) {
+        m_readPending = true;
+        return;
+    }
+    m_readPending = false;
+    m_readGeneration = m_generation;
+    std::optional<qint64> cutoff;
+    if (m_cutoff && m_cutoff->isValid())
+        cutoff = m_cutoff->toMSecsSinceEpoch();
+    m_read.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), &MetadataQuery::readSnapshot,
+                                       m_storePath, cutoff, m_ascending));
+}
+
+void MetadataQuery::readFinished()
+{
+    const Snapshot snapshot = m_read.result();
+    const bool current = m_started && m_readGeneration == m_generation;
+    if (m_readPending || (m_started && !current)) {
+        startRead();
+        if (!current)
+            return;
+    }
+    if (!current)
+        return;
+
+    switch (snapshot.status) {
+    case ReadStatus::ok:
+        m_confirmingGone = false;
+        m_goneTimer.stop();
+        accept(snapshot.results);
+        break;
+    case ReadStatus::missing:
+        // Gone for good only once it stays gone; an empty list has nothing to protect.
+        if (m_results.isEmpty() || m_confirmingGone) {
+            m_confirmingGone = false;
+            accept({});
+        } else {
+            m_confirmingGone = true;
+            m_goneTimer.start();
+        }
+        break;
+    case ReadStatus::unreadable:
+    case ReadStatus::malformed:
+        // Half-written, truncated or unreadable: keep the last good set.
+        m_confirmingGone = false;
+        m_goneTimer.stop();
+        if (m_gathering)
+            deliver(true);
+        break;
+    }
+}
+
+void MetadataQuery::accept(Results results)
+{
+    const bool changed = !std::equal(results.cbegin(), results.cend(), m_results.cbegin(),
+                                     m_results.cend(), [](const auto &a, const auto &b) {
+                                         return *a == *b;
+                                     });
+    if (changed || m_gathering)
+        m_results = std::move(results);
+    if (m_gathering)
+        deliver(true);
+    else if (changed)
+        deliver(false);
+}
+
+void MetadataQuery::deliver(bool gathering)
+{
+    if (gathering) {
+        m_gathering = false;
+        Q_EMIT finishGathering();
+        return;
+    }
+    if (m_disabled > 0) {
+        m_heldUpdate = true;
+        return;
+    }
+    Q_EMIT didUpdate();
+}
+
+MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
+                                                    std::optional<qint64> cutoffMs, bool ascending)
+{
+    Snapshot snapshot;
+    QFile file(storePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        snapshot.status = file.exists() ? ReadStatus::unreadable : ReadStatus::missing;
+        if (file.error() == QFileDevice::OpenError && !file.exists())
+            snapshot.status = ReadStatus::missing;
+        return snapshot;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        snapshot.status = ReadStatus::unreadable;
+        return snapshot;
+    }
+    const XbelReader::Result read = XbelReader::read(data);
+    if (!read.ok) {
+        snapshot.status = ReadStatus::malformed;
+        return snapshot;
+    }
+
+    snapshot.status = ReadStatus::ok;
+    snapshot.results.reserve(read.bookmarks.size());
+    for (const StoreBookmark &bookmark : read.bookmarks) {
+        auto item = std::make_shared<MetadataItem>();
+        item->lastUsed = bookmark.lastUsed();
+        if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
+            continue;
+        item->path = localPathFromUri(bookmark.href);
+        if (item->path)
+            item->attributes = FileAttributes::lookup(*item->path);
+        if (!item->lastUsed && item->attributes)
+            item->contentChange = item->attributes->modificationTime;
+        if (bookmark.title && !bookmark.title->isEmpty())
+            item->displayName = *bookmark.title;
+        else if (item->path)
+            item->displayName = displayBasename(*item->path);
+        snapshot.results.append(std::move(item));
+    }
+    // Newest first (or oldest first); results without a last-used date go last.
+    std::stable_sort(snapshot.results.begin(), snapshot.results.end(),
+                     [ascending](const std::shared_ptr<const MetadataItem> &a, const std::shared_ptr<const MetadataItem> &b) {
+                         if (!a->lastUsed || !b->lastUsed)
+                             return a->lastUsed.has_value() && !b->lastUsed.has_value();
+                         return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
+                     });
+    return snapshot;
+}

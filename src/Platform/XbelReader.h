@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Platform/StoreBookmark.h"
+
+#include <QByteArray>
+#include <QList>
+
+// Reads the recently-used store (XBEL). Accepts and rejects exactly what GLib's GBookmarkFile
+// does: a fast reader handles the shape that desktop writers produce, and anything outside it
+// goes to GBookmarkFile itself.
+namespace XbelReader {
+
+struct Result
+{
+    bool ok = false;
+    QList<StoreBookmark> bookmarks;
+    bool usedFastPath = false;
+    QString error;
+};
+
+Result read(const QByteArray &data);
+
+// The reference: GBookmarkFile alone.
+Result readWithGLib(const QByteArray &data);
+
+// The fast reader alone; nullopt when the input is outside what it understands.
+std::optional<QList<StoreBookmark>> readFast(const QByteArray &data, qint64 nowMSecs);
+
+} // namespace XbelReader
