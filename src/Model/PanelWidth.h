@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSettings>
+
+// The panel's remembered width ("panelWidth", a double, in device-independent pixels).
+namespace PanelWidth {
+inline constexpr double minimum = 220;
+inline constexpr double maximum = 640;
+inline constexpr double fallback = 262;
+
+// The stored width when it lies within minimum..maximum inclusive; anything else (missing, not a
+// number, out of range) gives the fallback, never a clamped value.
+double stored(const QSettings &settings);
+void store(QSettings &settings, double width);
+// Held to minimum..maximum, for drags.
+double clamped(double width);
+}
