@@ -92,7 +92,8 @@ bool FolderFilter::contains(const QString &folder, const QUrl &url)
 {
     const QStringList item = standardizedComponents(url.toLocalFile());
     const QStringList container = standardizedComponents(QUrl::fromLocalFile(folder).toLocalFile());
-    if (item.size() < container.size())
+    // An empty folder string names no folder; it must not swallow every item.
+    if (container.isEmpty() || item.size() < container.size())
         return false;
     for (qsizetype i = 0; i < container.size(); ++i)
         if (item.at(i) != container.at(i))

@@ -1,1 +1,63 @@
 #pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
+// folder for the object's lifetime.
+class TempHome
+{
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome &) = delete;
+    TempHome &operator=(const TempHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString dataHome() const { return m_dir.path() + QStringLiteral("/.local/share"); }
+    QString configHome() const { return m_dir.path() + QStringLiteral("/.config"); }
+    QString storePath() const { return dataHome() + QStringLiteral("/recently-used.xbel"); }
+    // Creates a file (and its folders) under the home; returns its absolute path.
+    QString touch(const QString &relative, const QByteArray &content = "x") const;
+    QString mkdir(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldHome, m_oldData, m_oldConfig;
+};
+
+// One entry of a generated recently-used store.
+struct XbelEntry
+{
+    QString href;                  // full URI; use fileUri() for local paths
+    std::optional<QDateTime> visited;
+    std::optional<QDateTime> modified;
+    std::optional<QDateTime> added;
+    std::optional<QString> title;
+    QList<QPair<QString, QDateTime>> applications; // name, modified
+};
+
+QString fileUri(const QString &path);
+// The store as GTK writes it.
+QByteArray xbelDocument(const QList<XbelEntry> &entries);
+QString isoTime(const QDateTime &time);
+// Writes atomically (temporary file, then rename), as desktop writers do.
+void writeStoreAtomically(const QString &storePath, const QByteArray &document);
+void writeFile(const QString &path, const QByteArray &content);
+
+// Captures the messages of one logging category while alive.
+class LogCapture
+{
+public:
+    explicit LogCapture(const char *category);
+    ~LogCapture();
+    QStringList lines() const;
+
+private:
+    static void handler(QtMsgType, const QMessageLogContext &, const QString &);
+};

@@ -1,0 +1,147 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSaveFile>
+#include <QUrl>
+
+TempHome::TempHome()
+    : m_oldHome(qgetenv("HOME")), m_oldData(qgetenv("XDG_DATA_HOME")),
+      m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+{
+    QDir().mkpath(dataHome());
+    QDir().mkpath(configHome());
+    qputenv("HOME", QFile::encodeName(path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
+}
+
+TempHome::~TempHome()
+{
+    qputenv("HOME", m_oldHome);
+    qputenv("XDG_DATA_HOME", m_oldData);
+    qputenv("XDG_CONFIG_HOME", m_oldConfig);
+}
+
+QString TempHome::touch(const QString &relative, const QByteArray &content) const
+{
+    const QString file = path() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    writeFile(file, content);
+    return file;
+}
+
+QString TempHome::mkdir(const QString &relative) const
+{
+    const QString dir = path() + QLatin1Char('/') + relative;
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString fileUri(const QString &path)
+{
+    return QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded());
+}
+
+QString isoTime(const QDateTime &time)
+{
+    return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z"));
+}
+
+static QString escape(const QString &text)
+{
+    return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&apos;"));
+}
+
+QByteArray xbelDocument(const QList<XbelEntry> &entries)
+{
+    QString out = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<xbel version=\"1.0\"\n"
+        "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
+        "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>");
+    for (const XbelEntry &e : entries) {
+        out += QStringLiteral("\n  <bookmark href=\"%1\"").arg(escape(e.href));
+        if (e.added)
+            out += QStringLiteral(" added=\"%1\"").arg(isoTime(*e.added));
+        if (e.modified)
+            out += QStringLiteral(" modified=\"%1\"").arg(isoTime(*e.modified));
+        if (e.visited)
+            out += QStringLiteral(" visited=\"%1\"").arg(isoTime(*e.visited));
+        out += QStringLiteral(">\n");
+        if (e.title)
+            out += QStringLiteral("    <title>%1</title>\n").arg(escape(*e.title));
+        out += QStringLiteral("    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
+                              "        <mime:mime-type type=\"application/octet-stream\"/>\n");
+        if (!e.applications.isEmpty()) {
+            out += QStringLiteral("        <bookmark:applications>\n");
+            for (const auto &app : e.applications)
+                out += QStringLiteral("          <bookmark:application name=\"%1\" exec=\"&apos;%1 %u&apos;\" "
+                                      "modified=\"%2\" count=\"1\"/>\n")
+                           .arg(escape(app.first), isoTime(app.second));
+            out += QStringLiteral("        </bookmark:applications>\n");
+        }
+        out += QStringLiteral("      </metadata>\n    </info>\n  </bookmark>");
+    }
+    out += QStringLiteral("\n</xbel>");
+    return out.toUtf8();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(content);
+}
+
+void writeStoreAtomically(const QString &storePath, const QByteArray &document)
+{
+    QDir().mkpath(QFileInfo(storePath).absolutePath());
+    QSaveFile file(storePath);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(storePath));
+    file.write(document);
+    file.commit();
+}
+
+namespace {
+QMutex captureMutex;
+QStringList captured;
+QByteArray capturedCategory;
+QtMessageHandler previousHandler = nullptr;
+}
+
+LogCapture::LogCapture(const char *category)
+{
+    QMutexLocker lock(&captureMutex);
+    captured.clear();
+    capturedCategory = category;
+    previousHandler = qInstallMessageHandler(&LogCapture::handler);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+QStringList LogCapture::lines() const
+{
+    QMutexLocker lock(&captureMutex);
+    return captured;
+}
+
+void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&captureMutex);
+        if (context.category && capturedCategory == context.category && type == QtInfoMsg) {
+            captured << message;
+            return;
+        }
+    }
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
