@@ -346,15 +346,13 @@ private:
         return true;
     }
 
-    // Element with text content only; returns the decoded text, nullopt when there is none.
+    // Element with text content only. "<t></t>" has (empty) text, "<t/>" has none.
     std::optional<QString> textElement(std::string_view tag, bool empty)
     {
         if (empty)
             return std::nullopt;
         const std::string_view raw = text();
         closeTag(tag);
-        if (raw.empty())
-            return std::nullopt;
         return decode(raw);
     }
 
@@ -403,6 +401,10 @@ private:
         }
         if (!haveHref || m_seen.contains(bookmark.href))
             throw GiveUp{};
+        // Missing dates read as the moment of reading, as the reference reader does.
+        for (std::optional<qint64> *date : {&bookmark.added, &bookmark.modified, &bookmark.visited})
+            if (!*date)
+                *date = m_now;
         m_seen.insert(bookmark.href);
 
         QHash<QString, qsizetype> appIndex;
