@@ -48,13 +48,13 @@ std::optional<FileAttributes> FileAttributes::lookup(const QString &path)
 
 bool conformsToApplication(const QString &contentType)
 {
-    static const QMimeDatabase database;
-    const QMimeType type = database.mimeTypeForName(contentType);
+    // Exact types only: scripts (which shared-mime-info files under executables) are documents
+    // people edit, so they stay listed.
     static const char *const applicationTypes[] = {
         "application/x-desktop", "application/vnd.appimage", "application/x-executable",
         "application/x-pie-executable"};
     for (const char *name : applicationTypes)
-        if (contentType == QLatin1String(name) || (type.isValid() && type.inherits(QLatin1String(name))))
+        if (contentType == QLatin1String(name))
             return true;
     return false;
 }
