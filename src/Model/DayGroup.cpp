@@ -23,12 +23,21 @@ QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTi
 {
     const QDateTime today = calendar.startOfDay(now);
 
-    // Buckets keyed by day start in milliseconds, in first-seen order.
+    // Buckets keyed by day start in milliseconds, in first-seen order. Time-zone conversions are
+    // costly and neighbouring items mostly share a day, so the last day's bounds are reused.
     QHash<qint64, qsizetype> indexByDay;
     QList<DayGroup> groups;
+    qint64 dayBegin = 0, dayEnd = 0;
+    QDateTime dayStart;
     for (const RecentItem &item : items) {
-        const QDateTime dayStart = calendar.startOfDay(item.date());
-        const qint64 key = dayStart.toMSecsSinceEpoch();
+        const qint64 at = item.date().toMSecsSinceEpoch();
+        if (at < dayBegin || at >= dayEnd || !dayStart.isValid()) {
+            dayStart = calendar.startOfDay(item.date());
+            const QDate day = dayStart.toTimeZone(calendar.timeZone()).date();
+            dayBegin = dayStart.toMSecsSinceEpoch();
+            dayEnd = day.addDays(1).startOfDay(calendar.timeZone()).toMSecsSinceEpoch();
+        }
+        const qint64 key = dayBegin;
         auto found = indexByDay.constFind(key);
         if (found == indexByDay.constEnd()) {
             found = indexByDay.insert(key, groups.size());
@@ -37,9 +46,10 @@ QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTi
         groups[*found].items.append(item);
     }
 
+    const auto later = [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); };
     for (DayGroup &group : groups)
-        std::stable_sort(group.items.begin(), group.items.end(),
-                         [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+        if (!std::is_sorted(group.items.cbegin(), group.items.cend(), later))
+            std::stable_sort(group.items.begin(), group.items.end(), later);
     std::stable_sort(groups.begin(), groups.end(),
                      [](const DayGroup &a, const DayGroup &b) { return a.id > b.id; });
     return groups;

@@ -24,10 +24,33 @@ QString ItemListing::searchQuery(const QString &searchText)
     return searchText.mid(begin, end - begin).toLower();
 }
 
+namespace {
+
+bool isAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+// Lower-cased `text` contains the (lower-cased) query. Pure ASCII text lower-cases to itself
+// byte for byte, so it is searched case-insensitively in place, without a copy.
+bool containsLowered(const QString &text, const QString &query, bool asciiQuery)
+{
+    if (asciiQuery && isAscii(text))
+        return QStringView(text).contains(query, Qt::CaseInsensitive);
+    return text.toLower().contains(query);
+}
+
+} // namespace
+
 bool ItemListing::matches(const RecentItem &item, const QString &query)
 {
-    return query.isEmpty() || item.name().toLower().contains(query)
-        || item.path().toLower().contains(query);
+    if (query.isEmpty())
+        return true;
+    const bool asciiQuery = isAscii(query);
+    return containsLowered(item.name(), query, asciiQuery) || containsLowered(item.path(), query, asciiQuery);
 }
 
 QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items, const FolderFilter &folderFilter,

@@ -3,6 +3,7 @@
 #include "Model/HomeFolder.h"
 
 #include <QDir>
+#include <QVarLengthArray>
 
 RecentItem::RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder)
     : m_id(std::move(id)), m_url(std::move(url)), m_name(std::move(name)), m_path(std::move(path)),
@@ -22,58 +23,98 @@ size_t qHash(const RecentItem &item, size_t seed)
                       item.date().toMSecsSinceEpoch(), item.isFolder());
 }
 
-QStringList standardizedComponents(const QString &path)
+namespace {
+
+// Whether cleanPath would change nothing: no empty, "." or ".." components, no trailing slash.
+bool isClean(QStringView path)
 {
-    // cleanPath resolves "." and ".." and drops duplicate and trailing separators.
-    const QString clean = QDir::cleanPath(path);
-    QStringList parts;
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path.at(i) != QLatin1Char('/'))
+            continue;
+        const QStringView part = path.mid(start, i - start);
+        if ((part.isEmpty() && i != 0) || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+QString cleaned(const QString &path)
+{
+    return isClean(path) ? path : QDir::cleanPath(path);
+}
+
+using Components = QVarLengthArray<QStringView, 24>;
+
+// Views into `clean` (which must outlive them): "/" first for an absolute path, then each name.
+Components components(const QString &clean)
+{
+    Components parts;
     if (clean.startsWith(QLatin1Char('/')))
-        parts << QStringLiteral("/");
-    const QStringList names = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    parts.reserve(parts.size() + names.size());
-    parts << names;
+        parts.append(QStringView(clean).first(1));
+    for (QStringView name : QStringView(clean).tokenize(QLatin1Char('/'), Qt::SkipEmptyParts))
+        parts.append(name);
     return parts;
 }
 
-static QString joinLastTwo(const QStringList &parts)
+QString joinLastTwo(const QStringView *begin, const QStringView *end)
 {
     static const QString separator = QStringLiteral(" \u203A ");
-    if (parts.size() == 1)
-        return parts.first();
-    return parts.at(parts.size() - 2) + separator + parts.last();
+    if (end - begin == 1)
+        return begin->toString();
+    return end[-2].toString() + separator + end[-1].toString();
+}
+
+} // namespace
+
+QStringList standardizedComponents(const QString &path)
+{
+    const QString clean = cleaned(path);
+    QStringList parts;
+    for (QStringView part : components(clean))
+        parts << part.toString();
+    return parts;
 }
 
 QString RecentItem::breadcrumb(const QUrl &url)
 {
-    QString filePath = url.toLocalFile();
+    return breadcrumbForPath(url.toLocalFile());
+}
+
+QString RecentItem::breadcrumbForPath(const QString &location)
+{
+    QString filePath = location;
     // The parent: the location without its last component.
     while (filePath.size() > 1 && filePath.endsWith(QLatin1Char('/')))
         filePath.chop(1);
     const qsizetype slash = filePath.lastIndexOf(QLatin1Char('/'));
-    const QString parentPath = slash <= 0 ? QStringLiteral("/") : filePath.left(slash);
+    const QString parentPath = cleaned(slash <= 0 ? QStringLiteral("/") : filePath.left(slash));
+    const QString homePath = cleaned(HomeFolder::path());
+    const Components parent = components(parentPath);
+    const Components home = components(homePath);
 
-    const QStringList parent = standardizedComponents(parentPath);
-    const QStringList home = standardizedComponents(HomeFolder::path());
-
-    bool insideHome = parent.size() >= home.size() && !home.isEmpty();
+    bool insideHome = !home.isEmpty() && parent.size() >= home.size();
     for (qsizetype i = 0; insideHome && i < home.size(); ++i)
         insideHome = parent.at(i) == home.at(i);
 
     if (insideHome) {
-        QStringList rest = parent.mid(home.size());
-        if (rest.size() >= 2 && rest.at(0) == QLatin1String("Library")
-            && rest.at(1) == QLatin1String("CloudStorage"))
-            rest = rest.mid(2);
-        if (rest.isEmpty())
+        const QStringView *begin = parent.cbegin() + home.size();
+        const QStringView *end = parent.cend();
+        if (end - begin >= 2 && begin[0] == QLatin1String("Library") && begin[1] == QLatin1String("CloudStorage"))
+            begin += 2;
+        if (begin == end)
             return QStringLiteral("Home");
-        return joinLastTwo(rest);
+        return joinLastTwo(begin, end);
     }
 
-    QStringList rest;
-    for (const QString &part : parent)
+    Components rest;
+    for (QStringView part : parent)
         if (part != QLatin1String("/"))
-            rest << part;
+            rest.append(part);
     if (rest.isEmpty())
         return QStringLiteral("/");
-    return joinLastTwo(rest);
+    return joinLastTwo(rest.cbegin(), rest.cend());
 }

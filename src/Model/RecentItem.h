@@ -27,6 +27,8 @@ public:
 
     // Short parent-folder trail for a location: "Home", "/" or one or two folder names.
     static QString breadcrumb(const QUrl &url);
+    // The same for a local path, for callers that hold the path already.
+    static QString breadcrumbForPath(const QString &filePath);
 
     friend bool operator==(const RecentItem &a, const RecentItem &b);
     friend bool operator!=(const RecentItem &a, const RecentItem &b) { return !(a == b); }

@@ -7,23 +7,26 @@
 
 namespace {
 
-// Content type as far as the listing needs it: names decide for launchers and AppImages;
-// programs are recognised by content, only for regular files with an execute bit.
-QString contentTypeFor(const QString &path, const struct stat &info)
+// Content type as far as the listing needs it. Launchers and AppImages are known by their
+// names; programs by their content, which is read only for regular files with an execute bit.
+// Other files get no content type: nothing downstream needs it, and guessing it for every
+// entry of a large store would cost more than the rest of the reading.
+std::optional<QString> contentTypeFor(const QString &path, const struct stat &info)
 {
-    static const QMimeDatabase database;
     if (S_ISDIR(info.st_mode))
         return QStringLiteral("inode/directory");
     if (!S_ISREG(info.st_mode))
-        return QStringLiteral("application/octet-stream");
-    const bool executable = (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
-    const QMimeType byName = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
-    if (!executable || byName.inherits(QStringLiteral("application/x-desktop"))
-        || byName.inherits(QStringLiteral("application/vnd.appimage")))
-        return byName.name();
-    const QMimeType byContent = database.mimeTypeForFile(path, QMimeDatabase::MatchContent);
-    const QString type = byContent.name();
-    // A shared library counts as a program only with its execute bit, which it has here.
+        return std::nullopt;
+    if (path.endsWith(QLatin1String(".desktop")))
+        return QStringLiteral("application/x-desktop");
+    if (path.endsWith(QLatin1String(".appimage"), Qt::CaseInsensitive))
+        return QStringLiteral("application/vnd.appimage");
+    if ((info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) == 0)
+        return std::nullopt;
+    static const QMimeDatabase database;
+    const QString type = database.mimeTypeForFile(path, QMimeDatabase::MatchContent).name();
+    // Position-independent programs are often typed as shared libraries; with an execute bit
+    // (which this file has) they are programs.
     if (type == QLatin1String("application/x-sharedlib"))
         return QStringLiteral("application/x-pie-executable");
     return type;

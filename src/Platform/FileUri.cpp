@@ -37,11 +37,13 @@ std::optional<QString> localPathFromUri(const QString &uri)
     QByteArray bytes;
     bytes.reserve(rest.size());
     for (qsizetype i = 0; i < rest.size(); ++i) {
-        const char c = rest.at(i);
-        if (c != '%') {
-            bytes.append(c);
-            continue;
+        const qsizetype percent = rest.indexOf('%', i);
+        if (percent < 0) {
+            bytes.append(rest.sliced(i));
+            break;
         }
+        bytes.append(rest.sliced(i, percent - i));
+        i = percent;
         if (i + 2 >= rest.size())
             return std::nullopt;
         const int high = hexValue(QLatin1Char(rest.at(i + 1)));

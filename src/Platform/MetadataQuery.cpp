@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -198,30 +199,38 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
         snapshot.status = ReadStatus::unreadable;
         return snapshot;
     }
-    const XbelReader::Result read = XbelReader::read(data);
+    const XbelReader::Result read = XbelReader::read(data, cutoffMs);
     if (!read.ok) {
         snapshot.status = ReadStatus::malformed;
         return snapshot;
     }
 
     snapshot.status = ReadStatus::ok;
-    snapshot.results.reserve(read.bookmarks.size());
+    QList<std::shared_ptr<MetadataItem>> items;
+    items.reserve(read.bookmarks.size());
     for (const StoreBookmark &bookmark : read.bookmarks) {
         auto item = std::make_shared<MetadataItem>();
         item->lastUsed = bookmark.lastUsed();
         if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
             continue;
         item->path = localPathFromUri(bookmark.href);
-        if (item->path)
-            item->attributes = FileAttributes::lookup(*item->path);
-        if (!item->lastUsed && item->attributes)
-            item->contentChange = item->attributes->modificationTime;
         if (bookmark.title && !bookmark.title->isEmpty())
             item->displayName = *bookmark.title;
         else if (item->path)
             item->displayName = displayBasename(*item->path);
-        snapshot.results.append(std::move(item));
+        items.append(std::move(item));
     }
+    // One look-up per location, spread over the cores: this is where a large store's reading
+    // waits on the file system.
+    QtConcurrent::blockingMap(items, [](const std::shared_ptr<MetadataItem> &item) {
+        if (item->path)
+            item->attributes = FileAttributes::lookup(*item->path);
+        if (!item->lastUsed && item->attributes)
+            item->contentChange = item->attributes->modificationTime;
+    });
+    snapshot.results.reserve(items.size());
+    for (std::shared_ptr<MetadataItem> &item : items)
+        snapshot.results.append(std::move(item));
     // Newest first (or oldest first); results without a last-used date go last.
     std::stable_sort(snapshot.results.begin(), snapshot.results.end(),
                      [ascending](const std::shared_ptr<const MetadataItem> &a, const std::shared_ptr<const MetadataItem> &b) {

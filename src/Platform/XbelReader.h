@@ -18,12 +18,14 @@ struct Result
     QString error;
 };
 
-Result read(const QByteArray &data);
+// With `minimumLastUsed`, entries last used before it are checked but left out of the result.
+Result read(const QByteArray &data, std::optional<qint64> minimumLastUsed = std::nullopt);
 
 // The reference: GBookmarkFile alone.
 Result readWithGLib(const QByteArray &data);
 
 // The fast reader alone; nullopt when the input is outside what it understands.
-std::optional<QList<StoreBookmark>> readFast(const QByteArray &data, qint64 nowMSecs);
+std::optional<QList<StoreBookmark>> readFast(const QByteArray &data, qint64 nowMSecs,
+                                             std::optional<qint64> minimumLastUsed = std::nullopt);
 
 } // namespace XbelReader

@@ -5,9 +5,14 @@
 // dates, duplicate entries, invalid UTF-8 and every error.
 #include "Platform/XbelReader.h"
 
-#include <QHash>
-#include <QSet>
+#include <deque>
+#include <unordered_set>
 
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +44,21 @@ bool isNameChar(char c)
 // Valid UTF-8 with no control characters except tab, line feed and carriage return.
 bool plainUtf8(const unsigned char *p, const unsigned char *end)
 {
+    constexpr quint64 high = 0x8080808080808080ULL;
+    constexpr quint64 spaces = 0x2020202020202020ULL;
     while (p < end) {
+        // Eight plain ASCII bytes (no byte below 0x20, none at 0x7f) at a time.
+        if (end - p >= 8) {
+            quint64 w;
+            memcpy(&w, p, 8);
+            const bool ascii = (w & high) == 0;
+            const bool control = ((w - spaces) & ~w & high) != 0;
+            const bool del = (((w ^ 0x7f7f7f7f7f7f7f7fULL) - 0x0101010101010101ULL) & ~(w ^ 0x7f7f7f7f7f7f7f7fULL) & high) != 0;
+            if (ascii && !control && !del) {
+                p += 8;
+                continue;
+            }
+        }
         const unsigned char c = *p;
         if (c < 0x80) {
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
@@ -146,13 +165,17 @@ struct Attribute
 class Reader
 {
 public:
-    Reader(const char *begin, const char *end, qint64 now) : m_p(begin), m_end(end), m_now(now) {}
+    Reader(const char *begin, const char *end, qint64 now) : m_p(begin), m_end(end), m_now(now)
+    {
+        m_seen.reserve(size_t((end - begin) / 512));
+    }
 
     QList<StoreBookmark> run()
     {
         skipSpace();
         if (startsWith("<?xml")) {
             const char *close = find("?>");
+            checkRange(m_p + 5, close, true);
             m_p = close + 2;
         }
         skipSpace();
@@ -246,14 +269,11 @@ private:
             const char quote = m_p[1];
             m_p += 2;
             const char *start = m_p;
-            while (m_p < m_end && *m_p != quote) {
-                const char c = *m_p;
-                if (c == '<' || c == '\n' || c == '\r' || c == '\t')
-                    throw GiveUp{};
-                ++m_p;
-            }
-            if (m_p >= m_end)
+            const void *close = memchr(m_p, quote, size_t(m_end - m_p));
+            if (!close)
                 throw GiveUp{};
+            m_p = static_cast<const char *>(close);
+            checkRange(start, m_p, true);
             a.raw = std::string_view(start, size_t(m_p - start));
             ++m_p;
             for (const Attribute &other : attrs)
@@ -267,14 +287,55 @@ private:
     std::string_view text()
     {
         const char *start = m_p;
-        while (m_p < m_end && *m_p != '<') {
-            if (*m_p == '>' || *m_p == '\r')
-                throw GiveUp{};
-            ++m_p;
-        }
-        if (m_p >= m_end)
+        const void *open = memchr(m_p, '<', size_t(m_end - m_p));
+        if (!open)
             throw GiveUp{};
+        m_p = static_cast<const char *>(open);
+        checkRange(start, m_p, false);
         return std::string_view(start, size_t(m_p - start));
+    }
+
+    // Attribute values and text: valid UTF-8, no control characters but tab and line feed in
+    // text, none at all in attribute values, no '<' in values and no '>' or carriage return in
+    // text. One branch-free pass; the full UTF-8 check runs only where non-ASCII bytes occur.
+    static void checkRange(const char *begin, const char *end, bool attribute)
+    {
+        unsigned bad = 0, high = 0;
+        const char *p = begin;
+#ifdef __SSE2__
+        // Sixteen bytes at a time; the tail goes through the scalar loop below.
+        const __m128i controlMax = _mm_set1_epi8(0x1f);
+        const __m128i tab = _mm_set1_epi8('\t'), lineFeed = _mm_set1_epi8('\n');
+        const __m128i del = _mm_set1_epi8(0x7f), lt = _mm_set1_epi8('<');
+        const __m128i gt = _mm_set1_epi8('>'), cr = _mm_set1_epi8('\r');
+        __m128i badMask = _mm_setzero_si128();
+        int highBits = 0;
+        for (; end - p >= 16; p += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            highBits |= _mm_movemask_epi8(x);
+            __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, controlMax), x);
+            if (!attribute)
+                control = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, lineFeed)), control);
+            const __m128i markup = attribute ? _mm_cmpeq_epi8(x, lt)
+                                             : _mm_or_si128(_mm_cmpeq_epi8(x, gt), _mm_cmpeq_epi8(x, cr));
+            badMask = _mm_or_si128(badMask, _mm_or_si128(control, _mm_or_si128(markup, _mm_cmpeq_epi8(x, del))));
+        }
+        bad = unsigned(_mm_movemask_epi8(badMask));
+        high = unsigned(highBits);
+#endif
+        for (; p < end; ++p) {
+            const auto c = static_cast<unsigned char>(*p);
+            high |= c & 0x80u;
+            const unsigned control = c < 0x20u;
+            const unsigned allowed = unsigned(!attribute) & unsigned((c == '\t') | (c == '\n'));
+            const unsigned markup = attribute ? unsigned(c == '<') : unsigned((c == '>') | (c == '\r'));
+            bad |= (control & (allowed ^ 1u)) | unsigned(c == 0x7fu) | markup;
+        }
+        if (bad)
+            throw GiveUp{};
+        if (high && !plainUtf8(reinterpret_cast<const unsigned char *>(begin),
+                               reinterpret_cast<const unsigned char *>(end)))
+            throw GiveUp{};
     }
 
     static bool blank(std::string_view s)
@@ -316,7 +377,15 @@ private:
     }
 
     // Checks entity syntax of raw text without building a string.
-    static void checkEntities(std::string_view raw) { (void)decode(raw); }
+    static void checkEntities(std::string_view raw)
+    {
+        for (size_t at = raw.find('&'); at != std::string_view::npos; at = raw.find('&', at + 1)) {
+            const std::string_view rest = raw.substr(at);
+            if (!(rest.starts_with("&amp;") || rest.starts_with("&lt;") || rest.starts_with("&gt;")
+                  || rest.starts_with("&quot;") || rest.starts_with("&apos;")))
+                throw GiveUp{};
+        }
+    }
 
     // Expects "</tag>" (optional space before '>').
     void closeTag(std::string_view tag)
@@ -364,7 +433,7 @@ private:
 
     void readRootChildren()
     {
-        std::vector<Attribute> attrs;
+        std::vector<Attribute> &attrs = m_attrs[0];
         while (nextChild("xbel")) {
             bool empty = false;
             const std::string_view tag = openTag(attrs, empty);
@@ -378,59 +447,102 @@ private:
         }
     }
 
+    // The text of an attribute value with entities replaced; a view of the raw text when it has
+    // none, else of `storage`.
+    static std::string_view decoded(std::string_view raw, std::string &storage)
+    {
+        if (raw.find('&') == std::string_view::npos)
+            return raw;
+        const QByteArray utf8 = decode(raw).toUtf8();
+        storage.assign(utf8.constData(), size_t(utf8.size()));
+        return storage;
+    }
+
+    struct RawApplication
+    {
+        std::string_view raw; // into the document
+        std::string owned;    // the decoded name, only when the raw one has entities
+        qint64 stamp;
+        std::string_view name() const { return owned.empty() ? raw : std::string_view(owned); }
+    };
+
+    // Entries are checked in full, but only those used at or after the minimum become
+    // StoreBookmarks: most of a large store is older than the window and needs no strings.
     void readBookmark(const std::vector<Attribute> &attrs, bool empty)
     {
-        StoreBookmark bookmark;
-        bool haveHref = false;
+        std::optional<std::string_view> href;
+        std::optional<qint64> added, modified, visited;
         for (const Attribute &a : attrs) {
             if (a.name == "href") {
-                bookmark.href = decode(a.raw);
-                haveHref = true;
+                checkEntities(a.raw);
+                href = a.raw;
             } else if (a.name == "added") {
-                checkEntities(a.raw);
-                bookmark.added = parseTimestamp(a.raw);
+                added = parseTimestamp(a.raw);
             } else if (a.name == "modified") {
-                checkEntities(a.raw);
-                bookmark.modified = parseTimestamp(a.raw);
+                modified = parseTimestamp(a.raw);
             } else if (a.name == "visited") {
-                checkEntities(a.raw);
-                bookmark.visited = parseTimestamp(a.raw);
+                visited = parseTimestamp(a.raw);
             } else {
                 throw GiveUp{};
             }
         }
-        if (!haveHref || m_seen.contains(bookmark.href))
+        if (!href)
             throw GiveUp{};
-        // Missing dates read as the moment of reading, as the reference reader does.
-        for (std::optional<qint64> *date : {&bookmark.added, &bookmark.modified, &bookmark.visited})
-            if (!*date)
-                *date = m_now;
-        m_seen.insert(bookmark.href);
+        std::string hrefStorage;
+        const std::string_view hrefText = decoded(*href, hrefStorage);
+        if (m_seen.contains(hrefText))
+            throw GiveUp{};
+        if (hrefStorage.empty())
+            m_seen.insert(hrefText);
+        else
+            m_seen.insert(m_ownedHrefs.emplace_back(std::move(hrefStorage)));
 
-        QHash<QString, qsizetype> appIndex;
-        std::vector<Attribute> childAttrs;
+        std::optional<std::string_view> title;
+        m_apps.clear();
+        std::vector<Attribute> &childAttrs = m_attrs[1];
         while (!empty && nextChild("bookmark")) {
             bool childEmpty = false;
             const std::string_view tag = openTag(childAttrs, childEmpty);
-            if (!childAttrs.empty() && tag != "info")
+            if (!childAttrs.empty())
                 throw GiveUp{};
             if (tag == "title") {
-                if (std::optional<QString> title = textElement(tag, childEmpty))
-                    bookmark.title = std::move(title);
+                if (!childEmpty) {
+                    title = text();
+                    closeTag(tag);
+                    checkEntities(*title);
+                }
             } else if (tag == "desc") {
                 textElement(tag, childEmpty);
-            } else if (tag == "info" && childAttrs.empty()) {
-                readInfo(bookmark, appIndex, childEmpty);
+            } else if (tag == "info") {
+                readInfo(childEmpty);
             } else {
                 throw GiveUp{};
             }
         }
+
+        // Missing dates read as the moment of reading, as the reference reader does.
+        StoreBookmark bookmark;
+        bookmark.added = added.value_or(m_now);
+        bookmark.modified = modified.value_or(m_now);
+        bookmark.visited = visited.value_or(m_now);
+        qint64 newest = std::max(*bookmark.visited, *bookmark.modified);
+        for (const RawApplication &app : m_apps)
+            newest = std::max(newest, app.stamp);
+        if (m_minimumLastUsed && newest < *m_minimumLastUsed)
+            return;
+        bookmark.href = QString::fromUtf8(hrefText.data(), qsizetype(hrefText.size()));
+        if (title)
+            bookmark.title = decode(*title);
+        bookmark.applications.reserve(qsizetype(m_apps.size()));
+        for (const RawApplication &app : m_apps)
+            bookmark.applications.append(
+                {QString::fromUtf8(app.name().data(), qsizetype(app.name().size())), app.stamp});
         m_bookmarks.append(std::move(bookmark));
     }
 
-    void readInfo(StoreBookmark &bookmark, QHash<QString, qsizetype> &appIndex, bool empty)
+    void readInfo(bool empty)
     {
-        std::vector<Attribute> attrs;
+        std::vector<Attribute> &attrs = m_attrs[2];
         while (!empty && nextChild("info")) {
             bool metaEmpty = false;
             if (openTag(attrs, metaEmpty) != "metadata" || attrs.size() != 1
@@ -440,9 +552,11 @@ private:
                 bool childEmpty = false;
                 const std::string_view tag = openTag(attrs, childEmpty);
                 if (tag == "mime:mime-type") {
-                    for (const Attribute &a : attrs)
+                    for (const Attribute &a : attrs) {
                         if (a.name != "type")
                             throw GiveUp{};
+                        checkEntities(a.raw);
+                    }
                     emptyElement(tag, childEmpty);
                 } else if (tag == "bookmark:icon") {
                     bool href = false;
@@ -461,7 +575,7 @@ private:
                 } else if (tag == "bookmark:groups" && attrs.empty()) {
                     readGroups(childEmpty);
                 } else if (tag == "bookmark:applications" && attrs.empty()) {
-                    readApplications(bookmark, appIndex, childEmpty);
+                    readApplications(childEmpty);
                 } else {
                     throw GiveUp{};
                 }
@@ -471,41 +585,41 @@ private:
 
     void readGroups(bool empty)
     {
-        std::vector<Attribute> attrs;
+        std::vector<Attribute> &attrs = m_attrs[3];
         while (!empty && nextChild("bookmark:groups")) {
             bool groupEmpty = false;
             const std::string_view tag = openTag(attrs, groupEmpty);
             if (tag != "bookmark:group" || !attrs.empty())
                 throw GiveUp{};
-            textElement(tag, groupEmpty);
+            if (!groupEmpty) {
+                checkEntities(text());
+                closeTag(tag);
+            }
         }
     }
 
-    void readApplications(StoreBookmark &bookmark, QHash<QString, qsizetype> &appIndex, bool empty)
+    void readApplications(bool empty)
     {
-        std::vector<Attribute> attrs;
+        std::vector<Attribute> &attrs = m_attrs[3];
         while (!empty && nextChild("bookmark:applications")) {
             bool appEmpty = false;
             const std::string_view tag = openTag(attrs, appEmpty);
             if (tag != "bookmark:application")
                 throw GiveUp{};
-            std::optional<QString> appName;
+            std::optional<std::string_view> appName;
             bool exec = false;
             std::optional<qint64> modified, timestamp;
             for (const Attribute &a : attrs) {
                 if (a.name == "name") {
-                    appName = decode(a.raw);
-                } else if (a.name == "exec") {
                     checkEntities(a.raw);
-                    exec = true;
-                } else if (a.name == "count") {
-                    // Only ever read as a number; any text is accepted.
+                    appName = a.raw;
+                } else if (a.name == "exec" || a.name == "count") {
+                    // Exec is required; count is only ever read as a number, any text will do.
                     checkEntities(a.raw);
+                    exec = exec || a.name == "exec";
                 } else if (a.name == "modified") {
-                    checkEntities(a.raw);
                     modified = parseTimestamp(a.raw);
                 } else if (a.name == "timestamp") {
-                    checkEntities(a.raw);
                     timestamp = parseUnixStamp(a.raw);
                 } else {
                     throw GiveUp{};
@@ -516,32 +630,40 @@ private:
             emptyElement(tag, appEmpty);
             // A missing date means "now", as the reference does; a repeated name replaces.
             const qint64 stamp = modified ? *modified : timestamp ? *timestamp : m_now;
-            auto found = appIndex.constFind(*appName);
-            if (found != appIndex.constEnd()) {
-                bookmark.applications[*found].stamp = stamp;
-            } else {
-                appIndex.insert(*appName, bookmark.applications.size());
-                bookmark.applications.append({*appName, stamp});
-            }
+            std::string storage;
+            const std::string_view name = decoded(*appName, storage);
+            auto found = std::find_if(m_apps.begin(), m_apps.end(),
+                                      [name](const RawApplication &app) { return app.name() == name; });
+            if (found != m_apps.end())
+                found->stamp = stamp;
+            else
+                m_apps.push_back({storage.empty() ? name : std::string_view(), std::move(storage), stamp});
         }
     }
 
     const char *m_p;
     const char *m_end;
     qint64 m_now;
+public:
+    std::optional<qint64> m_minimumLastUsed;
+private:
     QList<StoreBookmark> m_bookmarks;
-    QSet<QString> m_seen;
+    std::unordered_set<std::string_view> m_seen;
+    std::deque<std::string> m_ownedHrefs;
+    std::vector<RawApplication> m_apps;
+    // Attribute lists reused per nesting level, so reading allocates nothing per element.
+    std::vector<Attribute> m_attrs[4];
 };
 
 } // namespace
 
-std::optional<QList<StoreBookmark>> XbelReader::readFast(const QByteArray &data, qint64 nowMSecs)
+std::optional<QList<StoreBookmark>> XbelReader::readFast(const QByteArray &data, qint64 nowMSecs,
+                                                         std::optional<qint64> minimumLastUsed)
 {
-    const auto *begin = reinterpret_cast<const unsigned char *>(data.constData());
-    if (!plainUtf8(begin, begin + data.size()))
-        return std::nullopt;
     try {
-        return Reader(data.constData(), data.constData() + data.size(), nowMSecs).run();
+        Reader reader(data.constData(), data.constData() + data.size(), nowMSecs);
+        reader.m_minimumLastUsed = minimumLastUsed;
+        return reader.run();
     } catch (const GiveUp &) {
         return std::nullopt;
     }

@@ -61,14 +61,18 @@ XbelReader::Result XbelReader::readWithGLib(const QByteArray &data)
     return result;
 }
 
-XbelReader::Result XbelReader::read(const QByteArray &data)
+XbelReader::Result XbelReader::read(const QByteArray &data, std::optional<qint64> minimumLastUsed)
 {
-    if (std::optional<QList<StoreBookmark>> fast = readFast(data, QDateTime::currentMSecsSinceEpoch())) {
+    if (std::optional<QList<StoreBookmark>> fast =
+            readFast(data, QDateTime::currentMSecsSinceEpoch(), minimumLastUsed)) {
         Result result;
         result.ok = true;
         result.usedFastPath = true;
         result.bookmarks = std::move(*fast);
         return result;
     }
-    return readWithGLib(data);
+    Result result = readWithGLib(data);
+    if (minimumLastUsed)
+        result.bookmarks.removeIf([&](const StoreBookmark &b) { return b.lastUsed() < minimumLastUsed; });
+    return result;
 }

@@ -127,7 +127,34 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
             name.truncate(dot);
     }
 
-    return RecentItem(url, url, name, RecentItem::breadcrumb(url), date, isFolder);
+    return RecentItem(url, url, name, RecentItem::breadcrumbForPath(path), date, isFolder);
+}
+
+QList<RecentItem> RecentFilesStore::buildItems(const MetadataQuery::Results &results,
+                                              const std::optional<QDateTime> &cutoff)
+{
+    // Comparing dates in one time spec avoids a local-time conversion per comparison.
+    const std::optional<QDateTime> utcCutoff = cutoff ? std::optional(cutoff->toUTC()) : std::nullopt;
+    // Keyed by path: the URL is made from it, and hashing URLs costs a serialisation each.
+    QSet<QString> seen;
+    seen.reserve(results.size());
+    QList<RecentItem> collected;
+    collected.reserve(results.size());
+    for (const auto &result : results) {
+        if (!result)
+            continue;
+        std::optional<RecentItem> candidate = makeItem(*result, utcCutoff);
+        if (!candidate)
+            continue;
+        const QString &path = *result->path; // the candidate's URL is made from it
+        if (seen.contains(path))
+            continue;
+        seen.insert(path);
+        collected.append(std::move(*candidate));
+    }
+    std::stable_sort(collected.begin(), collected.end(),
+                     [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+    return collected;
 }
 
 void RecentFilesStore::queryUpdated()
@@ -136,26 +163,7 @@ void RecentFilesStore::queryUpdated()
 
     const std::optional<QDateTime> cutoff =
         Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays);
-
-    QSet<QUrl> seen;
-    QList<RecentItem> collected;
-    const MetadataQuery::Results &results = m_query->results();
-    collected.reserve(results.size());
-    for (const auto &result : results) {
-        if (!result)
-            continue;
-        std::optional<RecentItem> candidate = makeItem(*result, cutoff);
-        if (!candidate)
-            continue;
-        if (seen.contains(candidate->url()))
-            continue;
-        seen.insert(candidate->url());
-        collected.append(std::move(*candidate));
-    }
-    std::stable_sort(collected.begin(), collected.end(),
-                     [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
-
-    setItems(std::move(collected));
+    setItems(buildItems(m_query->results(), cutoff));
     setIsLoading(false);
 
     QStringList names;

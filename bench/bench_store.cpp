@@ -1,0 +1,131 @@
+// From a changed store to published items: the store re-read (ours against GBookmarkFile on the
+// same file), one processing of the results, and the list's search and grouping.
+#include "Model/ItemListing.h"
+#include "Model/Settings.h"
+#include "Platform/MetadataQuery.h"
+#include "Platform/XbelReader.h"
+#include "Store/RecentFilesStore.h"
+#include "StoreFixture.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+#include <glib.h>
+
+#include <map>
+
+namespace {
+
+StoreFixture &fixture(int entries)
+{
+    static std::map<int, StoreFixture> fixtures;
+    auto found = fixtures.find(entries);
+    if (found == fixtures.end())
+        found = fixtures.emplace(entries, StoreFixture::make(entries)).first;
+    qputenv("HOME", QFile::encodeName(found->second.home));
+    return found->second;
+}
+
+std::optional<qint64> cutoffMs()
+{
+    return QDateTime::currentDateTimeUtc().addDays(-7).toMSecsSinceEpoch();
+}
+
+void GBookmarkFileLoad(benchmark::State &state)
+{
+    const StoreFixture &f = fixture(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(f.storePath);
+    for (auto _ : state) {
+        GBookmarkFile *file = g_bookmark_file_new();
+        if (!g_bookmark_file_load_from_file(file, path.constData(), nullptr))
+            state.SkipWithError("GBookmarkFile could not load the store");
+        g_bookmark_file_free(file);
+    }
+    state.counters["entries"] = double(state.range(0));
+}
+
+void StoreReaderOnly(benchmark::State &state)
+{
+    const StoreFixture &f = fixture(int(state.range(0)));
+    for (auto _ : state) {
+        QFile file(f.storePath);
+        file.open(QIODevice::ReadOnly);
+        const XbelReader::Result result = XbelReader::read(file.readAll());
+        if (!result.usedFastPath)
+            state.SkipWithError("store took the slow path");
+        benchmark::DoNotOptimize(result.bookmarks.size());
+    }
+}
+
+void QueryReRead(benchmark::State &state)
+{
+    const StoreFixture &f = fixture(int(state.range(0)));
+    for (auto _ : state) {
+        const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+        benchmark::DoNotOptimize(snapshot.results.size());
+    }
+    state.counters["inWindow"] = f.inWindow;
+}
+
+void QueryUpdated(benchmark::State &state)
+{
+    const StoreFixture &f = fixture(int(state.range(0)));
+    const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+    const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RecentFilesStore::buildItems(snapshot.results, cutoff).size());
+    state.counters["items"] = double(RecentFilesStore::buildItems(snapshot.results, cutoff).size());
+}
+
+// Changed store to published items, without the settle delay: re-read plus processing.
+void ChangedStoreToItems(benchmark::State &state)
+{
+    const StoreFixture &f = fixture(int(state.range(0)));
+    const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
+    for (auto _ : state) {
+        const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+        benchmark::DoNotOptimize(RecentFilesStore::buildItems(snapshot.results, cutoff).size());
+    }
+}
+
+void Groups(benchmark::State &state, const char *search)
+{
+    // Every item inside the window: the list the panel would show for this store.
+    static std::map<int, QList<RecentItem>> itemsBySize;
+    const int entries = int(state.range(0));
+    if (!itemsBySize.count(entries)) {
+        static std::map<int, StoreFixture> full;
+        full.emplace(entries, StoreFixture::make(entries, 1.0));
+        const MetadataQuery::Snapshot snapshot =
+            MetadataQuery::readSnapshot(full.at(entries).storePath, cutoffMs(), false);
+        itemsBySize[entries] = RecentFilesStore::buildItems(snapshot.results, QDateTime::currentDateTime().addDays(-7));
+    }
+    const QList<RecentItem> &items = itemsBySize.at(entries);
+    static FolderFilter filter(Settings::open());
+    const Calendar calendar = Calendar::current();
+    for (auto _ : state) {
+        const QList<DayGroup> groups = ItemListing::groups(items, filter, QString::fromLatin1(search),
+                                                           ItemFilter::all, QDateTime::currentDateTime(), calendar);
+        benchmark::DoNotOptimize(groups.size());
+    }
+    state.counters["items"] = double(items.size());
+}
+
+} // namespace
+
+BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreReaderOnly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(QueryReRead)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(QueryUpdated)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ChangedStoreToItems)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Groups, one_letter, "e")->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Groups, five_letters, "repor")->Arg(10000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
