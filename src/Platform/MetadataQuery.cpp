@@ -221,8 +221,10 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
         items.append(std::move(item));
     }
     // One look-up per location, spread over the cores: this is where a large store's reading
-    // waits on the file system.
-    QtConcurrent::blockingMap(items, [](const std::shared_ptr<MetadataItem> &item) {
+    // waits on the file system. A pool of its own, because the reading itself occupies a thread
+    // of the global pool and must never wait for that pool to free another.
+    static QThreadPool lookupPool;
+    QtConcurrent::blockingMap(&lookupPool, items, [](const std::shared_ptr<MetadataItem> &item) {
         if (item->path)
             item->attributes = FileAttributes::lookup(*item->path);
         if (!item->lastUsed && item->attributes)
