@@ -178,14 +178,21 @@ void RecentFilesStoreTest::makeItemRules()
     QVERIFY(!RecentFilesStore::makeItem(raw(home.path() + QStringLiteral("/nothing-here"), at), cutoff));
     // Attributes read with the store are used as they are (here: a folder that is a package).
     MetadataItem package = raw(file, at);
+    package.attributesRead = true;
     package.attributes = FileAttributes{true, true, QStringLiteral("bundle"), QStringLiteral("inode/directory"), 0};
     QVERIFY(!RecentFilesStore::makeItem(package, cutoff)->isFolder());
     MetadataItem app = raw(file, at);
+    app.attributesRead = true;
     app.attributes = FileAttributes{false, false, QStringLiteral("x"), QStringLiteral("application/x-desktop"), 0};
     QVERIFY(!RecentFilesStore::makeItem(app, cutoff));
     MetadataItem nameless = raw(file, at);
+    nameless.attributesRead = true;
     nameless.attributes = FileAttributes{false, false, std::nullopt, std::nullopt, 0};
     QVERIFY(!RecentFilesStore::makeItem(nameless, cutoff));
+    // A look-up that failed while the store was read is not repeated.
+    MetadataItem failed = raw(file, at);
+    failed.attributesRead = true;
+    QVERIFY(!RecentFilesStore::makeItem(failed, cutoff));
     // Special files are looked up without opening them: a FIFO must not block.
     const QString fifo = home.path() + QStringLiteral("/Documents/pipe");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);

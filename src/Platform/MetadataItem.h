@@ -25,6 +25,7 @@ public:
     std::optional<qint64> contentChange;
     std::optional<QString> displayName;
     std::optional<FileAttributes> attributes;
+    bool attributesRead = false; // true once looked up; `attributes` is then empty for a failure
 
     // A typed value (QString or QDateTime) or an invalid QVariant when absent.
     QVariant valueForAttribute(const QString &key) const;

@@ -56,7 +56,8 @@ void MetadataQuery::stopQuery()
 {
     m_started = false;
     m_gathering = false;
-    m_heldUpdate = false;
+    m_hasHeld = false;
+    m_held.clear();
     m_confirmingGone = false;
     ++m_generation;
     m_settle.stop();
@@ -72,12 +73,13 @@ void MetadataQuery::enableUpdates()
 {
     if (m_disabled > 0)
         --m_disabled;
-    if (m_disabled == 0 && m_heldUpdate) {
-        m_heldUpdate = false;
+    if (m_disabled == 0 && m_hasHeld) {
         // Delivered on a later turn, never from inside the caller's own bracket.
         QMetaObject::invokeMethod(this, [this] {
-            if (m_started && m_disabled == 0)
-                Q_EMIT didUpdate();
+            if (m_started && m_disabled == 0 && m_hasHeld) {
+                m_hasHeld = false;
+                apply(std::exchange(m_held, {}));
+            }
         }, Qt::QueuedConnection);
     }
 }
@@ -118,21 +120,25 @@ void MetadataQuery::startRead()
 
 void MetadataQuery::readFinished()
 {
-    const Snapshot snapshot = m_read.result();
+    Snapshot snapshot = m_read.future().takeResult();
     const bool current = m_started && m_readGeneration == m_generation;
     if (m_readPending || (m_started && !current)) {
         startRead();
-        if (!current)
+        if (!current) {
+            discard(std::move(snapshot.results));
             return;
+        }
     }
-    if (!current)
+    if (!current) {
+        discard(std::move(snapshot.results));
         return;
+    }
 
     switch (snapshot.status) {
     case ReadStatus::ok:
         m_confirmingGone = false;
         m_goneTimer.stop();
-        accept(snapshot.results);
+        accept(std::move(snapshot.results));
         break;
     case ReadStatus::missing:
         // Gone for good only once it stays gone; an empty list has nothing to protect.
@@ -150,37 +156,44 @@ void MetadataQuery::readFinished()
         m_confirmingGone = false;
         m_goneTimer.stop();
         if (m_gathering)
-            deliver(true);
+            accept(m_results);
         break;
     }
 }
 
+void MetadataQuery::discard(Results results)
+{
+    // A large result set takes a while to free; let a worker do it, off the main thread.
+    if (results.size() > 1000)
+        QThreadPool::globalInstance()->start([old = std::move(results)]() mutable { old.clear(); });
+}
+
 void MetadataQuery::accept(Results results)
+{
+    // While updates are disabled the result set stays as it is; the newest set waits.
+    if (m_disabled > 0) {
+        discard(std::exchange(m_held, std::move(results)));
+        m_hasHeld = true;
+        return;
+    }
+    apply(std::move(results));
+}
+
+void MetadataQuery::apply(Results results)
 {
     const bool changed = !std::equal(results.cbegin(), results.cend(), m_results.cbegin(),
                                      m_results.cend(), [](const auto &a, const auto &b) {
                                          return *a == *b;
                                      });
     if (changed || m_gathering)
-        m_results = std::move(results);
-    if (m_gathering)
-        deliver(true);
-    else if (changed)
-        deliver(false);
-}
-
-void MetadataQuery::deliver(bool gathering)
-{
-    if (gathering) {
+        std::swap(m_results, results);
+    discard(std::move(results));
+    if (m_gathering) {
         m_gathering = false;
         Q_EMIT finishGathering();
-        return;
+    } else if (changed) {
+        Q_EMIT didUpdate();
     }
-    if (m_disabled > 0) {
-        m_heldUpdate = true;
-        return;
-    }
-    Q_EMIT didUpdate();
 }
 
 MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
@@ -227,6 +240,7 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
     QtConcurrent::blockingMap(&lookupPool, items, [](const std::shared_ptr<MetadataItem> &item) {
         if (item->path)
             item->attributes = FileAttributes::lookup(*item->path);
+        item->attributesRead = true;
         if (!item->lastUsed && item->attributes)
             item->contentChange = item->attributes->modificationTime;
     });

@@ -79,7 +79,8 @@ private:
     void startRead();
     void readFinished();
     void accept(Results results);
-    void deliver(bool gathering);
+    void apply(Results results);
+    static void discard(Results results);
 
     QString m_storePath;
     QList<Scope> m_scopes;
@@ -89,7 +90,8 @@ private:
     bool m_started = false;
     bool m_gathering = false;
     int m_disabled = 0;
-    bool m_heldUpdate = false;
+    bool m_hasHeld = false;
+    Results m_held;
     bool m_readPending = false;
     bool m_confirmingGone = false;
     quint64 m_generation = 0;

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QPointer>
 #include <QSet>
 #include <QThread>
@@ -94,8 +96,6 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
     if (path.contains(QLatin1String("/Library/")) && !path.contains(QLatin1String("/Library/CloudStorage/")))
         return std::nullopt;
 
-    const QUrl url = QUrl::fromLocalFile(path);
-
     QVariant dateValue = result.valueForAttribute(MetadataAttribute::lastUsedDate);
     if (dateValue.typeId() != QMetaType::QDateTime)
         dateValue = result.valueForAttribute(MetadataAttribute::contentChangeDate);
@@ -107,13 +107,15 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
         return std::nullopt;
 
     const std::optional<FileAttributes> attributes =
-        result.attributes ? result.attributes : FileAttributes::lookup(path);
+        result.attributesRead ? result.attributes : FileAttributes::lookup(path);
     if (!attributes || !attributes->name)
         return std::nullopt;
     if (attributes->contentType && conformsToApplication(*attributes->contentType))
         return std::nullopt;
 
     const bool isFolder = attributes->isDirectory && !attributes->isPackage;
+    // Made only now: building a URL costs more than every test above.
+    const QUrl url = QUrl::fromLocalFile(path);
 
     QString name;
     const QVariant nameValue = result.valueForAttribute(MetadataAttribute::displayName);
@@ -130,45 +132,89 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
     return RecentItem(url, url, name, RecentItem::breadcrumbForPath(path), date, isFolder);
 }
 
-QList<RecentItem> RecentFilesStore::buildItems(const MetadataQuery::Results &results,
-                                              const std::optional<QDateTime> &cutoff)
+// One report's items in the making: made one result at a time, so that a very large result set
+// can be spread over several turns of the event loop.
+struct RecentFilesStore::ItemBuilder
 {
-    // Comparing dates in one time spec avoids a local-time conversion per comparison.
-    const std::optional<QDateTime> utcCutoff = cutoff ? std::optional(cutoff->toUTC()) : std::nullopt;
-    // Keyed by path: the URL is made from it, and hashing URLs costs a serialisation each.
-    QSet<QString> seen;
-    seen.reserve(results.size());
-    QList<RecentItem> collected;
-    collected.reserve(results.size());
-    for (const auto &result : results) {
+    explicit ItemBuilder(const std::optional<QDateTime> &cutoff)
+        // Comparing dates in one time spec avoids a local-time conversion per comparison.
+        : cutoff(cutoff ? std::optional(cutoff->toUTC()) : std::nullopt)
+    {
+    }
+
+    void add(const std::shared_ptr<const MetadataItem> &result)
+    {
         if (!result)
-            continue;
-        std::optional<RecentItem> candidate = makeItem(*result, utcCutoff);
+            return;
+        std::optional<RecentItem> candidate = makeItem(*result, cutoff);
         if (!candidate)
-            continue;
-        const QString &path = *result->path; // the candidate's URL is made from it
+            return;
+        // Keyed by path: the candidate's URL is made from it, and hashing URLs is costly.
+        const QString &path = *result->path;
         if (seen.contains(path))
-            continue;
+            return;
         seen.insert(path);
         collected.append(std::move(*candidate));
     }
-    std::stable_sort(collected.begin(), collected.end(),
-                     [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
-    return collected;
+
+    QList<RecentItem> finish()
+    {
+        std::stable_sort(collected.begin(), collected.end(),
+                         [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+        return std::move(collected);
+    }
+
+    std::optional<QDateTime> cutoff;
+    QSet<QString> seen;
+    QList<RecentItem> collected;
+    qsizetype next = 0;
+};
+
+QList<RecentItem> RecentFilesStore::buildItems(const MetadataQuery::Results &results,
+                                              const std::optional<QDateTime> &cutoff)
+{
+    ItemBuilder builder(cutoff);
+    for (const auto &result : results)
+        builder.add(result);
+    return builder.finish();
 }
 
 void RecentFilesStore::queryUpdated()
 {
-    m_query->disableUpdates();
+    // Updates stay paused (and the result set frozen) until the list is published.
+    if (!m_builder)
+        m_query->disableUpdates();
+    m_builder = std::make_unique<ItemBuilder>(
+        Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays));
+    continueBuilding();
+}
 
-    const std::optional<QDateTime> cutoff =
-        Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays);
-    setItems(buildItems(m_query->results(), cutoff));
+void RecentFilesStore::continueBuilding()
+{
+    if (!m_builder)
+        return;
+    const MetadataQuery::Results &results = m_query->results();
+    QElapsedTimer clock;
+    clock.start();
+    while (m_builder->next < results.size()) {
+        m_builder->add(results.at(m_builder->next++));
+        // Hand the event loop back after a frame's worth of work.
+        if (m_builder->next % 512 == 0 && clock.elapsed() >= batchBudgetMs
+            && m_builder->next < results.size()) {
+            QTimer::singleShot(0, this, &RecentFilesStore::continueBuilding);
+            return;
+        }
+    }
+
+    setItems(std::unique_ptr<ItemBuilder>(std::move(m_builder))->finish());
     setIsLoading(false);
 
+    // At most 12 names, each cut to a sane length: a store may hold titles of any size.
     QStringList names;
-    for (qsizetype i = 0; i < std::min<qsizetype>(12, m_items.size()); ++i)
-        names << m_items.at(i).name();
+    for (qsizetype i = 0; i < std::min<qsizetype>(12, m_items.size()); ++i) {
+        const QString &name = m_items.at(i).name();
+        names << (name.size() > maxLoggedNameLength ? name.left(maxLoggedNameLength) + QChar(0x2026) : name);
+    }
     qCInfo(storeLog, "gathered %ld raw, kept %ld: %s", long(m_query->resultCount()),
            long(m_items.size()), qUtf8Printable(names.join(QStringLiteral(" \u00B7 "))));
 

@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QObject>
 
+#include <memory>
 #include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(storeLog)
@@ -26,6 +27,9 @@ public:
     const QList<RecentItem> &items() const { return m_items; }
     bool isLoading() const { return m_isLoading; }
     static constexpr int windowDays = 7;
+    static constexpr qsizetype maxLoggedNameLength = 200;
+    // The most a report's processing holds the main thread at a time, in milliseconds.
+    static constexpr int batchBudgetMs = 8;
 
     // One raw result to an item, or nothing. The cheap tests come before any file attribute.
     static std::optional<RecentItem> makeItem(const MetadataItem &result,
@@ -48,6 +52,9 @@ Q_SIGNALS:
 private:
     void start();
     void queryUpdated();
+    void continueBuilding();
+    struct ItemBuilder;
+    std::unique_ptr<ItemBuilder> m_builder;
     void setItems(QList<RecentItem> items);
     void setIsLoading(bool loading);
 

@@ -1,0 +1,36 @@
+// Arbitrary settings files: reading never crashes and always yields a defined mode, a list of
+// folders and a width within the allowed range; writing keeps them readable.
+#include "Model/FolderFilter.h"
+#include "Model/PanelWidth.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Quillmoth.ini");
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            abort();
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    const double width = PanelWidth::stored(QSettings(path, QSettings::IniFormat));
+    if (!(width >= PanelWidth::minimum && width <= PanelWidth::maximum))
+        abort();
+
+    FolderFilter filter(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    const QStringList folders = filter.folders();
+    const FolderFilterMode mode = filter.mode();
+    filter.setFolders(folders);
+    filter.setMode(mode);
+    FolderFilter again(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    if (again.folders() != folders || again.mode() != mode)
+        abort();
+    return 0;
+}
