@@ -1,5 +1,6 @@
 // Arbitrary locations against arbitrary home folders and listed folders: breadcrumbs are total
 // and well formed, and the containment rule keeps its laws.
+#include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
 #include "Model/RecentItem.h"
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         qunsetenv("HOME");
     else
         qputenv("HOME", home);
-    const QUrl url = QUrl::fromLocalFile(location);
+    const QUrl url = fileUrl(location);
     const QString crumb = RecentItem::breadcrumb(url);
     if (crumb.isEmpty())
         abort();
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         && FolderFilter::contains(folder + QLatin1Char('/'), url) != inside)
         abort();
     // An absolute folder contains itself.
-    if (folder.startsWith(QLatin1Char('/')) && !FolderFilter::contains(folder, QUrl::fromLocalFile(folder)))
+    if (folder.startsWith(QLatin1Char('/')) && !FolderFilter::contains(folder, fileUrl(folder)))
         abort();
     return 0;
 }

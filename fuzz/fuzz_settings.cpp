@@ -2,6 +2,7 @@
 // folders and a width within the allowed range; writing keeps them readable.
 #include "Model/FolderFilter.h"
 #include "Model/PanelWidth.h"
+#include "Model/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,16 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
-    const double width = PanelWidth::stored(QSettings(path, QSettings::IniFormat));
+    const double width = PanelWidth::stored(*Settings::open(path));
     if (!(width >= PanelWidth::minimum && width <= PanelWidth::maximum))
         abort();
 
-    FolderFilter filter(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    FolderFilter filter(Settings::open(path));
     const QStringList folders = filter.folders();
     const FolderFilterMode mode = filter.mode();
     filter.setFolders(folders);
     filter.setMode(mode);
-    FolderFilter again(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    FolderFilter again(Settings::open(path));
     if (again.folders() != folders || again.mode() != mode)
         abort();
     return 0;

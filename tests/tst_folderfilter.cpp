@@ -1,3 +1,4 @@
+#include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void persistsEveryAssignment();
     void removeRewritesAndNotifies();
     void badStoredValuesFallBack();
+    void hostileBinaryValuesAreIgnored();
     void corruptSettingsFileKeepsOtherKeys();
 };
 
@@ -56,6 +58,10 @@ void FolderFilterTest::containment()
     // A relative folder never contains an absolute location.
     QVERIFY(!FolderFilter::contains(QStringLiteral("Users/u"), at("/Users/u/a")));
     QVERIFY(!FolderFilter::contains(QString(), at("/Users/u/a")));
+    // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
+    QVERIFY(FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
+    QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
+    QCOMPARE(fileUrl(QStringLiteral("///x")).toLocalFile(), QStringLiteral("/x"));
 }
 
 void FolderFilterTest::allowsByMode()
@@ -99,11 +105,12 @@ void FolderFilterTest::persistsEveryAssignment()
         auto filter = freshFilter();
         QCOMPARE(filter->mode(), FolderFilterMode::include);
         QCOMPARE(filter->folders(), QStringList{QStringLiteral("/one folder/with, comma")});
-        filter->setFolders({QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï")});
+        filter->setFolders({QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
+                            QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ")});
     }
     {
         auto filter = freshFilter();
-        QCOMPARE(filter->folders(), (QStringList{"/a", "/b \"quoted\"", "/ünï"}));
+        QCOMPARE(filter->folders(), (QStringList{"/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  "}));
         filter->setFolders({});
     }
     QVERIFY(freshFilter()->folders().isEmpty());
@@ -143,6 +150,35 @@ void FolderFilterTest::badStoredValuesFallBack()
     auto filter = freshFilter();
     QCOMPARE(filter->mode(), FolderFilterMode::exclude);
     QVERIFY(filter->folders().isEmpty());
+}
+
+void FolderFilterTest::hostileBinaryValuesAreIgnored()
+{
+    {
+        // The file format itself, read fresh from disk.
+        TempHome home;
+        QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
+        writeFile(Settings::filePath(), "[General]\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  /spaced\\nline  \n"
+                                        "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n");
+        auto filter = freshFilter();
+        QCOMPARE(filter->mode(), FolderFilterMode::exclude);
+        QCOMPARE(filter->folders(), (QStringList{"  /spaced\nline  ", "/b"}));
+        writeFile(Settings::filePath(), "[General]\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n");
+        QVERIFY(freshFilter()->folders().isEmpty()); // a list with a missing entry is no list
+    }
+    // A corrupt binary value whose length asks for gigabytes: skipped, defaults used, the
+    // other keys kept.
+    TempHome home;
+    QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
+    writeFile(Settings::filePath(),
+              "[General]\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0\\x1\\0\\0\\0\\n)\n"
+              "folderFilterMode=include\npanelWidth=333\n");
+    auto filter = freshFilter();
+    QCOMPARE(filter->mode(), FolderFilterMode::include);
+    QVERIFY(filter->folders().isEmpty());
+    filter->setFolders({QStringLiteral("/x")});
+    auto settings = Settings::open();
+    QCOMPARE(settings->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("333"));
 }
 
 void FolderFilterTest::corruptSettingsFileKeepsOtherKeys()

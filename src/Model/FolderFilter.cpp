@@ -1,5 +1,6 @@
 #include "Model/FolderFilter.h"
 
+#include "Model/FileUrl.h"
 #include "Model/RecentItem.h"
 #include "Model/Settings.h"
 
@@ -41,8 +42,7 @@ FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings) : m_settings(std
     if (mode.typeId() == QMetaType::QString)
         m_mode = FolderFilterModes::fromRawValue(mode.toString()).value_or(FolderFilterMode::all);
 
-    // An INI file cannot tell a one-element list from a plain string, so the list is kept in
-    // the settings file's array form; anything else there is not a list of paths.
+    // Anything but a list of strings is not a list of paths.
     const QVariant paths = m_settings->value(pathsKey);
     if (paths.typeId() == QMetaType::QStringList) {
         m_folders = paths.toStringList();
@@ -74,7 +74,7 @@ void FolderFilter::setFolders(const QStringList &folders)
 {
     Q_EMIT aboutToChange();
     m_folders = folders;
-    m_settings->setValue(pathsKey, QVariant::fromValue(QVariantList(folders.cbegin(), folders.cend())));
+    m_settings->setValue(pathsKey, folders);
     m_settings->sync();
     Q_EMIT changed();
 }
@@ -91,7 +91,7 @@ void FolderFilter::remove(const QString &path)
 bool FolderFilter::contains(const QString &folder, const QUrl &url)
 {
     const QStringList item = standardizedComponents(url.toLocalFile());
-    const QStringList container = standardizedComponents(QUrl::fromLocalFile(folder).toLocalFile());
+    const QStringList container = standardizedComponents(fileUrl(folder).toLocalFile());
     // An empty folder string names no folder; it must not swallow every item.
     if (container.isEmpty() || item.size() < container.size())
         return false;

@@ -1,7 +1,143 @@
 #include "Model/Settings.h"
 
 #include <QDir>
+#include <QIODevice>
 #include <QStandardPaths>
+
+// The settings file is a small INI file that this program reads and writes itself: lines of
+// "key=value" under "[General]", values with backslash escapes, and lists as numbered keys
+// ("key\1=...", "key\size=N"). Qt's own INI reader would also decode binary "@Variant(...)"
+// blobs, where one corrupt length asks for gigabytes; here anything unexpected is skipped and
+// the key falls back to its default.
+namespace {
+
+QString escaped(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        case 0: out += QLatin1String("\\0"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> unescaped(QStringView value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\')) {
+            out += c;
+            continue;
+        }
+        if (++i >= value.size())
+            return std::nullopt;
+        switch (value.at(i).unicode()) {
+        case '\\': out += QLatin1Char('\\'); break;
+        case 'n': out += QLatin1Char('\n'); break;
+        case 'r': out += QLatin1Char('\r'); break;
+        case 't': out += QLatin1Char('\t'); break;
+        case '0': out += QChar(0); break;
+        default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+bool readSettings(QIODevice &device, QSettings::SettingsMap &map)
+{
+    // Never more than a settings file's worth: a huge file is not ours.
+    constexpr qint64 limit = 4 * 1024 * 1024;
+    const QByteArray data = device.read(limit);
+    QString section;
+    QMap<QString, QString> plain;
+    for (const QByteArray &rawLine : data.split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+                section.clear();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        // The value is everything after the first '=', spaces included.
+        QString rawValue = QString::fromUtf8(rawLine);
+        rawValue = rawValue.mid(rawValue.indexOf(QLatin1Char('=')) + 1);
+        if (rawValue.endsWith(QLatin1Char('\r')))
+            rawValue.chop(1);
+        if (rawValue.startsWith(QLatin1Char('@')))
+            continue; // Qt's binary forms: not written by this program, not trusted
+        const std::optional<QString> value = unescaped(rawValue);
+        if (!value)
+            continue;
+        plain.insert(section.isEmpty() ? key : section + QLatin1Char('/') + key, *value);
+    }
+    // Numbered keys make lists.
+    for (auto it = plain.cbegin(); it != plain.cend(); ++it) {
+        if (!it.key().endsWith(QLatin1String("\\size"))) {
+            if (!it.key().contains(QLatin1Char('\\')))
+                map.insert(it.key(), it.value());
+            continue;
+        }
+        const QString base = it.key().chopped(5);
+        bool ok = false;
+        const int size = it.value().toInt(&ok);
+        if (!ok || size < 0 || size > 100000)
+            continue;
+        QStringList list;
+        for (int i = 1; ok && i <= size; ++i) {
+            const auto entry = plain.constFind(base + QLatin1Char('\\') + QString::number(i));
+            ok = entry != plain.cend();
+            if (ok)
+                list << entry.value();
+        }
+        if (ok)
+            map.insert(base, list);
+    }
+    return true;
+}
+
+bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map)
+{
+    QString out = QStringLiteral("[General]\n");
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const QVariant &value = it.value();
+        if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList) {
+            const QStringList list = value.toStringList();
+            for (qsizetype i = 0; i < list.size(); ++i)
+                out += it.key() + QLatin1Char('\\') + QString::number(i + 1) + QLatin1Char('=')
+                    + escaped(list.at(i)) + QLatin1Char('\n');
+            out += it.key() + QStringLiteral("\\size=") + QString::number(list.size()) + QLatin1Char('\n');
+        } else if (value.typeId() == QMetaType::Double) {
+            out += it.key() + QLatin1Char('=') + QString::number(value.toDouble(), 'g', 17) + QLatin1Char('\n');
+        } else {
+            out += it.key() + QLatin1Char('=') + escaped(value.toString()) + QLatin1Char('\n');
+        }
+    }
+    return device.write(out.toUtf8()) >= 0;
+}
+
+QSettings::Format format()
+{
+    static const QSettings::Format registered =
+        QSettings::registerFormat(QStringLiteral("ini"), readSettings, writeSettings);
+    return registered;
+}
+
+} // namespace
 
 QString Settings::filePath()
 {
@@ -11,5 +147,10 @@ QString Settings::filePath()
 
 std::unique_ptr<QSettings> Settings::open()
 {
-    return std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+    return open(filePath());
+}
+
+std::unique_ptr<QSettings> Settings::open(const QString &path)
+{
+    return std::make_unique<QSettings>(path, format());
 }

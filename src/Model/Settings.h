@@ -4,8 +4,10 @@
 
 #include <memory>
 
-// The program's settings file: INI under $XDG_CONFIG_HOME/Quillmoth/.
+// The program's settings file: INI under $XDG_CONFIG_HOME/Quillmoth/, read and written by our
+// own safe INI format.
 namespace Settings {
 std::unique_ptr<QSettings> open();
+std::unique_ptr<QSettings> open(const QString &path);
 QString filePath();
 }

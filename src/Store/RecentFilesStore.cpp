@@ -1,6 +1,7 @@
 #include "Store/RecentFilesStore.h"
 
 #include "Model/Calendar.h"
+#include "Model/FileUrl.h"
 #include "Model/HomeFolder.h"
 #include "Platform/FileAttributes.h"
 
@@ -115,7 +116,7 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
 
     const bool isFolder = attributes->isDirectory && !attributes->isPackage;
     // Made only now: building a URL costs more than every test above.
-    const QUrl url = QUrl::fromLocalFile(path);
+    const QUrl url = fileUrl(path);
 
     QString name;
     const QVariant nameValue = result.valueForAttribute(MetadataAttribute::displayName);
