@@ -40,7 +40,37 @@ private Q_SLOTS:
     void hostileEntries();
     void hundredThousandEntriesInOneDay();
     void hugeStore();
+    void thousandRewritesInABurst();
 };
+
+void HostileStoresTest::thousandRewritesInABurst()
+{
+    TempHome home;
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList files;
+    for (int i = 0; i < 10; ++i)
+        files << home.touch(QStringLiteral("f%1.txt").arg(i));
+    writeStoreAtomically(home.storePath(), xbelDocument({entryFor(fileUri(files[0]), now)}));
+    RecentFilesStore store;
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"f0.txt"}; }, 5000));
+    QTest::qWait(300);
+    QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
+    bool everEmpty = false;
+    connect(&store, &RecentFilesStore::itemsChanged, this, [&] { everEmpty = everEmpty || store.items().isEmpty(); });
+    // Half of them replaced by rename, half written in place (readers may see them half-written).
+    for (int i = 1; i <= 1000; ++i) {
+        const QByteArray doc = xbelDocument({entryFor(fileUri(files[i % 10]), now.addSecs(i))});
+        if (i % 2)
+            writeStoreAtomically(home.storePath(), doc);
+        else
+            writeFile(home.storePath(), doc);
+        if (i % 100 == 0)
+            QCoreApplication::processEvents();
+    }
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"f0.txt"} && store.items().first().date() == now.addSecs(1000); }, 10000));
+    QVERIFY(!everEmpty);
+    QVERIFY2(updates.size() < 100, qPrintable(QString::number(updates.size())));
+}
 
 void HostileStoresTest::hostileEntries()
 {
