@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+class SidebarPanel;
+
+// Holds the one panel for the life of the process and answers the application's lifecycle.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Makes the panel, hands it to the file-manager follower and activates the program.
+    void applicationDidFinishLaunching();
+    // Another launch asked for the program: the panel comes to the front when nothing of the
+    // program is on screen; otherwise nothing changes.
+    void applicationShouldHandleReopen(bool hasVisibleWindows);
+    // Whether any window of the program is on screen.
+    static bool hasVisibleWindows();
+
+    SidebarPanel *panel() const { return m_panel; }
+
+    // The area the panel stands in: the primary screen's available area, or a fixed fallback
+    // when there is no screen.
+    static QRect visibleFrame();
+    static QRect panelFrame();
+
+private:
+    SidebarPanel *makePanel();
+
+    SidebarPanel *m_panel = nullptr;
+};

@@ -1,0 +1,97 @@
+#include "FinderFollower.h"
+
+#include "Platform/FileManagerIdentity.h"
+#include "Platform/X11Window.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QWindow>
+
+Q_LOGGING_CATEGORY(lcShell, QUILLMOTH_APP_ID ".shell", QtInfoMsg)
+
+FinderFollower &FinderFollower::shared()
+{
+    // Thread-safe one-time construction; never destroyed (its observer lives as long).
+    static FinderFollower *instance = new FinderFollower;
+    return *instance;
+}
+
+FinderFollower::FinderFollower() : m_observer(new ActiveWindow(this))
+{
+    connect(m_observer, &ActiveWindow::activeWindowChanged, this, [this] {
+        // The candidate is the application active when the change is seen.
+        decideLater(m_observer->current());
+    });
+    connect(m_observer, &ActiveWindow::observabilityChanged, this, [this] {
+        reportObservability();
+        decideLater(std::nullopt);
+    });
+    reportObservability();
+}
+
+void FinderFollower::reportObservability()
+{
+    if (!m_observer->observable())
+        qCInfo(lcShell).noquote() << "The panel stays shown:" << m_observer->unobservableReason();
+}
+
+void FinderFollower::attach(QWidget *panel)
+{
+    m_window = panel;
+    apply(std::nullopt);
+}
+
+void FinderFollower::ownActivation()
+{
+    WindowApplication self;
+    self.pid = QCoreApplication::applicationPid();
+    decideLater(self);
+}
+
+void FinderFollower::decideLater(std::optional<WindowApplication> front)
+{
+    QPointer<FinderFollower> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, front] {
+            if (self)
+                self->apply(front);
+        },
+        Qt::QueuedConnection);
+}
+
+void FinderFollower::apply(std::optional<WindowApplication> front)
+{
+    QWidget *panel = m_window.data();
+    if (!panel)
+        return;
+
+    // Floating level on every decision, shown or not: the flag covers later maps, the request
+    // covers a window manager that dropped the state meanwhile.
+    if (QWindow *w = panel->windowHandle(); w && !(w->flags() & Qt::WindowStaysOnTopHint))
+        w->setFlag(Qt::WindowStaysOnTopHint, true);
+
+    bool show;
+    if (!m_observer->observable()) {
+        show = true;
+    } else {
+        const std::optional<WindowApplication> judged = front ? front : m_observer->current();
+        if (!judged)
+            show = false;
+        else if (FileManagerIdentity::matches(judged->identifiers(), FileManagerIdentity::identifiers()))
+            show = true;
+        else
+            show = judged->pid && *judged->pid == QCoreApplication::applicationPid();
+    }
+
+    if (show) {
+        // In front within its level, without taking the keyboard.
+        if (!panel->isVisible())
+            panel->show();
+        panel->raise();
+        X11Window::keepAbove(panel->windowHandle());
+    } else {
+        panel->hide();
+    }
+}

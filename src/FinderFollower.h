@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Platform/ActiveWindow.h"
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+// The application shell's log: why the panel cannot follow the active application.
+Q_DECLARE_LOGGING_CATEGORY(lcShell)
+
+// Shows the panel only while the file manager or Quillmoth itself is the active application,
+// and keeps it above normal windows. One instance for the life of the process.
+class FinderFollower : public QObject
+{
+    Q_OBJECT
+public:
+    static FinderFollower &shared();
+
+    // Follows `panel` from now on (held weakly) and decides its visibility once.
+    void attach(QWidget *panel);
+    // Quillmoth itself became the active application (it activated itself at start-up).
+    void ownActivation();
+
+    FinderFollower(const FinderFollower &) = delete;
+    FinderFollower &operator=(const FinderFollower &) = delete;
+
+private:
+    FinderFollower();
+    // Decides on a later turn of the event loop, never inside the event delivery.
+    void decideLater(std::optional<WindowApplication> front);
+    void apply(std::optional<WindowApplication> front);
+    void reportObservability();
+
+    QPointer<QWidget> m_window;
+    ActiveWindow *m_observer;
+};

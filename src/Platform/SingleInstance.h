@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// One Quillmoth per session. The first process owns the application id on the session bus
+// (object /io/github/quillmoth/Quillmoth, method Reopen); a later one asks it to reopen and
+// ends. Without a session bus the same happens over a local socket in XDG_RUNTIME_DIR, guarded
+// by a lock file so that two processes started together cannot both win.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Role { Primary, Secondary };
+
+    explicit SingleInstance(QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Becomes the session's instance, or (Secondary) has asked the running one to reopen.
+    Role claim();
+
+    static QString busName();
+    static QString objectPath();
+    static QString socketPath();
+
+Q_SIGNALS:
+    // Another launch asked this instance to reopen.
+    void reopenRequested();
+
+private:
+    bool claimOnBus(Role &role);
+    Role claimOnSocket();
+
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer *m_server = nullptr;
+};

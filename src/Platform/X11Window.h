@@ -1,0 +1,12 @@
+#pragma once
+
+class QWindow;
+
+// Small window-manager requests that Qt does not repeat on its own. Each does nothing where the
+// display is not X11.
+namespace X11Window {
+// Asks the window manager to keep the (mapped) window above normal windows (_NET_WM_STATE_ABOVE).
+void keepAbove(QWindow *window);
+// Whether any pointer button is held down right now, anywhere on the display.
+bool pointerButtonDown();
+}
