@@ -73,10 +73,11 @@ void FinderFollower::apply(std::optional<WindowApplication> front)
         w->setFlag(Qt::WindowStaysOnTopHint, true);
 
     bool show;
+    std::optional<WindowApplication> judged;
     if (!m_observer->observable()) {
         show = true;
     } else {
-        const std::optional<WindowApplication> judged = front ? front : m_observer->current();
+        judged = front ? front : m_observer->current();
         if (!judged)
             show = false;
         else if (FileManagerIdentity::matches(judged->identifiers(), FileManagerIdentity::identifiers()))
@@ -84,6 +85,9 @@ void FinderFollower::apply(std::optional<WindowApplication> front)
         else
             show = judged->pid && *judged->pid == QCoreApplication::applicationPid();
     }
+    qCDebug(lcShell).noquote() << (show ? "show" : "hide") << "for"
+                               << (judged ? judged->identifiers().join(u',') : QStringLiteral("no application"))
+                               << "pid" << (judged && judged->pid ? *judged->pid : -1);
 
     if (show) {
         // In front within its level, without taking the keyboard.

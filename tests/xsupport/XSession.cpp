@@ -192,7 +192,8 @@ AppRun::~AppRun()
 quint32 AppRun::waitForPanel(const XConnection &x, int timeoutMs)
 {
     quint32 window = 0;
-    QTest::qWaitFor([&] { return running() && (window = x.findWindow(pid(), "Quillmoth")) != 0; }, timeoutMs);
+    if (!QTest::qWaitFor([&] { return running() && (window = x.findWindow(pid(), "Quillmoth")) != 0; }, timeoutMs))
+        return 0;
     return window;
 }
 
