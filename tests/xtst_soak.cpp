@@ -1,0 +1,63 @@
+// The real program under a real X server while the store is rewritten thousands of times:
+// memory and descriptors stay flat, and it opens no network socket.
+#include "AppProcess.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+class SoakTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void rewritesKeepResourcesFlatAndNoNetwork();
+};
+
+void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
+{
+    TempHome home;
+    const QDateTime now = QDateTime::currentDateTime();
+    QList<XbelEntry> entries;
+    for (int i = 0; i < 200; ++i) {
+        XbelEntry e;
+        e.href = fileUri(home.touch(QStringLiteral("Documents/file%1.txt").arg(i)));
+        e.visited = e.modified = e.added = now.addSecs(-i * 60);
+        entries << e;
+    }
+    writeStoreAtomically(home.storePath(), xbelDocument(entries));
+    AppProcess app(QStringLiteral(QUILLMOTH_APP_BINARY));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral(QUILLMOTH_APP_ID ".store.info=false"));
+    app.process().setProcessEnvironment(environment);
+    QVERIFY(app.start());
+    QTest::qWait(2500); // start-up settles: first paint, the restart after priming
+
+    const qint64 rssStart = app.residentKiB();
+    const int fdsStart = app.openDescriptors();
+    QElapsedTimer clock;
+    clock.start();
+    int rewrites = 0;
+    // 5,000 rewrites, bounded to two minutes, with pauses so that many of them are read.
+    while (rewrites < 5000 && clock.elapsed() < 120000) {
+        entries.first().visited = now.addSecs(rewrites);
+        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        if (++rewrites % 25 == 0)
+            QTest::qWait(30);
+    }
+    QTest::qWait(2000);
+    QVERIFY(app.process().state() == QProcess::Running);
+    const qint64 rssEnd = app.residentKiB();
+    const int fdsEnd = app.openDescriptors();
+    qInfo("soak: %d rewrites in %lld ms; resident %lld KiB -> %lld KiB; descriptors %d -> %d",
+          rewrites, clock.elapsed(), rssStart, rssEnd, fdsStart, fdsEnd);
+    QVERIFY(rssEnd - rssStart < 8 * 1024);
+    QVERIFY(qAbs(fdsEnd - fdsStart) <= 2);
+
+    // Only local sockets: the X server's and the session bus's.
+    const QStringList kinds = app.socketKinds();
+    qInfo("sockets: %s", qPrintable(kinds.join(QLatin1Char(' '))));
+    for (const QString &kind : kinds)
+        QCOMPARE(kind, QStringLiteral("unix"));
+}
+
+QTEST_GUILESS_MAIN(SoakTest)
+#include "xtst_soak.moc"
