@@ -1,0 +1,79 @@
+// The panel takes the keyboard only when a click lands in a text field; any other click leaves
+// the active application as it was. A real panel in this process, real openbox, real clicks.
+#include "SidebarPanel.h"
+#include "XSession.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+class FocusTest : public QObject
+{
+    Q_OBJECT
+
+    XConnection x;
+
+    static bool click(QWidget *w)
+    {
+        const QPoint p = w->mapToGlobal(w->rect().center());
+        return runToEnd(QStringLiteral("xdotool"), {"mousemove", QString::number(p.x()), QString::number(p.y()),
+                                                    "sleep", "0.05", "click", "1"}) == 0;
+    }
+
+private Q_SLOTS:
+    void keyboardOnlyForTextFields()
+    {
+        QVERIFY(x.ok());
+        SidebarPanel panel(QRect(0, 0, 262, 600));
+        auto *content = new QWidget;
+        auto *layout = new QVBoxLayout(content);
+        auto *field = new QLineEdit;
+        auto *row = new QPushButton(QStringLiteral("row"));
+        row->setFocusPolicy(Qt::NoFocus);
+        layout->addWidget(field);
+        layout->addWidget(row);
+        layout->addStretch();
+        panel.setContentView(content);
+        panel.show();
+        const quint32 window = quint32(panel.winId());
+        QVERIFY(QTest::qWaitFor([&] { return x.viewable(window); }, 5000));
+        QVERIFY(!x.acceptsInput(window));
+
+        FakeApp files({"--class", "thunar,Thunar"});
+        QVERIFY(QTest::qWaitFor([&] {
+            if (x.activeWindow() != files.window())
+                x.requestActivate(files.window());
+            return x.activeWindow() == files.window();
+        }, 5000));
+
+        // A click on anything but the text field: the file manager stays active.
+        int clicks = 0;
+        connect(row, &QPushButton::clicked, this, [&] { ++clicks; });
+        QVERIFY(click(row));
+        QVERIFY(QTest::qWaitFor([&] { return clicks == 1; }, 5000));
+        QTest::qWait(200);
+        QCOMPARE(x.activeWindow(), files.window());
+        QVERIFY(!x.acceptsInput(window));
+
+        // A click in the text field: the panel takes the keyboard and typing reaches the field.
+        QVERIFY(click(field));
+        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == window; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
+        QCOMPARE(runToEnd(QStringLiteral("xdotool"), {"type", "--delay", "20", "ab"}), 0);
+        QVERIFY(QTest::qWaitFor([&] { return field->text() == QLatin1String("ab"); }, 5000));
+
+        // Another application active again: the panel gives the keyboard back for good.
+        x.requestActivate(files.window());
+        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == files.window(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return !x.acceptsInput(window); }, 5000));
+        QVERIFY(click(row));
+        QVERIFY(QTest::qWaitFor([&] { return clicks == 2; }, 5000));
+        QTest::qWait(200);
+        QCOMPARE(x.activeWindow(), files.window());
+    }
+};
+
+QTEST_MAIN(FocusTest)
+#include "xtst_focus.moc"
