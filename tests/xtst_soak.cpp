@@ -49,7 +49,13 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     const int fdsEnd = app.openDescriptors();
     qInfo("soak: %d rewrites in %lld ms; resident %lld KiB -> %lld KiB; descriptors %d -> %d",
           rewrites, clock.elapsed(), rssStart, rssEnd, fdsStart, fdsEnd);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine (hundreds of MB): resident memory says
+    // nothing there, leaks are its own business.
+    Q_UNUSED(rssEnd);
+#else
     QVERIFY(rssEnd - rssStart < 8 * 1024);
+#endif
     QVERIFY(qAbs(fdsEnd - fdsStart) <= 2);
 
     // Only local sockets: the X server's and the session bus's.
