@@ -21,6 +21,12 @@ QString label(const QDateTime &dayStart, const QDateTime &today, const Calendar 
 QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTime &now,
                                    const Calendar &calendar)
 {
+    return group(QList<RecentItem>(items), now, calendar);
+}
+
+QList<DayGroup> DayGrouping::group(QList<RecentItem> &&items, const QDateTime &now,
+                                   const Calendar &calendar)
+{
     const QDateTime today = calendar.startOfDay(now);
 
     // Buckets keyed by day start in milliseconds, in first-seen order. Time-zone conversions are
@@ -29,7 +35,7 @@ QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTi
     QList<DayGroup> groups;
     qint64 dayBegin = 0, dayEnd = 0;
     QDateTime dayStart;
-    for (const RecentItem &item : items) {
+    for (RecentItem &item : items) {
         const qint64 at = item.date().toMSecsSinceEpoch();
         if (at < dayBegin || at >= dayEnd || !dayStart.isValid()) {
             dayStart = calendar.startOfDay(item.date());
@@ -43,7 +49,7 @@ QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTi
             found = indexByDay.insert(key, groups.size());
             groups.append(DayGroup{dayStart, label(dayStart, today, calendar), {}});
         }
-        groups[*found].items.append(item);
+        groups[*found].items.append(std::move(item));
     }
 
     const auto later = [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); };

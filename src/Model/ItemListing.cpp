@@ -58,9 +58,15 @@ QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items, const Folder
                                     const QDateTime &now, const Calendar &calendar)
 {
     const QString query = searchQuery(searchText);
+    const bool asciiQuery = isAscii(query);
+    // One pass, one copy of each shown item: folder filter, kind, then search.
     QList<RecentItem> kept;
-    for (const RecentItem &item : filteredItems(items, folderFilter))
-        if (ItemFilters::passes(filter, item.isFolder()) && matches(item, query))
+    for (const RecentItem &item : items) {
+        if (!ItemFilters::passes(filter, item.isFolder()) || !folderFilter.allows(item.url()))
+            continue;
+        if (query.isEmpty() || containsLowered(item.name(), query, asciiQuery)
+            || containsLowered(item.path(), query, asciiQuery))
             kept.append(item);
-    return DayGrouping::group(kept, now, calendar);
+    }
+    return DayGrouping::group(std::move(kept), now, calendar);
 }

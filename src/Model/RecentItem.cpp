@@ -6,15 +6,17 @@
 #include <QVarLengthArray>
 
 RecentItem::RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder)
-    : m_id(std::move(id)), m_url(std::move(url)), m_name(std::move(name)), m_path(std::move(path)),
-      m_date(std::move(date)), m_isFolder(isFolder)
+    : d(std::make_shared<const Data>(Data{std::move(id), std::move(url), std::move(name), std::move(path),
+                                          std::move(date), isFolder}))
 {
 }
 
 bool operator==(const RecentItem &a, const RecentItem &b)
 {
-    return a.m_id == b.m_id && a.m_url == b.m_url && a.m_name == b.m_name && a.m_path == b.m_path
-        && a.m_date == b.m_date && a.m_isFolder == b.m_isFolder;
+    if (a.d == b.d)
+        return true;
+    return a.d->id == b.d->id && a.d->url == b.d->url && a.d->name == b.d->name
+        && a.d->path == b.d->path && a.d->date == b.d->date && a.d->isFolder == b.d->isFolder;
 }
 
 size_t qHash(const RecentItem &item, size_t seed)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+
 class QPixmap;
 
 // One recently used file or folder, ready for display. Immutable: rebuilt, never edited.
@@ -13,13 +15,13 @@ class RecentItem
 public:
     RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder);
 
-    const QUrl &id() const { return m_id; }
-    const QUrl &url() const { return m_url; }
-    const QString &name() const { return m_name; }
+    const QUrl &id() const { return d->id; }
+    const QUrl &url() const { return d->url; }
+    const QString &name() const { return d->name; }
     // The parent-folder breadcrumb shown under the name, not the file-system path.
-    const QString &path() const { return m_path; }
-    const QDateTime &date() const { return m_date; }
-    bool isFolder() const { return m_isFolder; }
+    const QString &path() const { return d->path; }
+    const QDateTime &date() const { return d->date; }
+    bool isFolder() const { return d->isFolder; }
 
     // 32 x 32 icon from the process-wide cache keyed by path text (defined with the icon theme
     // code in Platform, so this header stays free of GUI types).
@@ -34,12 +36,18 @@ public:
     friend bool operator!=(const RecentItem &a, const RecentItem &b) { return !(a == b); }
 
 private:
-    QUrl m_id;
-    QUrl m_url;
-    QString m_name;
-    QString m_path;
-    QDateTime m_date;
-    bool m_isFolder;
+    // The six values, shared between copies: the list copies items on every keystroke, and
+    // one reference count is cheaper than six.
+    struct Data
+    {
+        QUrl id;
+        QUrl url;
+        QString name;
+        QString path;
+        QDateTime date;
+        bool isFolder;
+    };
+    std::shared_ptr<const Data> d;
 };
 
 size_t qHash(const RecentItem &item, size_t seed = 0);

@@ -43,12 +43,12 @@ QPixmap render(const QIcon &icon)
 
 QPixmap RecentItem::icon() const
 {
-    const QString key = m_url.toLocalFile();
+    const QString key = url().toLocalFile();
     if (QPixmap *cached = iconCache().object(key))
         return *cached;
 
     QIcon icon;
-    if (m_isFolder && key.contains(QLatin1String("/Library/CloudStorage/"))) {
+    if (isFolder() && key.contains(QLatin1String("/Library/CloudStorage/"))) {
         icon = themedIcon({QStringLiteral("folder")}, QStringLiteral("folder"));
     } else {
         static const QMimeDatabase database;
