@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 
 #include <optional>
@@ -26,6 +27,7 @@ public:
     std::optional<QString> displayName;
     std::optional<FileAttributes> attributes;
     bool attributesRead = false; // true once looked up; `attributes` is then empty for a failure
+    std::optional<QUrl> url;     // the location's file URL, made with the look-up (costly to make)
 
     // A typed value (QString or QDateTime) or an invalid QVariant when absent.
     QVariant valueForAttribute(const QString &key) const;

@@ -1,5 +1,6 @@
 #include "Platform/MetadataQuery.h"
 
+#include "Model/FileUrl.h"
 #include "Platform/FileUri.h"
 #include "Platform/StoreWatcher.h"
 #include "Platform/XbelReader.h"
@@ -241,6 +242,8 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
         if (item->path)
             item->attributes = FileAttributes::lookup(*item->path);
         item->attributesRead = true;
+        if (item->attributes)
+            item->url = fileUrl(*item->path);
         if (!item->lastUsed && item->attributes)
             item->contentChange = item->attributes->modificationTime;
     });

@@ -116,7 +116,7 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
 
     const bool isFolder = attributes->isDirectory && !attributes->isPackage;
     // Made only now: building a URL costs more than every test above.
-    const QUrl url = fileUrl(path);
+    const QUrl url = result.url ? *result.url : fileUrl(path);
 
     QString name;
     const QVariant nameValue = result.valueForAttribute(MetadataAttribute::displayName);
