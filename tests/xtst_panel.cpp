@@ -263,6 +263,22 @@ private Q_SLOTS:
             QCOMPARE(run->process().exitCode(), 0);
         }
         QVERIFY(app.running());
+
+        // The window manager closes the panel: the program keeps running, and a reopen brings
+        // the panel back.
+        x.requestClose(panel);
+        QVERIFY(waitViewable(x, panel, false));
+        QTest::qWait(300);
+        QVERIFY(app.running());
+        AppRun reopen(environment);
+        QVERIFY(reopen.process().waitForFinished(10000));
+        QCOMPARE(reopen.process().exitCode(), 0);
+        // Closing gave up the X window; the panel comes back in a new one, where it was.
+        quint32 again = 0;
+        QVERIFY(QTest::qWaitFor([&] { again = x.findWindow(app.pid(), "Quillmoth"); return again && x.viewable(again); }, 5000));
+        QCOMPARE(x.geometry(again), QRect(area.x(), area.y(), 262, area.height()));
+        QVERIFY(x.hasState(again, "_NET_WM_STATE_ABOVE"));
+        QVERIFY(!x.acceptsInput(again));
         QCOMPARE(app.terminate(), 0);
 
         // Once it has ended, the next launch is the instance again.

@@ -141,6 +141,19 @@ void XConnection::requestActivate(quint32 window) const
     xcb_flush(m_c);
 }
 
+void XConnection::requestClose(quint32 window) const
+{
+    xcb_client_message_event_t e{};
+    e.response_type = XCB_CLIENT_MESSAGE;
+    e.format = 32;
+    e.window = window;
+    e.type = atom("_NET_CLOSE_WINDOW");
+    e.data.data32[1] = 2;
+    xcb_send_event(m_c, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&e));
+    xcb_flush(m_c);
+}
+
 void XConnection::setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const
 {
     xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, m_root, atom(property), type, 32, values.size(), values.constData());

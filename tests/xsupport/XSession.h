@@ -38,6 +38,8 @@ public:
 
     // A pager's request to activate the window (EWMH source indication 2).
     void requestActivate(quint32 window) const;
+    // A pager's request to close the window (_NET_CLOSE_WINDOW).
+    void requestClose(quint32 window) const;
     void setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const;
     void deleteRootProperty(const char *property) const;
     // Creates and at once destroys a window; its id then names nothing.
