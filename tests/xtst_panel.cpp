@@ -294,9 +294,17 @@ private Q_SLOTS:
         TempHome home;
         AppRun app({QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QT_QPA_PLATFORM")});
         QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("no display")); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("The panel stays shown")); }, 5000));
         QTest::qWait(500);
         QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
+
+        // A display that is not X11 (as in a pure Wayland session): one line says why.
+        AppRun other({QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+        QVERIFY(QTest::qWaitFor([&] { return other.log().contains(QLatin1String("is not an X11 display")); }, 5000));
+        QCOMPARE(other.log().count(QLatin1String("The panel stays shown")), 1);
+        QVERIFY(other.running());
+        QCOMPARE(other.terminate(), 0);
     }
 
     // No window manager, then one without _NET_ACTIVE_WINDOW, then openbox: the panel stays
