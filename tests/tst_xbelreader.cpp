@@ -177,6 +177,8 @@ void XbelReaderTest::oddButValidStores_data()
                   "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-05T10:00:00Z\"/>"
                   "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/>"
                   "</bookmark:applications></metadata></info></bookmark></xbel>";
+    // Found by fuzzing: a short href with an entity lost its text.
+    QTest::newRow("short href with entity") << head + "<bookmark href=\"file://o&apos;\"/><bookmark href=\"a&amp;\"/></xbel>";
     QTest::newRow("invalid date") << head + "<bookmark href=\"file:///a\" visited=\"yesterday\"/></xbel>";
     QTest::newRow("february 30") << head + "<bookmark href=\"file:///a\" visited=\"2026-02-30T10:00:00Z\"/></xbel>";
     QTest::newRow("latin-1 bytes") << head + "<bookmark href=\"file:///caf\xe9\"/></xbel>";

@@ -489,13 +489,14 @@ private:
         if (!href)
             throw GiveUp{};
         std::string hrefStorage;
-        const std::string_view hrefText = decoded(*href, hrefStorage);
+        std::string_view hrefText = decoded(*href, hrefStorage);
         if (m_seen.contains(hrefText))
             throw GiveUp{};
-        if (hrefStorage.empty())
-            m_seen.insert(hrefText);
-        else
-            m_seen.insert(m_ownedHrefs.emplace_back(std::move(hrefStorage)));
+        // A decoded href is kept alive by the reader; the view must follow it there (a short
+        // string's characters do not move with it).
+        if (!hrefStorage.empty())
+            hrefText = m_ownedHrefs.emplace_back(std::move(hrefStorage));
+        m_seen.insert(hrefText);
 
         std::optional<std::string_view> title;
         m_apps.clear();
