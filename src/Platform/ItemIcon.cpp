@@ -7,6 +7,12 @@
 #include <QMimeDatabase>
 #include <QPixmap>
 
+// Outside any namespace, as the resource macro requires.
+static void registerIconResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 
 constexpr int iconSize = 32;
@@ -20,6 +26,14 @@ QCache<QString, QPixmap> &iconCache()
 
 QIcon themedIcon(const QStringList &names, const QString &fallback)
 {
+    // Outside a full desktop the theme may be bare hicolor, which has no file-type icons.
+    static const bool once = [] {
+        registerIconResources();
+        if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    Q_UNUSED(once);
     for (const QString &name : names) {
         if (QIcon::hasThemeIcon(name))
             return QIcon::fromTheme(name);
@@ -53,7 +67,7 @@ QPixmap RecentItem::icon() const
     } else {
         static const QMimeDatabase database;
         const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
-        const bool folder = type.name() == QLatin1String("inode/directory");
+        const bool folder = isFolder() || type.name() == QLatin1String("inode/directory");
         QStringList names{type.iconName(), type.genericIconName()};
         if (folder)
             names.prepend(QStringLiteral("folder"));

@@ -1,5 +1,362 @@
 #include "Views/SidebarView.h"
 
+#include "Model/FolderFilter.h"
+#include "Model/ItemListing.h"
+#include "Platform/BlurBehind.h"
+#include "Platform/ColorScheme.h"
+#include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
+#include "Views/Glyph.h"
+#include "Views/RecentList.h"
+#include "Views/RecentRow.h"
+#include "Views/ResizeHandle.h"
+#include "Views/SegmentedControl.h"
+#include "Views/SettingsView.h"
 
-SidebarView::SidebarView(QWidget *parent) : QWidget(parent), m_store(new RecentFilesStore(this)) {}
+#include <QClipboard>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPropertyAnimation>
+#include <QStackedWidget>
+#include <QToolButton>
+
+namespace {
+
+QString css(const QColor &c)
+{
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
+}
+
+// The 22 x 22 header tile: gradient, clock glyph, soft shadow.
+QPixmap tile(qreal ratio)
+{
+    QPixmap pixmap(QSize(24, 25) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF rect(1, 1, 22, 22);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 64));
+    painter.drawRoundedRect(rect.translated(0, 1), 6, 6);
+    painter.setBrush(Theme::badgeGradient(rect));
+    painter.drawRoundedRect(rect, 6, 6);
+    painter.drawPixmap(QRectF(6.5, 6.5, 11, 11), Glyph::render(QStringLiteral("clock"), QColor(255, 255, 255, 230), 11, ratio),
+                       QRectF());
+    return pixmap;
+}
+
+// A rounded field background behind the search row.
+class FieldBox : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QColor fill;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(QRectF(rect()), 7, 7);
+    }
+};
+
+} // namespace
+
+SidebarView::SidebarView(QWidget *parent)
+    : SidebarView(nullptr, FolderFilter::shared(), Workspace::system(), parent)
+{
+}
+
+SidebarView::SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
+                         std::shared_ptr<Workspace> workspace, QWidget *parent)
+    : QWidget(parent), m_store(store ? store : new RecentFilesStore(this)), m_folderFilter(folderFilter),
+      m_workspace(std::move(workspace))
+{
+    build();
+    connect(m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
+    connect(m_store, &RecentFilesStore::isLoadingChanged, this, &SidebarView::refresh);
+    connect(&m_folderFilter, &FolderFilter::changed, this, &SidebarView::refresh);
+    connect(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed, this, &SidebarView::applyTheme);
+    applyTheme();
+}
+
+SidebarView::~SidebarView() = default;
+
+void SidebarView::build()
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    m_pages = new QStackedWidget(this);
+    root->addWidget(m_pages);
+
+    auto *main = new QWidget(m_pages);
+    auto *column = new QVBoxLayout(main);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Header.
+    m_header = new QWidget(main);
+    auto *header = new QHBoxLayout(m_header);
+    header->setContentsMargins(14, 15, 14, 8);
+    header->setSpacing(9);
+    m_tile = new QLabel(m_header);
+    m_tile->setFixedSize(24, 25);
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(1);
+    m_title = new QLabel(QStringLiteral("Quillmoth"), m_header);
+    m_title->setFont(RecentRow::font(14, QFont::Bold));
+    m_subtitle = new QLabel(m_header);
+    m_subtitle->setFont(RecentRow::font(11, QFont::Normal));
+    titles->addWidget(m_title);
+    titles->addWidget(m_subtitle);
+    m_gear = new QToolButton(m_header);
+    noFocusRing(m_gear);
+    m_gear->setToolTip(QStringLiteral("Settings"));
+    m_gear->setAutoRaise(true);
+    connect(m_gear, &QToolButton::clicked, this, [this] { setShowingSettings(true); });
+    header->addWidget(m_tile);
+    header->addLayout(titles);
+    header->addStretch();
+    header->addWidget(m_gear);
+    column->addWidget(m_header);
+
+    // Search field.
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(12, 0, 12, 9);
+    m_searchBox = new FieldBox(main);
+    m_searchBox->setFixedHeight(28);
+    auto *search = new QHBoxLayout(m_searchBox);
+    search->setContentsMargins(9, 0, 9, 0);
+    search->setSpacing(7);
+    m_magnifier = new QLabel(m_searchBox);
+    m_search = new QLineEdit(m_searchBox);
+    m_search->setPlaceholderText(QStringLiteral("Search recent"));
+    m_search->setFrame(false);
+    QFont searchFont = RecentRow::font(12, QFont::Normal);
+    searchFont.setPixelSize(13);
+    m_search->setFont(searchFont);
+    m_clear = new QToolButton(m_searchBox);
+    m_clear->setAutoRaise(true);
+    m_clear->setFocusPolicy(Qt::NoFocus);
+    m_clear->hide();
+    connect(m_clear, &QToolButton::clicked, m_search, &QLineEdit::clear);
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_clear->setVisible(!text.isEmpty());
+        refresh();
+    });
+    search->addWidget(m_magnifier);
+    search->addWidget(m_search, 1);
+    search->addWidget(m_clear);
+    searchRow->addWidget(m_searchBox);
+    column->addLayout(searchRow);
+
+    // Kind filter.
+    auto *kindRow = new QHBoxLayout;
+    kindRow->setContentsMargins(12, 0, 12, 10);
+    QStringList kinds;
+    for (ItemFilter f : ItemFilters::allCases)
+        kinds << ItemFilters::rawValue(f);
+    m_kinds = new SegmentedControl(kinds, main);
+    connect(m_kinds, &SegmentedControl::segmentClicked, this, [this](int index) {
+        m_filter = ItemFilters::allCases[index];
+        m_kinds->setSelected(index);
+        refresh();
+    });
+    kindRow->addWidget(m_kinds);
+    column->addLayout(kindRow);
+
+    // Content: loading, empty or the list.
+    m_content = new QStackedWidget(main);
+    m_loading = new QWidget(m_content);
+    auto *loading = new QVBoxLayout(m_loading);
+    loading->setContentsMargins(0, 40, 0, 0);
+    auto *spinner = new QProgressBar(m_loading);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(48, 6);
+    loading->addWidget(spinner, 0, Qt::AlignHCenter | Qt::AlignTop);
+    loading->addStretch();
+    m_empty = new QWidget(m_content);
+    auto *empty = new QVBoxLayout(m_empty);
+    empty->setContentsMargins(20, 48, 20, 0);
+    empty->setSpacing(6);
+    m_emptyIcon = new QLabel(m_empty);
+    m_emptyTitle = new QLabel(m_empty);
+    m_emptyTitle->setFont(RecentRow::font(13, QFont::Medium));
+    m_emptyMessage = new QLabel(m_empty);
+    m_emptyMessage->setFont(RecentRow::font(11, QFont::Normal));
+    m_emptyMessage->setWordWrap(true);
+    m_emptyMessage->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    empty->addWidget(m_emptyIcon, 0, Qt::AlignHCenter);
+    empty->addWidget(m_emptyTitle, 0, Qt::AlignHCenter);
+    empty->addWidget(m_emptyMessage);
+    empty->addStretch();
+    m_list = new RecentList(m_content);
+    m_content->addWidget(m_loading);
+    m_content->addWidget(m_empty);
+    m_content->addWidget(m_list);
+    column->addWidget(m_content, 1);
+    connect(m_list, &RecentList::clicked, this, &SidebarView::select);
+    connect(m_list, &RecentList::doubleClicked, this, &SidebarView::open);
+    connect(m_list, &RecentList::contextMenuRequested, this,
+            [this](const RecentItem &item, const QPoint &at) { rowMenu(item)->popup(at); });
+
+    m_settings = new SettingsView(m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
+    m_pages->addWidget(main);
+    m_pages->addWidget(m_settings);
+
+    m_grip = new ResizeHandle(this);
+    m_grip->raise();
+}
+
+QList<RecentItem> SidebarView::filteredItems() const
+{
+    return ItemListing::filteredItems(m_store->items(), m_folderFilter);
+}
+
+QList<DayGroup> SidebarView::groups() const
+{
+    return ItemListing::groups(m_store->items(), m_folderFilter, m_search->text(), m_filter,
+                               QDateTime::currentDateTime(), Calendar::current());
+}
+
+QString SidebarView::searchText() const
+{
+    return m_search->text();
+}
+
+QString SidebarView::contentState() const
+{
+    return m_content->currentWidget() == m_loading ? QStringLiteral("loading")
+        : m_content->currentWidget() == m_empty    ? QStringLiteral("empty")
+                                                   : QStringLiteral("list");
+}
+
+void SidebarView::refresh()
+{
+    m_subtitle->setText(QStringLiteral("Last 7 days \u00B7 %1 items").arg(filteredItems().size()));
+    if (m_store->isLoading()) {
+        m_content->setCurrentWidget(m_loading);
+        return;
+    }
+    const QList<DayGroup> sections = groups();
+    if (sections.isEmpty()) {
+        const bool searching = !m_search->text().isEmpty();
+        m_emptyTitle->setText(searching ? QStringLiteral("No matches") : QStringLiteral("Nothing recent"));
+        m_emptyMessage->setText(searching ? QStringLiteral("Try a different search.")
+                                          : QStringLiteral("Files you open will show up here."));
+        m_content->setCurrentWidget(m_empty);
+        m_list->setGroups({});
+        return;
+    }
+    m_list->setGroups(sections);
+    m_list->setSelectedId(m_selectedID);
+    m_content->setCurrentWidget(m_list);
+}
+
+void SidebarView::applyTheme()
+{
+    m_theme = Theme::current();
+    const qreal ratio = devicePixelRatioF();
+    const QString primary = css(m_theme.primaryText()), secondary = css(m_theme.secondaryText());
+    m_tile->setPixmap(tile(ratio));
+    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(primary));
+    m_subtitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
+    m_gear->setIcon(QIcon(Glyph::render(QStringLiteral("gear"), m_theme.secondaryText(), 11, ratio)));
+    m_gear->setIconSize(QSize(11, 11));
+    m_gear->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    m_magnifier->setPixmap(Glyph::render(QStringLiteral("magnifier"), m_theme.secondaryText(), 11, ratio));
+    m_clear->setIcon(QIcon(Glyph::render(QStringLiteral("xmark-circle"), m_theme.secondaryText(), 11, ratio)));
+    m_clear->setIconSize(QSize(11, 11));
+    m_clear->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    static_cast<FieldBox *>(m_searchBox)->fill = m_theme.fieldFill();
+    m_search->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: %1; }").arg(primary));
+    QPalette palette = m_search->palette();
+    palette.setColor(QPalette::PlaceholderText, m_theme.secondaryText());
+    m_search->setPalette(palette);
+    m_emptyIcon->setPixmap(Glyph::render(QStringLiteral("clock-question"), m_theme.secondaryText(), 22, ratio));
+    m_emptyTitle->setStyleSheet(QStringLiteral("color: %1;").arg(primary));
+    m_emptyMessage->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
+    m_kinds->setTheme(m_theme);
+    m_list->setTheme(m_theme);
+    m_settings->setTheme(m_theme);
+    refresh();
+    update();
+}
+
+void SidebarView::setShowingSettings(bool showing)
+{
+    if (m_showingSettings == showing)
+        return;
+    m_showingSettings = showing;
+    QWidget *incoming = showing ? static_cast<QWidget *>(m_settings) : m_pages->widget(0);
+    // A 0.15 s ease-out fade of the page that comes in.
+    auto *effect = new QGraphicsOpacityEffect(incoming);
+    incoming->setGraphicsEffect(effect);
+    auto *fade = new QPropertyAnimation(effect, "opacity", incoming);
+    fade->setDuration(150);
+    fade->setEasingCurve(QEasingCurve::OutQuad);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    connect(fade, &QPropertyAnimation::finished, incoming, [incoming] { incoming->setGraphicsEffect(nullptr); });
+    m_pages->setCurrentWidget(incoming);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void SidebarView::select(const RecentItem &item)
+{
+    m_selectedID = item.id();
+    m_list->setSelectedId(m_selectedID);
+}
+
+void SidebarView::open(const RecentItem &item)
+{
+    select(item);
+    m_workspace->openUrl(item.url());
+    m_search->clear();
+}
+
+QMenu *SidebarView::rowMenu(const RecentItem &item)
+{
+    delete m_menu;
+    m_menu = new QMenu(this);
+    m_menu->addAction(QStringLiteral("Open"), this, [this, item] { open(item); });
+    m_menu->addAction(QStringLiteral("Reveal in Finder"), this,
+                      [this, url = item.url()] { m_workspace->activateFileViewerSelecting({url}); });
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("Copy Path"), this, [path = item.url().toLocalFile()] {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(path);
+    });
+    return m_menu;
+}
+
+void SidebarView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // The backdrop below everything: translucent over a compositor's blur, opaque without one.
+    painter.fillRect(rect(), m_theme.backdrop(BlurBehind::compositorRunning()));
+    painter.fillRect(QRect(width() - 1, 0, 1, height()), m_theme.hairline());
+}
+
+void SidebarView::resizeEvent(QResizeEvent *)
+{
+    m_grip->setGeometry(width() - ResizeHandle::gripWidth, 0, ResizeHandle::gripWidth, height());
+    m_grip->raise();
+    if (window() == this || window())
+        BlurBehind::request(window(), QRegion(window()->rect()));
+}

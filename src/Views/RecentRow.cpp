@@ -1,0 +1,80 @@
+#include "Views/RecentRow.h"
+
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+
+std::optional<QColor> RecentRow::rowBackground() const
+{
+    if (isSelected)
+        return theme.rowSelection();
+    if (isHovering)
+        return theme.rowHover();
+    return std::nullopt;
+}
+
+QFont RecentRow::font(int pixelSize, QFont::Weight weight)
+{
+    QFont font;
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+QString RecentRow::time(const QDateTime &date)
+{
+    // The user's locale supplies the before-noon and after-noon markers.
+    static const QString format = QStringLiteral("h:mm AP");
+    static const QLocale locale;
+    return locale.toString(date.toLocalTime(), format);
+}
+
+void RecentRow::paint(QPainter &painter, const QRect &rect) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(rect), cornerRadius, cornerRadius);
+    painter.setClipPath(clip);
+    if (const std::optional<QColor> background = rowBackground())
+        painter.fillPath(clip, *background);
+
+    const QRect content = rect.adjusted(8, 6, -8, -6);
+    const QPixmap icon = item.icon();
+    const QRect iconRect(content.left(), content.center().y() - 12, 24, 24);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(iconRect, icon);
+
+    const QFont timeFont = font(11, QFont::Normal);
+    const QString timeText = time(item.date());
+    const int timeWidth = QFontMetrics(timeFont).horizontalAdvance(timeText);
+    const QRect timeRect(content.right() - timeWidth + 1, content.top(), timeWidth, content.height());
+
+    const int textLeft = iconRect.right() + 1 + 10;
+    const int textWidth = std::max(0, timeRect.left() - 10 - textLeft);
+    const QFont nameFont = font(13, QFont::Medium);
+    const QFont pathFont = font(11, QFont::Normal);
+    const QFontMetrics nameMetrics(nameFont), pathMetrics(pathFont);
+    const int block = nameMetrics.height() + 1 + pathMetrics.height();
+    const int top = content.center().y() - block / 2;
+    // One line each, cut at the end; line breaks and controls in names must not break the row.
+    auto oneLine = [](QString text) {
+        for (QChar &c : text)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        return text;
+    };
+    painter.setFont(nameFont);
+    painter.setPen(theme.primaryText());
+    painter.drawText(QRect(textLeft, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(oneLine(item.name()), Qt::ElideRight, textWidth));
+    painter.setFont(pathFont);
+    painter.setPen(theme.secondaryText());
+    painter.drawText(QRect(textLeft, top + nameMetrics.height() + 1, textWidth, pathMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     pathMetrics.elidedText(oneLine(item.path()), Qt::ElideRight, textWidth));
+    painter.setFont(timeFont);
+    painter.drawText(timeRect, Qt::AlignRight | Qt::AlignVCenter, timeText);
+    painter.restore();
+}

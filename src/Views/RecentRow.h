@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Model/RecentItem.h"
+#include "Views/Theme.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <optional>
+
+class QPainter;
+
+// One item drawn as a row: 24 x 24 icon, name (13 medium) over breadcrumb (11), the time of day
+// (11, never squeezed), on a rounded background that shows selection or hover.
+struct RecentRow
+{
+    const RecentItem &item;
+    bool isSelected;
+    bool isHovering;
+    Theme theme;
+
+    static constexpr int height = 6 + 31 + 6;
+    static constexpr int cornerRadius = 7;
+
+    // Selection wins over hover; nothing when neither.
+    std::optional<QColor> rowBackground() const;
+    void paint(QPainter &painter, const QRect &rect) const;
+
+    // "h:mm a", one formatter for every row.
+    static QString time(const QDateTime &date);
+    static QFont font(int pixelSize, QFont::Weight weight);
+};

@@ -1,0 +1,33 @@
+#include "Views/ResizeHandle.h"
+
+#include "Model/PanelWidth.h"
+#include "Model/Settings.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
+ResizeHandle::ResizeHandle(QWidget *parent) : QWidget(parent)
+{
+    setCursor(Qt::SizeHorCursor);
+    setFixedWidth(gripWidth);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void ResizeHandle::mouseMoveEvent(QMouseEvent *event)
+{
+    QWidget *panel = window();
+    if (!panel || panel == this || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QRect frame = panel->geometry();
+    const double width = PanelWidth::clamped(QCursor::pos().x() - frame.x());
+    panel->setGeometry(frame.x(), frame.y(), int(width), frame.height());
+}
+
+void ResizeHandle::mouseReleaseEvent(QMouseEvent *)
+{
+    QWidget *panel = window();
+    if (!panel || panel == this)
+        return;
+    PanelWidth::store(*Settings::open(), panel->width());
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QWidget>
+
+// The 6-point grip on the panel's trailing edge: dragging it moves the right edge to the pointer
+// (width held to 220..640, origin and height unchanged); releasing stores the width.
+class ResizeHandle : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int gripWidth = 6;
+    explicit ResizeHandle(QWidget *parent = nullptr);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Model/FolderFilter.h"
+#include "Views/Theme.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+class QScrollArea;
+class SegmentedControl;
+
+// The in-panel settings page: the folder filter's mode and folders, and Quit. Every edit goes
+// straight to the shared filter, which stores it at once; "Done" only closes the page.
+class SettingsView : public QWidget
+{
+    Q_OBJECT
+public:
+    // Runs the folder chooser with the given message; returns the chosen folders, or nothing
+    // when the chooser was cancelled.
+    using FolderChooser = std::function<QStringList(const QString &message)>;
+
+    SettingsView(FolderFilter &filter, std::function<void()> onDone, QWidget *parent = nullptr);
+    void setTheme(const Theme &theme);
+    void setFolderChooser(FolderChooser chooser) { m_chooser = std::move(chooser); }
+
+    static QString modeCaption(FolderFilterMode mode, bool hasFolders);
+    static QString chooserMessage(FolderFilterMode mode);
+    // The path with the home folder shown as "~".
+    static QString abbreviatedWithTilde(const QString &path);
+    static FolderChooser dialogChooser(QWidget *parent);
+
+    void addFolders();
+
+    SegmentedControl *modeControl() const { return m_modes; }
+    QPushButton *doneButton() const { return m_done; }
+    QPushButton *addButton() const { return m_add; }
+    QPushButton *quitButton() const { return m_quit; }
+    QLabel *caption() const { return m_caption; }
+    QWidget *folderSection() const { return m_folderSection; }
+    QList<QPushButton *> removeButtons() const;
+
+private:
+    void rebuild();
+    void styleButtons();
+
+    FolderFilter &m_filter;
+    std::function<void()> m_onDone;
+    FolderChooser m_chooser;
+    Theme m_theme{ColorScheme::light};
+    QLabel *m_title, *m_sectionTitle, *m_caption;
+    QPushButton *m_done, *m_add, *m_quit;
+    SegmentedControl *m_modes;
+    QWidget *m_folderSection, *m_divider;
+    QWidget *m_rows;
+    QVBoxLayout *m_rowsLayout;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Platform/ColorScheme.h"
+
+#include <QColor>
+#include <QLinearGradient>
+#include <QRectF>
+
+class QAbstractButton;
+
+// The panel's style record: built from a colour scheme whenever the views draw, never stored
+// between renders, so every view switches together when the desktop's appearance changes.
+class Theme
+{
+public:
+    explicit Theme(ColorScheme scheme);
+    // The desktop's scheme right now.
+    static Theme current();
+
+    ColorScheme scheme() const { return m_scheme; }
+    bool isDark() const { return m_scheme == ColorScheme::dark; }
+
+    // Black in light, white in dark, before any opacity.
+    QColor primary() const;
+    QColor primaryText() const;
+    QColor secondaryText() const;
+    QColor accent() const;
+    QColor hairline() const;
+    QColor fieldFill() const;
+    QColor segmentFill() const;
+    QColor segmentShadow() const;
+    QColor rowSelection() const;
+    QColor rowHover() const;
+    static QColor badgeTop() { return QColor(91, 155, 255); }
+    static QColor badgeBottom() { return QColor(47, 107, 255); }
+    // Top to bottom across `rect`.
+    static QLinearGradient badgeGradient(const QRectF &rect);
+    // The sidebar backdrop: translucent over a compositor's blur, opaque where nothing composites.
+    QColor backdrop(bool composited) const;
+
+private:
+    ColorScheme m_scheme;
+};
+
+// Keeps a plain button out of keyboard focus and free of any focus indication.
+QAbstractButton *noFocusRing(QAbstractButton *button);
