@@ -145,6 +145,7 @@ void SidebarView::build()
     m_search = new QLineEdit(m_searchBox);
     m_search->setPlaceholderText(QStringLiteral("Search recent"));
     m_search->setFrame(false);
+    m_search->setFocusPolicy(Qt::ClickFocus); // only a click in it takes the keyboard
     QFont searchFont = RecentRow::font(12, QFont::Normal);
     searchFont.setPixelSize(13);
     m_search->setFont(searchFont);

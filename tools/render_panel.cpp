@@ -1,0 +1,78 @@
+// Renders the panel with a fixed set of items in the light and the dark scheme:
+//   QT_QPA_PLATFORM=offscreen build/tools/render_panel docs/
+#include "Model/FolderFilter.h"
+#include "Model/Settings.h"
+#include "Platform/ColorScheme.h"
+#include "Platform/Workspace.h"
+#include "Store/RecentFilesStore.h"
+#include "Views/SidebarView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+
+    const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0));
+    const struct { const char *path; QDateTime when; } entries[] = {
+        {"Documents/Quarterly report.pdf", today.addSecs(15 * 3600 + 42 * 60)},
+        {"Documents/Work/2026/Budget.xlsx", today.addSecs(14 * 3600 + 5 * 60)},
+        {"Projects/quillmoth", today.addSecs(11 * 3600 + 30 * 60)},
+        {"Pictures/Holiday/beach.jpg", today.addSecs(9 * 3600 + 12 * 60)},
+        {"Downloads/Train tickets.pdf", today.addDays(-1).addSecs(18 * 3600 + 20 * 60)},
+        {"notes.txt", today.addDays(-1).addSecs(8 * 3600)},
+        {"Music/Albums/Blue Train.flac", today.addDays(-3).addSecs(20 * 3600 + 45 * 60)},
+        {"Documents/Letters/Application letter with a very long name.odt", today.addDays(-4).addSecs(10 * 3600)},
+    };
+    QByteArray doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+                     "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+                     "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    for (const auto &e : entries) {
+        const QString path = home.path() + QLatin1Char('/') + QLatin1String(e.path);
+        if (QString::fromLatin1(e.path).contains(QLatin1Char('.'))) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+        } else {
+            QDir().mkpath(path);
+        }
+        const QByteArray t = e.when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.000000Z")).toUtf8();
+        doc += "<bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\"" + t + "\" modified=\"" + t
+            + "\" visited=\"" + t + "\"/>\n";
+    }
+    doc += "</xbel>";
+    const QString store = home.path() + QStringLiteral("/recently-used.xbel");
+    QSaveFile file(store);
+    file.open(QIODevice::WriteOnly);
+    file.write(doc);
+    file.commit();
+
+    FolderFilter filter(Settings::open());
+    SidebarView view(new RecentFilesStore(new MetadataQuery(store)), filter, Workspace::system());
+    view.resize(262, 640);
+    view.show();
+    QElapsedTimer clock;
+    clock.start();
+    while ((view.store()->isLoading() || view.contentState() != QLatin1String("list")) && clock.elapsed() < 5000)
+        app.processEvents(QEventLoop::AllEvents, 50);
+    for (const auto &[scheme, name] : {std::pair{ColorScheme::light, "panel-light.png"}, std::pair{ColorScheme::dark, "panel-dark.png"}}) {
+        ColorSchemeMonitor::shared().setOverride(scheme);
+        app.processEvents();
+        const QString target = out + QLatin1Char('/') + QLatin1String(name);
+        if (!view.grab().save(target))
+            return 1;
+        printf("%s\n", qPrintable(target));
+    }
+    return 0;
+}
