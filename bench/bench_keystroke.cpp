@@ -1,0 +1,63 @@
+// One keystroke in the search field with 10,000 items: groups recomputed, the list rebuilt and
+// its visible rows repainted (offscreen).
+#include "Model/FolderFilter.h"
+#include "Model/Settings.h"
+#include "Platform/Workspace.h"
+#include "Store/RecentFilesStore.h"
+#include "StoreFixture.h"
+#include "Views/RecentList.h"
+#include "Views/SidebarView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+SidebarView *view()
+{
+    static StoreFixture fixture = StoreFixture::make(10000, 1.0);
+    static FolderFilter filter(Settings::open());
+    static SidebarView *instance = [] {
+        auto *v = new SidebarView(new RecentFilesStore(new MetadataQuery(fixture.storePath)), filter,
+                                  Workspace::system());
+        v->resize(262, 900);
+        v->show();
+        QElapsedTimer clock;
+        clock.start();
+        while ((v->store()->isLoading() || v->store()->items().size() < 10000) && clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return v;
+    }();
+    return instance;
+}
+
+void Keystroke(benchmark::State &state, const char *text)
+{
+    SidebarView *v = view();
+    const QString typed = QString::fromLatin1(text);
+    int i = 0;
+    for (auto _ : state) {
+        // Alternate between the text and one letter less, as typing and erasing do.
+        v->searchField()->setText(i++ % 2 ? typed : typed.chopped(1));
+        v->list()->viewport()->repaint();
+    }
+    state.counters["items"] = double(v->store()->items().size());
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(Keystroke, one_letter, "e")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Keystroke, five_letters, "repor")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
