@@ -105,6 +105,9 @@ RecentList::RecentList(QWidget *parent) : QListView(parent), m_model(new RecentL
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(false);
+    // Lay out a large list in batches, so a keystroke only waits for the rows on screen.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(100);
     setViewportMargins(0, 0, 0, 12);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
