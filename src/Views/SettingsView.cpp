@@ -25,11 +25,6 @@ int indexOf(FolderFilterMode mode)
     return mode == FolderFilterMode::all ? 0 : mode == FolderFilterMode::exclude ? 1 : 2;
 }
 
-QString colourName(const QColor &c)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
-}
-
 // A label whose text is cut in the middle to fit its width.
 class MiddleElidedLabel : public QLabel
 {
@@ -237,8 +232,8 @@ void SettingsView::setTheme(const Theme &theme)
 
 void SettingsView::styleButtons()
 {
-    const QString accent = colourName(m_theme.accent());
-    const QString secondary = colourName(m_theme.secondaryText());
+    const QString accent = Theme::css(m_theme.accent());
+    const QString secondary = Theme::css(m_theme.secondaryText());
     auto flat = [](const QString &colour, int vertical) {
         return QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: %2px 2px; text-align: left; }")
             .arg(colour).arg(vertical);
@@ -248,8 +243,8 @@ void SettingsView::styleButtons()
     m_add->setIcon(QIcon(Glyph::render(QStringLiteral("plus"), m_theme.accent(), 12, devicePixelRatioF())));
     m_quit->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 8px 0; }").arg(secondary));
     m_quit->setIcon(QIcon(Glyph::render(QStringLiteral("power"), m_theme.secondaryText(), 12, devicePixelRatioF())));
-    m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(colourName(m_theme.hairline())));
-    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(colourName(m_theme.primaryText())));
+    m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(Theme::css(m_theme.hairline())));
+    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
     m_sectionTitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
     m_caption->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
 }
@@ -280,11 +275,11 @@ void SettingsView::rebuild()
         texts->setSpacing(1);
         auto *name = new QLabel(fileUrl(path).fileName().isEmpty() ? path : fileUrl(path).fileName(), row);
         name->setFont(RecentRow::font(13, QFont::Medium));
-        name->setStyleSheet(QStringLiteral("color: %1;").arg(colourName(m_theme.primaryText())));
+        name->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         auto *where = new MiddleElidedLabel(abbreviatedWithTilde(path), row);
         where->setFont(RecentRow::font(10, QFont::Normal));
-        where->setStyleSheet(QStringLiteral("color: %1;").arg(colourName(m_theme.secondaryText())));
+        where->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.secondaryText())));
         texts->addWidget(name);
         texts->addWidget(where);
         auto *remove = new QPushButton(row);

@@ -30,11 +30,6 @@
 
 namespace {
 
-QString css(const QColor &c)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
-}
-
 // The 22 x 22 header tile: gradient, clock glyph, soft shadow.
 QPixmap tile(qreal ratio)
 {
@@ -272,7 +267,7 @@ void SidebarView::applyTheme()
 {
     m_theme = Theme::current();
     const qreal ratio = devicePixelRatioF();
-    const QString primary = css(m_theme.primaryText()), secondary = css(m_theme.secondaryText());
+    const QString primary = Theme::css(m_theme.primaryText()), secondary = Theme::css(m_theme.secondaryText());
     m_tile->setPixmap(tile(ratio));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(primary));
     m_subtitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));

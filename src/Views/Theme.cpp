@@ -106,3 +106,8 @@ QAbstractButton *noFocusRing(QAbstractButton *button)
         button->clearFocus();
     return button;
 }
+
+QString Theme::css(const QColor &c)
+{
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
+}

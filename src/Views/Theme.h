@@ -37,6 +37,8 @@ public:
     static QLinearGradient badgeGradient(const QRectF &rect);
     // The sidebar backdrop: translucent over a compositor's blur, opaque where nothing composites.
     QColor backdrop(bool composited) const;
+    // A colour as style-sheet text.
+    static QString css(const QColor &colour);
 
 private:
     ColorScheme m_scheme;
