@@ -14,6 +14,34 @@
 #include <algorithm>
 #include <cerrno>
 
+namespace {
+
+// Pools whose threads, once started, wait for work instead of ending after a while: an idle
+// program then wakes up for nothing at all. Reading gets one pool, the file look-ups another,
+// because a read waits for its look-ups and must never wait for its own pool.
+QThreadPool &pool(int which)
+{
+    static QThreadPool *pools = [] {
+        auto *p = new QThreadPool[2];
+        for (int i = 0; i < 2; ++i)
+            p[i].setExpiryTimeout(-1);
+        return p;
+    }();
+    return pools[which];
+}
+
+QThreadPool &readPool()
+{
+    return pool(0);
+}
+
+QThreadPool &lookupPool()
+{
+    return pool(1);
+}
+
+} // namespace
+
 QString MetadataQuery::defaultStorePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
@@ -115,7 +143,7 @@ void MetadataQuery::startRead()
     std::optional<qint64> cutoff;
     if (m_cutoff && m_cutoff->isValid())
         cutoff = m_cutoff->toMSecsSinceEpoch();
-    m_read.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), &MetadataQuery::readSnapshot,
+    m_read.setFuture(QtConcurrent::run(&readPool(), &MetadataQuery::readSnapshot,
                                        m_storePath, cutoff, m_ascending));
 }
 
@@ -166,7 +194,7 @@ void MetadataQuery::discard(Results results)
 {
     // A large result set takes a while to free; let a worker do it, off the main thread.
     if (results.size() > 1000)
-        QThreadPool::globalInstance()->start([old = std::move(results)]() mutable { old.clear(); });
+        readPool().start([old = std::move(results)]() mutable { old.clear(); });
 }
 
 void MetadataQuery::accept(Results results)
@@ -235,10 +263,8 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
         items.append(std::move(item));
     }
     // One look-up per location, spread over the cores: this is where a large store's reading
-    // waits on the file system. A pool of its own, because the reading itself occupies a thread
-    // of the global pool and must never wait for that pool to free another.
-    static QThreadPool lookupPool;
-    QtConcurrent::blockingMap(&lookupPool, items, [](const std::shared_ptr<MetadataItem> &item) {
+    // waits on the file system.
+    QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
         if (item->path)
             item->attributes = FileAttributes::lookup(*item->path);
         item->attributesRead = true;
