@@ -36,10 +36,11 @@ struct StoreFixture
             qputenv("XDG_DATA_HOME", QFile::encodeName(data));
             qputenv("XDG_CONFIG_HOME", QFile::encodeName(f.home + QStringLiteral("/.config")));
         }
-        static const char *const folders[] = {"Documents", "Documents/Work/2026", "Downloads",
-                                              "Pictures/Holiday", "Projects/quill/src", "Music/Albums",
-                                              "Desktop", "Documents/Taxes"};
-        static const char *const extensions[] = {"pdf", "txt", "odt", "png", "jpg", "cpp", "md", "xlsx"};
+        static const char *const folders[]
+            = { "Documents", "Documents/Work/2026", "Downloads", "Pictures/Holiday",
+                  "Projects/quill/src", "Music/Albums", "Desktop", "Documents/Taxes" };
+        static const char *const extensions[]
+            = { "pdf", "txt", "odt", "png", "jpg", "cpp", "md", "xlsx" };
         for (const char *folder : folders)
             QDir().mkpath(f.home + QLatin1Char('/') + QLatin1String(folder));
         QRandomGenerator random(42);
@@ -62,15 +63,20 @@ struct StoreFixture
                     file.write("x");
                 ++f.inWindow;
             }
-            const QByteArray stamp = when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z")).toUtf8();
-            const QByteArray added = when.addDays(-3).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z")).toUtf8();
-            doc += "\n  <bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\"" + added
-                + "\" modified=\"" + stamp + "\" visited=\"" + stamp + "\">\n"
+            const QByteArray stamp
+                = when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z")).toUtf8();
+            const QByteArray added
+                = when.addDays(-3).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z")).toUtf8();
+            doc += "\n  <bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\""
+                + added + "\" modified=\"" + stamp + "\" visited=\"" + stamp
+                + "\">\n"
                   "    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
                   "        <mime:mime-type type=\"application/pdf\"/>\n"
                   "        <bookmark:applications>\n"
-                  "          <bookmark:application name=\"org.gnome.TextEditor\" exec=\"&apos;gnome-text-editor %u&apos;\" modified=\""
-                + stamp + "\" count=\"" + QByteArray::number(1 + i % 5) + "\"/>\n"
+                  "          <bookmark:application name=\"org.gnome.TextEditor\" "
+                  "exec=\"&apos;gnome-text-editor %u&apos;\" modified=\""
+                + stamp + "\" count=\"" + QByteArray::number(1 + i % 5)
+                + "\"/>\n"
                   "        </bookmark:applications>\n      </metadata>\n    </info>\n  </bookmark>";
         }
         doc += "\n</xbel>";

@@ -19,7 +19,8 @@ namespace {
 QString appBinary()
 {
     const QString env = qEnvironmentVariable("QUILLMOTH_BINARY");
-    return env.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../quillmoth") : env;
+    return env.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../quillmoth")
+                         : env;
 }
 
 struct Started
@@ -37,7 +38,8 @@ Started start()
     s.process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_LOGGING_RULES"),
-               QStringLiteral("io.github.quillmoth.Quillmoth.shell.debug=true\nio.github.quillmoth.Quillmoth.store.info=true"));
+        QStringLiteral("io.github.quillmoth.Quillmoth.shell.debug=true\nio.github.quillmoth."
+                       "Quillmoth.store.info=true"));
     s.process->setProcessEnvironment(env);
     s.process->setProcessChannelMode(QProcess::MergedChannels);
     s.launchedMs = QDateTime::currentMSecsSinceEpoch();
@@ -59,9 +61,11 @@ long long statusField(qint64 pid, const QByteArray &field)
 {
     long long total = 0;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    const QStringList ids = field == "VmRSS:" ? QStringList{QString()} : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList ids = field == "VmRSS:" ? QStringList { QString() }
+                                              : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &id : ids) {
-        QFile f(id.isEmpty() ? QStringLiteral("/proc/%1/status").arg(pid) : tasks.filePath(id) + QStringLiteral("/status"));
+        QFile f(id.isEmpty() ? QStringLiteral("/proc/%1/status").arg(pid)
+                             : tasks.filePath(id) + QStringLiteral("/status"));
         if (!f.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray &line : f.readAll().split('\n'))
@@ -82,7 +86,8 @@ QMap<QString, long long> switchesPerThread(qint64 pid)
             continue;
         long long n = 0;
         for (const QByteArray &line : f.readAll().split('\n'))
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+            if (line.startsWith("voluntary_ctxt_switches:")
+                || line.startsWith("nonvoluntary_ctxt_switches:"))
                 n += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         result.insert(id, n);
     }
@@ -117,14 +122,19 @@ void BM_ColdStartToFirstPaint(benchmark::State &state)
     state.counters["list_ms"] = benchmark::Counter(listMs, benchmark::Counter::kAvgIterations);
     state.counters["rss_MB"] = benchmark::Counter(rssMb, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_ColdStartToFirstPaint)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ColdStartToFirstPaint)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // Context switches of all threads over an idle stretch (QUILLMOTH_IDLE_SECONDS, default 60).
 void BM_IdleWakeups(benchmark::State &state)
 {
     const StoreFixture fixture = StoreFixture::make(10000);
     const int seconds = qEnvironmentVariableIsSet("QUILLMOTH_IDLE_SECONDS")
-        ? qEnvironmentVariableIntValue("QUILLMOTH_IDLE_SECONDS") : 60;
+        ? qEnvironmentVariableIntValue("QUILLMOTH_IDLE_SECONDS")
+        : 60;
     for (auto _ : state) {
         Started s = start();
         QThread::sleep(3); // start-up work, including the store's folder priming, is over

@@ -21,13 +21,14 @@ SidebarView *view()
     static StoreFixture fixture = StoreFixture::make(10000, 1.0);
     static FolderFilter filter(Settings::open());
     static SidebarView *instance = [] {
-        auto *v = new SidebarView(new RecentFilesStore(new MetadataQuery(fixture.storePath)), filter,
-                                  Workspace::system());
+        auto *v = new SidebarView(new RecentFilesStore(new MetadataQuery(fixture.storePath)),
+            filter, Workspace::system());
         v->resize(262, 900);
         v->show();
         QElapsedTimer clock;
         clock.start();
-        while ((v->store()->isLoading() || v->store()->items().size() < 10000) && clock.elapsed() < 20000)
+        while ((v->store()->isLoading() || v->store()->items().size() < 10000)
+            && clock.elapsed() < 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return v;
     }();

@@ -61,7 +61,8 @@ void QueryReRead(benchmark::State &state)
 {
     const StoreFixture &f = fixture(int(state.range(0)));
     for (auto _ : state) {
-        const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+        const MetadataQuery::Snapshot snapshot
+            = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
         benchmark::DoNotOptimize(snapshot.results.size());
     }
     state.counters["inWindow"] = f.inWindow;
@@ -70,7 +71,8 @@ void QueryReRead(benchmark::State &state)
 void QueryUpdated(benchmark::State &state)
 {
     const StoreFixture &f = fixture(int(state.range(0)));
-    const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+    const MetadataQuery::Snapshot snapshot
+        = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
     const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
     for (auto _ : state)
         benchmark::DoNotOptimize(RecentFilesStore::buildItems(snapshot.results, cutoff).size());
@@ -83,7 +85,8 @@ void ChangedStoreToItems(benchmark::State &state)
     const StoreFixture &f = fixture(int(state.range(0)));
     const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
     for (auto _ : state) {
-        const MetadataQuery::Snapshot snapshot = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
+        const MetadataQuery::Snapshot snapshot
+            = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
         benchmark::DoNotOptimize(RecentFilesStore::buildItems(snapshot.results, cutoff).size());
     }
 }
@@ -96,16 +99,17 @@ void Groups(benchmark::State &state, const char *search)
     if (!itemsBySize.count(entries)) {
         static std::map<int, StoreFixture> full;
         full.emplace(entries, StoreFixture::make(entries, 1.0));
-        const MetadataQuery::Snapshot snapshot =
-            MetadataQuery::readSnapshot(full.at(entries).storePath, cutoffMs(), false);
-        itemsBySize[entries] = RecentFilesStore::buildItems(snapshot.results, QDateTime::currentDateTime().addDays(-7));
+        const MetadataQuery::Snapshot snapshot
+            = MetadataQuery::readSnapshot(full.at(entries).storePath, cutoffMs(), false);
+        itemsBySize[entries] = RecentFilesStore::buildItems(
+            snapshot.results, QDateTime::currentDateTime().addDays(-7));
     }
     const QList<RecentItem> &items = itemsBySize.at(entries);
     static FolderFilter filter(Settings::open());
     const Calendar calendar = Calendar::current();
     for (auto _ : state) {
-        const QList<DayGroup> groups = ItemListing::groups(items, filter, QString::fromLatin1(search),
-                                                           ItemFilter::all, QDateTime::currentDateTime(), calendar);
+        const QList<DayGroup> groups = ItemListing::groups(items, filter,
+            QString::fromLatin1(search), ItemFilter::all, QDateTime::currentDateTime(), calendar);
         benchmark::DoNotOptimize(groups.size());
     }
     state.counters["items"] = double(items.size());

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString crumb = RecentItem::breadcrumb(url);
     if (crumb.isEmpty())
         abort();
-    if (crumb.count(QStringLiteral(" \u203A ")) > 1 && !location.contains(QStringLiteral(" \u203A ")))
+    if (crumb.count(QStringLiteral(" \u203A ")) > 1
+        && !location.contains(QStringLiteral(" \u203A ")))
         abort();
 
     const bool inside = FolderFilter::contains(folder, url);

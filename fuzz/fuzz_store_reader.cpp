@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QHash>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const auto &app : b.applications) {
             bool matched = false;
             for (const auto &other : g.applications)
-                matched = matched || (other.name == app.name && sameStamp(other.stamp, app.stamp, now));
+                matched
+                    = matched || (other.name == app.name && sameStamp(other.stamp, app.stamp, now));
             if (!matched)
                 disagree("application");
         }

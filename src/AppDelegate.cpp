@@ -12,7 +12,10 @@
 
 #include <cmath>
 
-AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
+AppDelegate::AppDelegate(QObject *parent)
+    : QObject(parent)
+{
+}
 
 AppDelegate::~AppDelegate()
 {
@@ -42,9 +45,8 @@ SidebarPanel *AppDelegate::makePanel()
     // Whatever size the content asked for, the panel ends at the computed frame.
     panel->setGeometry(frame);
     // The weak hold: the connection ends with the panel.
-    connect(panel, &SidebarPanel::resizeEnded, panel, [](int width) {
-        PanelWidth::store(*Settings::open(), width);
-    });
+    connect(panel, &SidebarPanel::resizeEnded, panel,
+        [](int width) { PanelWidth::store(*Settings::open(), width); });
     return panel;
 }
 

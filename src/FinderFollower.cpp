@@ -17,7 +17,8 @@ FinderFollower &FinderFollower::shared()
     return *instance;
 }
 
-FinderFollower::FinderFollower() : m_observer(new ActiveWindow(this))
+FinderFollower::FinderFollower()
+    : m_observer(new ActiveWindow(this))
 {
     connect(m_observer, &ActiveWindow::activeWindowChanged, this, [this] {
         // The candidate is the application active when the change is seen.
@@ -80,13 +81,15 @@ void FinderFollower::apply(std::optional<WindowApplication> front)
         judged = front ? front : m_observer->current();
         if (!judged)
             show = false;
-        else if (FileManagerIdentity::matches(judged->identifiers(), FileManagerIdentity::identifiers()))
+        else if (FileManagerIdentity::matches(
+                     judged->identifiers(), FileManagerIdentity::identifiers()))
             show = true;
         else
             show = judged->pid && *judged->pid == QCoreApplication::applicationPid();
     }
     qCDebug(lcShell).noquote() << (show ? "show" : "hide") << "for"
-                               << (judged ? judged->identifiers().join(u',') : QStringLiteral("no application"))
+                               << (judged ? judged->identifiers().join(u',')
+                                          : QStringLiteral("no application"))
                                << "pid" << (judged && judged->pid ? *judged->pid : -1);
 
     if (show) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+int signalPipe[2] = { -1, -1 };
 
 void onSignal(int)
 {
@@ -80,9 +80,9 @@ int QuillmothApp::run(int argc, char **argv)
 
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
-                     [&delegate] { delegate.applicationShouldHandleReopen(AppDelegate::hasVisibleWindows()); });
+        [&delegate] { delegate.applicationShouldHandleReopen(AppDelegate::hasVisibleWindows()); });
     // Launching has finished once the event loop runs.
-    QMetaObject::invokeMethod(&delegate, [&delegate] { delegate.applicationDidFinishLaunching(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); }, Qt::QueuedConnection);
     return app.exec();
 }

@@ -15,12 +15,13 @@
 namespace {
 // How long the width must stay unchanged, with no button held, before a resize counts as ended.
 constexpr int settleMs = 250;
-}
+} // namespace
 
 SidebarPanel::SidebarPanel(const QRect &frame)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                           | Qt::WindowDoesNotAcceptFocus),
-      m_settledWidth(frame.width())
+    : QWidget(nullptr,
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+            | Qt::WindowDoesNotAcceptFocus)
+    , m_settledWidth(frame.width())
 {
     setWindowTitle(QStringLiteral("Quillmoth"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -117,7 +118,7 @@ void SidebarPanel::paintEvent(QPaintEvent *)
         this,
         [] {
             qCDebug(lcShell, "first paint at %lld ms since the epoch",
-                    QDateTime::currentMSecsSinceEpoch());
+                QDateTime::currentMSecsSinceEpoch());
         },
         Qt::QueuedConnection);
 }

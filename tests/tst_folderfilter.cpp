@@ -54,7 +54,8 @@ void FolderFilterTest::containment()
     QVERIFY(FolderFilter::contains(projects, at("/Users/u/x/../Projects/a.txt")));
     QVERIFY(!FolderFilter::contains(projects, at("/Users/u/Projects/../other.txt")));
     QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/Users/u/./Projects"), at("/Users/u/Projects/a")));
+    QVERIFY(
+        FolderFilter::contains(QStringLiteral("/Users/u/./Projects"), at("/Users/u/Projects/a")));
     // A relative folder never contains an absolute location.
     QVERIFY(!FolderFilter::contains(QStringLiteral("Users/u"), at("/Users/u/a")));
     QVERIFY(!FolderFilter::contains(QString(), at("/Users/u/a")));
@@ -68,16 +69,16 @@ void FolderFilterTest::allowsByMode()
 {
     TempHome home;
     auto filter = freshFilter();
-    const QList<QUrl> urls = {at("/Users/u/Projects/a.txt"), at("/Users/u/Projects"),
-                              at("/Users/u/Projects2/b.txt"), at("/Users/u/other.txt")};
+    const QList<QUrl> urls = { at("/Users/u/Projects/a.txt"), at("/Users/u/Projects"),
+        at("/Users/u/Projects2/b.txt"), at("/Users/u/other.txt") };
     for (FolderFilterMode mode : FolderFilterModes::allCases) {
         filter->setMode(mode);
         for (const QUrl &url : urls)
             QVERIFY(filter->allows(url)); // no folders: everything passes
     }
-    filter->setFolders({QStringLiteral("/Users/u/Projects")});
+    filter->setFolders({ QStringLiteral("/Users/u/Projects") });
     filter->setMode(FolderFilterMode::include);
-    const QList<bool> included = {true, true, false, false};
+    const QList<bool> included = { true, true, false, false };
     for (qsizetype i = 0; i < urls.size(); ++i)
         QCOMPARE(filter->allows(urls[i]), included[i]);
     filter->setMode(FolderFilterMode::exclude);
@@ -97,20 +98,23 @@ void FolderFilterTest::persistsEveryAssignment()
         QVERIFY(filter->folders().isEmpty());
         QVERIFY(!QFile::exists(Settings::filePath())); // reading writes nothing
         filter->setMode(FolderFilterMode::include);
-        filter->setFolders({QStringLiteral("/one folder/with, comma")});
+        filter->setFolders({ QStringLiteral("/one folder/with, comma") });
         QVERIFY(QFile::exists(Settings::filePath()));
     }
     {
         // A single folder survives the round trip as a list, not as a plain string.
         auto filter = freshFilter();
         QCOMPARE(filter->mode(), FolderFilterMode::include);
-        QCOMPARE(filter->folders(), QStringList{QStringLiteral("/one folder/with, comma")});
-        filter->setFolders({QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
-                            QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ")});
+        QCOMPARE(filter->folders(), QStringList { QStringLiteral("/one folder/with, comma") });
+        filter->setFolders(
+            { QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
+                QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ") });
     }
     {
         auto filter = freshFilter();
-        QCOMPARE(filter->folders(), (QStringList{"/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  "}));
+        QCOMPARE(filter->folders(),
+            (QStringList {
+                "/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  " }));
         filter->setFolders({});
     }
     QVERIFY(freshFilter()->folders().isEmpty());
@@ -120,16 +124,16 @@ void FolderFilterTest::removeRewritesAndNotifies()
 {
     TempHome home;
     auto filter = freshFilter();
-    filter->setFolders({QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a")});
+    filter->setFolders({ QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a") });
     QSignalSpy before(filter.get(), &FolderFilter::aboutToChange);
     QSignalSpy after(filter.get(), &FolderFilter::changed);
     filter->remove(QStringLiteral("/not-listed"));
     QCOMPARE(before.size(), 1);
     QCOMPARE(after.size(), 1);
-    QCOMPARE(filter->folders(), (QStringList{"/a", "/b", "/a"}));
+    QCOMPARE(filter->folders(), (QStringList { "/a", "/b", "/a" }));
     filter->remove(QStringLiteral("/a"));
-    QCOMPARE(filter->folders(), QStringList{QStringLiteral("/b")});
-    QCOMPARE(freshFilter()->folders(), QStringList{QStringLiteral("/b")});
+    QCOMPARE(filter->folders(), QStringList { QStringLiteral("/b") });
+    QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/b") });
     // Assigning the same mode again still notifies.
     filter->setMode(filter->mode());
     QCOMPARE(after.size(), 3);
@@ -139,14 +143,18 @@ void FolderFilterTest::badStoredValuesFallBack()
 {
     TempHome home;
     QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    const QList<QByteArray> modes = {"Include", "EXCLUDE", "nonsense", "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)", ""};
+    const QList<QByteArray> modes
+        = { "Include", "EXCLUDE", "nonsense", "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)", "" };
     for (const QByteArray &mode : modes) {
-        writeFile(Settings::filePath(), "[General]\nfolderFilterMode=" + mode + "\nfolderFilterPaths=/just/a/string\n");
+        writeFile(Settings::filePath(),
+            "[General]\nfolderFilterMode=" + mode + "\nfolderFilterPaths=/just/a/string\n");
         auto filter = freshFilter();
         QCOMPARE(filter->mode(), FolderFilterMode::all);
         QVERIFY(filter->folders().isEmpty());
     }
-    writeFile(Settings::filePath(), "[General]\nfolderFilterMode=exclude\nfolderFilterPaths=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
+    writeFile(Settings::filePath(),
+        "[General]\nfolderFilterMode=exclude\nfolderFilterPaths=@Variant("
+        "\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
     auto filter = freshFilter();
     QCOMPARE(filter->mode(), FolderFilterMode::exclude);
     QVERIFY(filter->folders().isEmpty());
@@ -158,12 +166,14 @@ void FolderFilterTest::hostileBinaryValuesAreIgnored()
         // The file format itself, read fresh from disk.
         TempHome home;
         QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-        writeFile(Settings::filePath(), "[General]\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  /spaced\\nline  \n"
-                                        "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n");
+        writeFile(Settings::filePath(),
+            "[General]\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  /spaced\\nline  \n"
+            "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n");
         auto filter = freshFilter();
         QCOMPARE(filter->mode(), FolderFilterMode::exclude);
-        QCOMPARE(filter->folders(), (QStringList{"  /spaced\nline  ", "/b"}));
-        writeFile(Settings::filePath(), "[General]\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n");
+        QCOMPARE(filter->folders(), (QStringList { "  /spaced\nline  ", "/b" }));
+        writeFile(Settings::filePath(),
+            "[General]\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n");
         QVERIFY(freshFilter()->folders().isEmpty()); // a list with a missing entry is no list
     }
     // A corrupt binary value whose length asks for gigabytes: skipped, defaults used, the
@@ -171,12 +181,12 @@ void FolderFilterTest::hostileBinaryValuesAreIgnored()
     TempHome home;
     QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
     writeFile(Settings::filePath(),
-              "[General]\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0\\x1\\0\\0\\0\\n)\n"
-              "folderFilterMode=include\npanelWidth=333\n");
+        "[General]\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0\\x1\\0\\0\\0\\n)\n"
+        "folderFilterMode=include\npanelWidth=333\n");
     auto filter = freshFilter();
     QCOMPARE(filter->mode(), FolderFilterMode::include);
     QVERIFY(filter->folders().isEmpty());
-    filter->setFolders({QStringLiteral("/x")});
+    filter->setFolders({ QStringLiteral("/x") });
     auto settings = Settings::open();
     QCOMPARE(settings->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("333"));
 }
@@ -185,13 +195,14 @@ void FolderFilterTest::corruptSettingsFileKeepsOtherKeys()
 {
     TempHome home;
     QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    QByteArray garbage("[General]\npanelWidth=300\n\x01\x02\xff garbage = = =\n[[[\nfolderFilterMode=include\n");
+    QByteArray garbage(
+        "[General]\npanelWidth=300\n\x01\x02\xff garbage = = =\n[[[\nfolderFilterMode=include\n");
     writeFile(Settings::filePath(), garbage);
     auto filter = freshFilter();
-    filter->setFolders({QStringLiteral("/kept")});
+    filter->setFolders({ QStringLiteral("/kept") });
     auto settings = Settings::open();
     QCOMPARE(settings->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("300"));
-    QCOMPARE(freshFilter()->folders(), QStringList{QStringLiteral("/kept")});
+    QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/kept") });
 }
 
 QTEST_GUILESS_MAIN(FolderFilterTest)

@@ -50,16 +50,17 @@ void HostileStoresTest::thousandRewritesInABurst()
     QStringList files;
     for (int i = 0; i < 10; ++i)
         files << home.touch(QStringLiteral("f%1.txt").arg(i));
-    writeStoreAtomically(home.storePath(), xbelDocument({entryFor(fileUri(files[0]), now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entryFor(fileUri(files[0]), now) }));
     RecentFilesStore store;
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"f0.txt"}; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "f0.txt" }; }, 5000));
     QTest::qWait(300);
     QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
     bool everEmpty = false;
-    connect(&store, &RecentFilesStore::itemsChanged, this, [&] { everEmpty = everEmpty || store.items().isEmpty(); });
+    connect(&store, &RecentFilesStore::itemsChanged, this,
+        [&] { everEmpty = everEmpty || store.items().isEmpty(); });
     // Half of them replaced by rename, half written in place (readers may see them half-written).
     for (int i = 1; i <= 1000; ++i) {
-        const QByteArray doc = xbelDocument({entryFor(fileUri(files[i % 10]), now.addSecs(i))});
+        const QByteArray doc = xbelDocument({ entryFor(fileUri(files[i % 10]), now.addSecs(i)) });
         if (i % 2)
             writeStoreAtomically(home.storePath(), doc);
         else
@@ -67,7 +68,12 @@ void HostileStoresTest::thousandRewritesInABurst()
         if (i % 100 == 0)
             QCoreApplication::processEvents();
     }
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"f0.txt"} && store.items().first().date() == now.addSecs(1000); }, 10000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return names(store) == QStringList { "f0.txt" }
+            && store.items().first().date() == now.addSecs(1000);
+        },
+        10000));
     QVERIFY(!everEmpty);
     QVERIFY2(updates.size() < 100, qPrintable(QString::number(updates.size())));
 }
@@ -78,24 +84,31 @@ void HostileStoresTest::hostileEntries()
     const QDateTime now = QDateTime::currentDateTime();
     const QString marker = home.path() + QStringLiteral("/executed");
     // A program that would leave a mark if anything ran it.
-    const QString program = home.touch(QStringLiteral("bin/tool"),
-                                       QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
-    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    const QString program = home.touch(
+        QStringLiteral("bin/tool"), QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    QFile::setPermissions(
+        program, QFile::permissions(program) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     const QString elf = home.path() + QStringLiteral("/bin/elf");
     QVERIFY(QFile::copy(QStringLiteral("/bin/true"), elf));
     const QString launcher = home.touch(QStringLiteral("Desktop/run.desktop"),
-                                        QStringLiteral("[Desktop Entry]\nType=Application\nName=x\nExec=touch %1\n").arg(marker).toUtf8());
-    const QString appImage = home.touch(QStringLiteral("Downloads/Tool.AppImage"), "\x7f" "ELF");
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=x\nExec=touch %1\n")
+            .arg(marker)
+            .toUtf8());
+    const QString appImage = home.touch(QStringLiteral("Downloads/Tool.AppImage"),
+        "\x7f"
+        "ELF");
     const QString fifo = home.path() + QStringLiteral("/pipe");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    const QString loopA = home.path() + QStringLiteral("/loop-a"), loopB = home.path() + QStringLiteral("/loop-b");
+    const QString loopA = home.path() + QStringLiteral("/loop-a"),
+                  loopB = home.path() + QStringLiteral("/loop-b");
     QVERIFY(::symlink("loop-b", QFile::encodeName(loopA).constData()) == 0);
     QVERIFY(::symlink("loop-a", QFile::encodeName(loopB).constData()) == 0);
     QString deep = home.path();
     while (deep.size() < 3880)
         deep += QLatin1Char('/') + QString(200, QLatin1Char('d'));
     QVERIFY(QDir().mkpath(deep));
-    const QString longPath = home.touch(deep.mid(home.path().size() + 1) + QStringLiteral("/long.txt"));
+    const QString longPath
+        = home.touch(deep.mid(home.path().size() + 1) + QStringLiteral("/long.txt"));
     QVERIFY(longPath.toUtf8().size() > 3900);
     const QString tooLong = deep + QLatin1Char('/') + QString(400, QLatin1Char('x'));
     const QString controls = home.touch(QStringLiteral("odd\tname\x01\nwith lines.txt"));
@@ -122,7 +135,8 @@ void HostileStoresTest::hostileEntries()
     QVERIFY(QTest::qWaitFor([&] { return !updates.isEmpty(); }, 5000));
     // Scripts are documents; programs, launchers and AppImages are not listed; loops, missing
     // and undecodable locations give nothing; special files are listed without being opened.
-    QCOMPARE(names(store), (QStringList{"tool", "pipe", "null", "long.txt", "odd\tname\x01\nwith lines.txt"}));
+    QCOMPARE(names(store),
+        (QStringList { "tool", "pipe", "null", "long.txt", "odd\tname\x01\nwith lines.txt" }));
     QVERIFY(!store.items().at(1).isFolder());
     QVERIFY(!QFile::exists(marker));
 }
@@ -148,9 +162,8 @@ void HostileStoresTest::hundredThousandEntriesInOneDay()
     qint64 longest = 0;
     QTimer ticker;
     ticker.setInterval(1);
-    connect(&ticker, &QTimer::timeout, this, [&] {
-        longest = std::max(longest, sinceTick.restart());
-    });
+    connect(
+        &ticker, &QTimer::timeout, this, [&] { longest = std::max(longest, sinceTick.restart()); });
     sinceTick.start();
     ticker.start();
     QVERIFY(QTest::qWaitFor([&] { return store.items().size() == 5000; }, 60000));
@@ -169,7 +182,7 @@ void HostileStoresTest::hugeStore()
     const QString file = home.touch(QStringLiteral("big.txt"));
     XbelEntry entry = entryFor(fileUri(file), now);
     entry.title = QString(100 * 1024 * 1024, QLatin1Char('t'));
-    writeStoreAtomically(home.storePath(), xbelDocument({entry}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry }));
     QVERIFY(QFileInfo(home.storePath()).size() > 100 * 1000 * 1000);
     LogCapture log(QUILLMOTH_APP_ID ".store");
     RecentFilesStore store;

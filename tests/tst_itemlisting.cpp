@@ -50,30 +50,31 @@ void ItemListingTest::searchKindAndFolderFilter()
 
     QCOMPARE(shown(QString(), ItemFilter::all).size(), 5);
     QCOMPARE(shown(QStringLiteral("   \t "), ItemFilter::all).size(), 5);
-    QCOMPARE(shown(QStringLiteral("  RECEIPT\t"), ItemFilter::all), QStringList{"receipt"});
+    QCOMPARE(shown(QStringLiteral("  RECEIPT\t"), ItemFilter::all), QStringList { "receipt" });
     // The containing folder's name is part of the breadcrumb: both the folder's children and
     // the folder itself (whose breadcrumb is "Documents") match their own texts.
-    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::all), (QStringList{"receipt", "Taxes"}));
-    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::folders), QStringList{"Taxes"});
-    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::files), QStringList{"receipt"});
+    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::all), (QStringList { "receipt", "Taxes" }));
+    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::folders), QStringList { "Taxes" });
+    QCOMPARE(shown(QStringLiteral("taxes"), ItemFilter::files), QStringList { "receipt" });
     // No diacritic folding, inner spaces kept, no wildcards.
     QVERIFY(shown(QStringLiteral("cafe"), ItemFilter::all).isEmpty());
-    QCOMPARE(shown(QStringLiteral("CAFÉ"), ItemFilter::all), QStringList{"café"});
+    QCOMPARE(shown(QStringLiteral("CAFÉ"), ItemFilter::all), QStringList { "café" });
     QVERIFY(shown(QStringLiteral("re ceipt"), ItemFilter::all).isEmpty());
     QVERIFY(shown(QStringLiteral("rec*"), ItemFilter::all).isEmpty());
     // Line breaks are not trimmed.
     QVERIFY(shown(QStringLiteral("notes\n"), ItemFilter::all).size() == 1);
     QVERIFY(shown(QStringLiteral("plan\n"), ItemFilter::all).isEmpty());
 
-    filter.setFolders({QStringLiteral("/home/ann/Secret")});
+    filter.setFolders({ QStringLiteral("/home/ann/Secret") });
     filter.setMode(FolderFilterMode::exclude);
     QCOMPARE(ItemListing::filteredItems(items, filter).size(), 4);
     QVERIFY(shown(QStringLiteral("plan"), ItemFilter::all).isEmpty());
     filter.setMode(FolderFilterMode::include);
-    QCOMPARE(shown(QString(), ItemFilter::all), QStringList{"plan"});
+    QCOMPARE(shown(QString(), ItemFilter::all), QStringList { "plan" });
     QCOMPARE(ItemListing::filteredItems(items, filter).size(), 1);
     // Nothing left after filtering gives no sections.
-    QVERIFY(ItemListing::groups(items, filter, QString(), ItemFilter::folders, now, calendar).isEmpty());
+    QVERIFY(ItemListing::groups(items, filter, QString(), ItemFilter::folders, now, calendar)
+                .isEmpty());
     QVERIFY(ItemListing::groups({}, filter, QString(), ItemFilter::all, now, calendar).isEmpty());
 }
 

@@ -24,7 +24,8 @@ bool waitForUpdates(QSignalSpy &spy, qsizetype count, int timeoutMs = 5000)
     return QTest::qWaitFor([&] { return spy.size() >= count; }, timeoutMs);
 }
 
-XbelEntry entry(const QString &path, const QDateTime &visited, std::optional<QString> title = std::nullopt)
+XbelEntry entry(
+    const QString &path, const QDateTime &visited, std::optional<QString> title = std::nullopt)
 {
     XbelEntry e;
     e.href = fileUri(path);
@@ -35,7 +36,8 @@ XbelEntry entry(const QString &path, const QDateTime &visited, std::optional<QSt
     return e;
 }
 
-MetadataItem raw(const QString &path, std::optional<qint64> lastUsed, std::optional<qint64> changed = {})
+MetadataItem raw(
+    const QString &path, std::optional<qint64> lastUsed, std::optional<qint64> changed = {})
 {
     MetadataItem item;
     item.path = path;
@@ -89,7 +91,7 @@ void RecentFilesStoreTest::processingRules()
     const QString lowerLibrary = home.touch(QStringLiteral("library/x.txt"));
     const QString old = home.touch(QStringLiteral("Documents/old.txt"));
     const QString launcher = home.touch(QStringLiteral("Desktop/tool.desktop"),
-                                        "[Desktop Entry]\nType=Application\nName=Tool\nExec=true\n");
+        "[Desktop Entry]\nType=Application\nName=Tool\nExec=true\n");
     const QString program = home.path() + QStringLiteral("/bin/true-copy");
     QDir().mkpath(home.path() + QStringLiteral("/bin"));
     QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
@@ -127,8 +129,9 @@ void RecentFilesStoreTest::processingRules()
     RecentFilesStore store;
     QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
     QVERIFY(waitForUpdates(updates, 1));
-    QCOMPARE(names(store), (QStringList{"report.pdf", "Holiday photo", "Quill", "plan.key", "Library",
-                                        "x.txt", "run.sh", "été & co.txt"}));
+    QCOMPARE(names(store),
+        (QStringList { "report.pdf", "Holiday photo", "Quill", "plan.key", "Library", "x.txt",
+            "run.sh", "été & co.txt" }));
     const QList<RecentItem> &items = store.items();
     QVERIFY(items.at(2).isFolder());
     QVERIFY(items.at(4).isFolder());
@@ -144,7 +147,8 @@ void RecentFilesStoreTest::processingRules()
     QFile::remove(titled);
     entries.removeAt(4);
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
-    QVERIFY(QTest::qWaitFor([&] { return !names(store).contains(QStringLiteral("plan.key")); }, 5000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return !names(store).contains(QStringLiteral("plan.key")); }, 5000));
     QVERIFY(!names(store).contains(QStringLiteral("Holiday photo")));
 }
 
@@ -161,12 +165,14 @@ void RecentFilesStoreTest::makeItemRules()
     // Without a cutoff no date test is made.
     QVERIFY(RecentFilesStore::makeItem(raw(file, at - 86400000), std::nullopt));
     // No last-used date: the content-change date stands in; with neither there is no item.
-    const std::optional<RecentItem> changed = RecentFilesStore::makeItem(raw(file, {}, at + 5), cutoff);
+    const std::optional<RecentItem> changed
+        = RecentFilesStore::makeItem(raw(file, {}, at + 5), cutoff);
     QVERIFY(changed);
     QCOMPARE(changed->date().toMSecsSinceEpoch(), at + 5);
     QVERIFY(!RecentFilesStore::makeItem(raw(file, {}, {}), cutoff));
     // Without a display name: the file name without its extension.
-    QCOMPARE(RecentFilesStore::makeItem(raw(file, at), cutoff)->name(), QStringLiteral("report.final"));
+    QCOMPARE(
+        RecentFilesStore::makeItem(raw(file, at), cutoff)->name(), QStringLiteral("report.final"));
     MetadataItem named = raw(file, at);
     named.displayName = QStringLiteral("Final Report");
     QCOMPARE(RecentFilesStore::makeItem(named, cutoff)->name(), QStringLiteral("Final Report"));
@@ -174,20 +180,24 @@ void RecentFilesStoreTest::makeItemRules()
     MetadataItem noPath = raw(file, at);
     noPath.path.reset();
     QVERIFY(!RecentFilesStore::makeItem(noPath, cutoff));
-    QVERIFY(!RecentFilesStore::makeItem(raw(home.path() + QStringLiteral("/Library/Caches/x"), at), cutoff));
-    QVERIFY(!RecentFilesStore::makeItem(raw(home.path() + QStringLiteral("/nothing-here"), at), cutoff));
+    QVERIFY(!RecentFilesStore::makeItem(
+        raw(home.path() + QStringLiteral("/Library/Caches/x"), at), cutoff));
+    QVERIFY(!RecentFilesStore::makeItem(
+        raw(home.path() + QStringLiteral("/nothing-here"), at), cutoff));
     // Attributes read with the store are used as they are (here: a folder that is a package).
     MetadataItem package = raw(file, at);
     package.attributesRead = true;
-    package.attributes = FileAttributes{true, true, QStringLiteral("bundle"), QStringLiteral("inode/directory"), 0};
+    package.attributes = FileAttributes { true, true, QStringLiteral("bundle"),
+        QStringLiteral("inode/directory"), 0 };
     QVERIFY(!RecentFilesStore::makeItem(package, cutoff)->isFolder());
     MetadataItem app = raw(file, at);
     app.attributesRead = true;
-    app.attributes = FileAttributes{false, false, QStringLiteral("x"), QStringLiteral("application/x-desktop"), 0};
+    app.attributes = FileAttributes { false, false, QStringLiteral("x"),
+        QStringLiteral("application/x-desktop"), 0 };
     QVERIFY(!RecentFilesStore::makeItem(app, cutoff));
     MetadataItem nameless = raw(file, at);
     nameless.attributesRead = true;
-    nameless.attributes = FileAttributes{false, false, std::nullopt, std::nullopt, 0};
+    nameless.attributes = FileAttributes { false, false, std::nullopt, std::nullopt, 0 };
     QVERIFY(!RecentFilesStore::makeItem(nameless, cutoff));
     // A look-up that failed while the store was read is not repeated.
     MetadataItem failed = raw(file, at);
@@ -207,25 +217,29 @@ void RecentFilesStoreTest::liveUpdatesAndBadStores()
     const QDateTime now = QDateTime::currentDateTime();
     const QString a = home.touch(QStringLiteral("a.txt"));
     const QString b = home.touch(QStringLiteral("b.txt"));
-    const QByteArray good = xbelDocument({entry(a, now.addSecs(-5))});
+    const QByteArray good = xbelDocument({ entry(a, now.addSecs(-5)) });
     writeStoreAtomically(home.storePath(), good);
 
     RecentFilesStore store;
     QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
     QVERIFY(waitForUpdates(updates, 1));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
 
     // Replaced by rename: the new list is published.
-    const QByteArray both = xbelDocument({entry(b, now.addSecs(-1)), entry(a, now.addSecs(-5))});
+    const QByteArray both = xbelDocument({ entry(b, now.addSecs(-1)), entry(a, now.addSecs(-5)) });
     writeStoreAtomically(home.storePath(), both);
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList({"b.txt", "a.txt"}); }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return names(store) == QStringList({ "b.txt", "a.txt" });
+        },
+        5000));
 
     // Bad stores never replace the good list.
     auto staysGood = [&](const char *what) {
         QTest::qWait(MetadataQuery::settleMs + 300);
-        if (names(store) != QStringList({"b.txt", "a.txt"}))
+        if (names(store) != QStringList({ "b.txt", "a.txt" }))
             qWarning("list changed after %s: %s", what, qPrintable(names(store).join(',')));
-        return names(store) == QStringList({"b.txt", "a.txt"});
+        return names(store) == QStringList({ "b.txt", "a.txt" });
     };
     writeFile(home.storePath(), QByteArray());
     QVERIFY(staysGood("emptying the file"));
@@ -241,7 +255,7 @@ void RecentFilesStoreTest::liveUpdatesAndBadStores()
     QDir().rmdir(home.storePath());
 
     // Written in place in small chunks: readers may see it half-written; the end result wins.
-    const QByteArray third = xbelDocument({entry(a, now), entry(b, now.addSecs(-2))});
+    const QByteArray third = xbelDocument({ entry(a, now), entry(b, now.addSecs(-2)) });
     {
         QFile file(home.storePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -251,14 +265,19 @@ void RecentFilesStoreTest::liveUpdatesAndBadStores()
             QTest::qWait(5);
         }
     }
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList({"a.txt", "b.txt"}); }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return names(store) == QStringList({ "a.txt", "b.txt" });
+        },
+        5000));
     QVERIFY(!store.items().isEmpty());
 
     // A burst of rewrites is coalesced and ends at the last version.
     const qsizetype before = updates.size();
     for (int i = 0; i < 200; ++i)
-        writeStoreAtomically(home.storePath(), xbelDocument({entry(i % 2 ? a : b, now.addSecs(i))}));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+        writeStoreAtomically(
+            home.storePath(), xbelDocument({ entry(i % 2 ? a : b, now.addSecs(i)) }));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
     QTest::qWait(MetadataQuery::maxHoldMs + 200);
     QVERIFY(updates.size() - before < 50);
 
@@ -272,19 +291,20 @@ void RecentFilesStoreTest::vanishingStoreAndDirectory()
     TempHome home;
     const QDateTime now = QDateTime::currentDateTime();
     const QString a = home.touch(QStringLiteral("a.txt"));
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
     RecentFilesStore store;
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
 
     // Deleted and written again straight away: no empty list in between.
     bool everEmpty = false;
-    connect(&store, &RecentFilesStore::itemsChanged, this, [&] { everEmpty = everEmpty || store.items().isEmpty(); });
+    connect(&store, &RecentFilesStore::itemsChanged, this,
+        [&] { everEmpty = everEmpty || store.items().isEmpty(); });
     QFile::remove(home.storePath());
     QTest::qWait(20);
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
     QTest::qWait(MetadataQuery::goneConfirmMs + 300);
     QVERIFY(!everEmpty);
-    QCOMPARE(names(store), QStringList{"a.txt"});
+    QCOMPARE(names(store), QStringList { "a.txt" });
     disconnect(&store, nullptr, this, nullptr);
 
     // Gone for good: no history.
@@ -292,12 +312,12 @@ void RecentFilesStoreTest::vanishingStoreAndDirectory()
     QVERIFY(QTest::qWaitFor([&] { return store.items().isEmpty(); }, 5000));
 
     // The whole directory removed, then created again with a store: updates resume.
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
     QVERIFY(QDir(home.path() + QStringLiteral("/.local")).removeRecursively());
     QVERIFY(QTest::qWaitFor([&] { return store.items().isEmpty(); }, 5000));
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
 }
 
 void RecentFilesStoreTest::heldBackWhileUpdatesDisabled()
@@ -306,23 +326,23 @@ void RecentFilesStoreTest::heldBackWhileUpdatesDisabled()
     const QDateTime now = QDateTime::currentDateTime();
     const QString a = home.touch(QStringLiteral("a.txt"));
     const QString b = home.touch(QStringLiteral("b.txt"));
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
     auto *query = new MetadataQuery(home.storePath());
     RecentFilesStore store(query);
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"a.txt"}; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
     QTest::qWait(300); // let the restart after priming settle
 
     QSignalSpy reports(query, &MetadataQuery::didUpdate);
     query->disableUpdates();
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(b, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(b, now) }));
     QTest::qWait(MetadataQuery::maxHoldMs + 400);
     QCOMPARE(reports.size(), 0);
-    QCOMPARE(names(store), QStringList{"a.txt"});
+    QCOMPARE(names(store), QStringList { "a.txt" });
     query->enableUpdates();
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList{"b.txt"}; }, 2000));
+    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "b.txt" }; }, 2000));
     QCOMPARE(reports.size(), 1);
     // A rewrite that changes nothing reports nothing.
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(b, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(b, now) }));
     QTest::qWait(MetadataQuery::maxHoldMs + 300);
     QCOMPARE(reports.size(), 1);
 }
@@ -334,18 +354,24 @@ void RecentFilesStoreTest::storesOnlyHearTheirOwnQuery()
     const QString a = home.touch(QStringLiteral("a.txt"));
     const QString b = home.touch(QStringLiteral("b.txt"));
     const QString otherStore = home.path() + QStringLiteral("/other/recently-used.xbel");
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now)}));
-    writeStoreAtomically(otherStore, xbelDocument({entry(b, now)}));
+    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
+    writeStoreAtomically(otherStore, xbelDocument({ entry(b, now) }));
     RecentFilesStore first(new MetadataQuery(home.storePath()));
     RecentFilesStore second(new MetadataQuery(otherStore));
-    QVERIFY(QTest::qWaitFor([&] { return names(first) == QStringList{"a.txt"} && names(second) == QStringList{"b.txt"}; }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return names(first) == QStringList { "a.txt" }
+            && names(second) == QStringList { "b.txt" };
+        },
+        5000));
     QSignalSpy secondUpdates(&second, &RecentFilesStore::itemsChanged);
     QTest::qWait(300);
     secondUpdates.clear();
-    writeStoreAtomically(home.storePath(), xbelDocument({entry(a, now), entry(b, now.addSecs(-1))}));
+    writeStoreAtomically(
+        home.storePath(), xbelDocument({ entry(a, now), entry(b, now.addSecs(-1)) }));
     QVERIFY(QTest::qWaitFor([&] { return names(first).size() == 2; }, 5000));
     QCOMPARE(secondUpdates.size(), 0);
-    QCOMPARE(names(second), QStringList{"b.txt"});
+    QCOMPARE(names(second), QStringList { "b.txt" });
 }
 
 void RecentFilesStoreTest::logLineListsAtMostTwelveNames()
@@ -369,13 +395,14 @@ void RecentFilesStoreTest::logLineListsAtMostTwelveNames()
     RecentFilesStore store;
     QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 5000));
     QCOMPARE(log.lines().first(),
-             QStringLiteral("gathered 16 raw, kept 15: ") + expected.join(QStringLiteral(" \u00B7 ")));
+        QStringLiteral("gathered 16 raw, kept 15: ") + expected.join(QStringLiteral(" \u00B7 ")));
 }
 
 void RecentFilesStoreTest::primingTargets()
 {
     TempHome home;
-    const QStringList standard = {home.path() + "/Desktop", home.path() + "/Documents", home.path() + "/Downloads"};
+    const QStringList standard
+        = { home.path() + "/Desktop", home.path() + "/Documents", home.path() + "/Downloads" };
     QCOMPARE(RecentFilesStore::primeTargets(), standard);
     home.mkdir(QStringLiteral("Library/CloudStorage/Provider-a"));
     home.mkdir(QStringLiteral("Library/CloudStorage/Provider-b"));

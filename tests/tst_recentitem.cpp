@@ -21,24 +21,38 @@ void RecentItemTest::breadcrumbs_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("expected");
     const QString sep = QStringLiteral(" \u203A ");
-    QTest::newRow("home") << "/Users/ann/notes.txt" << "Home";
-    QTest::newRow("documents") << "/Users/ann/Documents/report.pdf" << "Documents";
-    QTest::newRow("deep") << "/Users/ann/Documents/Work/2024/report.pdf" << "Work" + sep + "2024";
+    QTest::newRow("home") << "/Users/ann/notes.txt"
+                          << "Home";
+    QTest::newRow("documents") << "/Users/ann/Documents/report.pdf"
+                               << "Documents";
+    QTest::newRow("deep") << "/Users/ann/Documents/Work/2024/report.pdf"
+                          << "Work" + sep + "2024";
     QTest::newRow("cloud shared") << "/Users/ann/Library/CloudStorage/Provider-ann/Shared/plan.key"
                                   << "Provider-ann" + sep + "Shared";
-    QTest::newRow("cloud") << "/Users/ann/Library/CloudStorage/Provider-ann/plan.key" << "Provider-ann";
-    QTest::newRow("cloud root") << "/Users/ann/Library/CloudStorage/x.txt" << "Home";
-    QTest::newRow("caches") << "/Users/ann/Library/Caches/x.txt" << "Library" + sep + "Caches";
-    QTest::newRow("home-like prefix") << "/Users/annabel/a.txt" << "Users" + sep + "annabel";
-    QTest::newRow("app") << "/Applications/Tool.app" << "Applications";
-    QTest::newRow("volume") << "/Volumes/Disk/Photos/a.jpg" << "Disk" + sep + "Photos";
-    QTest::newRow("root") << "/a.txt" << "/";
-    QTest::newRow("cloud not right after home")
-        << "/Users/ann/Documents/Library/CloudStorage/a.txt" << "Library" + sep + "CloudStorage";
-    QTest::newRow("case matters") << "/Users/ann/library/cloudstorage/a.txt" << "library" + sep + "cloudstorage";
-    QTest::newRow("dot dot") << "/Users/ann/Documents/../notes.txt" << "Home";
-    QTest::newRow("the home itself") << "/Users/ann" << "Users";
-    QTest::newRow("trailing slash folder") << "/Users/ann/Documents/Work/" << "Documents";
+    QTest::newRow("cloud") << "/Users/ann/Library/CloudStorage/Provider-ann/plan.key"
+                           << "Provider-ann";
+    QTest::newRow("cloud root") << "/Users/ann/Library/CloudStorage/x.txt"
+                                << "Home";
+    QTest::newRow("caches") << "/Users/ann/Library/Caches/x.txt"
+                            << "Library" + sep + "Caches";
+    QTest::newRow("home-like prefix") << "/Users/annabel/a.txt"
+                                      << "Users" + sep + "annabel";
+    QTest::newRow("app") << "/Applications/Tool.app"
+                         << "Applications";
+    QTest::newRow("volume") << "/Volumes/Disk/Photos/a.jpg"
+                            << "Disk" + sep + "Photos";
+    QTest::newRow("root") << "/a.txt"
+                          << "/";
+    QTest::newRow("cloud not right after home") << "/Users/ann/Documents/Library/CloudStorage/a.txt"
+                                                << "Library" + sep + "CloudStorage";
+    QTest::newRow("case matters") << "/Users/ann/library/cloudstorage/a.txt"
+                                  << "library" + sep + "cloudstorage";
+    QTest::newRow("dot dot") << "/Users/ann/Documents/../notes.txt"
+                             << "Home";
+    QTest::newRow("the home itself") << "/Users/ann"
+                                     << "Users";
+    QTest::newRow("trailing slash folder") << "/Users/ann/Documents/Work/"
+                                           << "Documents";
     QTest::newRow("spaces and unicode") << "/Users/ann/Mes documents/été 2024/a b.txt"
                                         << "Mes documents" + sep + "été 2024";
 }
@@ -68,7 +82,8 @@ void RecentItemTest::equalityAndHash()
     const QDateTime when = QDateTime::fromSecsSinceEpoch(1'700'000'000);
     const RecentItem a(url, url, QStringLiteral("a"), QStringLiteral("tmp"), when, false);
     const RecentItem same(url, url, QStringLiteral("a"), QStringLiteral("tmp"), when, false);
-    const RecentItem later(url, url, QStringLiteral("a"), QStringLiteral("tmp"), when.addMSecs(1), false);
+    const RecentItem later(
+        url, url, QStringLiteral("a"), QStringLiteral("tmp"), when.addMSecs(1), false);
     const RecentItem renamed(url, url, QStringLiteral("b"), QStringLiteral("tmp"), when, false);
     const RecentItem folder(url, url, QStringLiteral("a"), QStringLiteral("tmp"), when, true);
     QCOMPARE(a, same);
@@ -87,7 +102,8 @@ void RecentItemTest::iconIsCachedPerPathAndSized()
     const QUrl url = QUrl::fromLocalFile(file);
     const QDateTime when = QDateTime::currentDateTime();
     const RecentItem item(url, url, QStringLiteral("a"), QStringLiteral("Documents"), when, false);
-    const RecentItem older(url, url, QStringLiteral("a"), QStringLiteral("Documents"), when.addDays(-1), false);
+    const RecentItem older(
+        url, url, QStringLiteral("a"), QStringLiteral("Documents"), when.addDays(-1), false);
 
     const QPixmap icon = item.icon();
     QVERIFY(!icon.isNull());
@@ -96,11 +112,14 @@ void RecentItemTest::iconIsCachedPerPathAndSized()
     QCOMPARE(older.icon().cacheKey(), icon.cacheKey());
 
     const QUrl cloudUrl = QUrl::fromLocalFile(cloudFolder + QLatin1Char('/'));
-    const RecentItem cloud(cloudUrl, cloudUrl, QStringLiteral("Provider-x"), QStringLiteral("Home"), when, true);
+    const RecentItem cloud(
+        cloudUrl, cloudUrl, QStringLiteral("Provider-x"), QStringLiteral("Home"), when, true);
     QCOMPARE(cloud.icon().deviceIndependentSize().toSize(), QSize(32, 32));
     // A file that does not exist still gets an icon.
     const QUrl gone = QUrl::fromLocalFile(home.path() + QStringLiteral("/missing.pdf"));
-    QVERIFY(!RecentItem(gone, gone, QStringLiteral("m"), QStringLiteral("Home"), when, false).icon().isNull());
+    QVERIFY(!RecentItem(gone, gone, QStringLiteral("m"), QStringLiteral("Home"), when, false)
+                 .icon()
+                 .isNull());
 }
 
 QTEST_MAIN(RecentItemTest)

@@ -46,8 +46,9 @@ struct Fixture
         spaced = home.touch(QStringLiteral("My Files/été & co.txt"));
         QList<XbelEntry> entries;
         if (withItems) {
-            for (const auto &[path, when] : QList<QPair<QString, QDateTime>>{
-                     {report, now}, {folder, now.addSecs(-60)}, {photo, now.addDays(-1)}, {spaced, now.addDays(-2)}}) {
+            for (const auto &[path, when] :
+                QList<QPair<QString, QDateTime>> { { report, now }, { folder, now.addSecs(-60) },
+                    { photo, now.addDays(-1) }, { spaced, now.addDays(-2) } }) {
                 XbelEntry e;
                 e.href = fileUri(path);
                 e.visited = e.modified = e.added = when;
@@ -56,18 +57,22 @@ struct Fixture
         }
         writeStoreAtomically(home.storePath(), xbelDocument(entries));
         filter = std::make_unique<FolderFilter>(Settings::open());
-        view = std::make_unique<SidebarView>(new RecentFilesStore(new MetadataQuery(home.storePath())), *filter,
-                                             workspace);
+        view = std::make_unique<SidebarView>(
+            new RecentFilesStore(new MetadataQuery(home.storePath())), *filter, workspace);
         view->resize(262, 700);
         view->show();
     }
 
-    bool waitLive() { return QTest::qWaitFor([&] { return !view->store()->isLoading(); }, 5000); }
+    bool waitLive()
+    {
+        return QTest::qWaitFor([&] { return !view->store()->isLoading(); }, 5000);
+    }
     RecentList *list() { return view->list(); }
     int rowNamed(const QString &name)
     {
         for (int r = 0; r < list()->listModel()->rowCount(); ++r)
-            if (const RecentItem *item = list()->listModel()->itemAt(r); item && item->name() == name)
+            if (const RecentItem *item = list()->listModel()->itemAt(r);
+                item && item->name() == name)
                 return r;
         return -1;
     }
@@ -95,7 +100,8 @@ void SidebarViewTest::loadingEmptyAndHeader()
         QVERIFY(f.waitLive());
         QCOMPARE(f.view->contentState(), QStringLiteral("empty"));
         QCOMPARE(f.view->emptyTitle()->text(), QStringLiteral("Nothing recent"));
-        QCOMPARE(f.view->emptyMessage()->text(), QStringLiteral("Files you open will show up here."));
+        QCOMPARE(
+            f.view->emptyMessage()->text(), QStringLiteral("Files you open will show up here."));
         QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 0 items"));
     }
     Fixture f;
@@ -106,7 +112,7 @@ void SidebarViewTest::loadingEmptyAndHeader()
     QCOMPARE(f.list()->listModel()->headerAt(0), QStringLiteral("Today"));
     QCOMPARE(f.list()->listModel()->rowCount(), 3 + 4);
     // The folder filter changes the count; search and kind do not.
-    f.filter->setFolders({f.home.path() + QStringLiteral("/Pictures")});
+    f.filter->setFolders({ f.home.path() + QStringLiteral("/Pictures") });
     f.filter->setMode(FolderFilterMode::exclude);
     QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 3 items"));
     QTest::keyClicks(f.view->searchField(), QStringLiteral("zzz"));
@@ -135,7 +141,8 @@ void SidebarViewTest::searchAndKindFilter()
     QCOMPARE(f.view->contentState(), QStringLiteral("list"));
 
     SegmentedControl *kinds = f.view->filterControl();
-    QTest::mouseClick(kinds, Qt::LeftButton, {}, kinds->segmentRect(2).topLeft() + QPoint(2, 2)); // "Folders"
+    QTest::mouseClick(
+        kinds, Qt::LeftButton, {}, kinds->segmentRect(2).topLeft() + QPoint(2, 2)); // "Folders"
     QCOMPARE(f.view->filter(), ItemFilter::folders);
     QCOMPARE(f.list()->listModel()->rowCount(), 2);
     QVERIFY(f.rowNamed(QStringLiteral("Quill")) > 0);
@@ -160,18 +167,19 @@ void SidebarViewTest::clicksAndRowMenu()
     QCOMPARE(f.rowNamed(QStringLiteral("beach.jpg")), -1);
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.photo));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, f.centerOf(QStringLiteral("report.pdf")));
-    QCOMPARE(f.workspace->opened, QList<QUrl>{QUrl::fromLocalFile(f.report)});
+    QCOMPARE(f.workspace->opened, QList<QUrl> { QUrl::fromLocalFile(f.report) });
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.report));
     QCOMPARE(f.view->searchText(), QString()); // opening clears the search
 
-    const RecentItem spaced = *f.list()->listModel()->itemAt(f.rowNamed(QStringLiteral("été & co.txt")));
+    const RecentItem spaced
+        = *f.list()->listModel()->itemAt(f.rowNamed(QStringLiteral("été & co.txt")));
     QMenu *menu = f.view->rowMenu(spaced);
     QStringList titles;
     for (QAction *action : menu->actions())
         titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(titles, (QStringList{"Open", "Reveal in Finder", "-", "Copy Path"}));
+    QCOMPARE(titles, (QStringList { "Open", "Reveal in Finder", "-", "Copy Path" }));
     menu->actions().at(1)->trigger();
-    QCOMPARE(f.workspace->revealed, QList<QList<QUrl>>{{QUrl::fromLocalFile(f.spaced)}});
+    QCOMPARE(f.workspace->revealed, QList<QList<QUrl>> { { QUrl::fromLocalFile(f.spaced) } });
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.report)); // revealing does not select
     f.view->rowMenu(spaced)->actions().at(3)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), f.spaced); // plain, unescaped path
@@ -188,7 +196,8 @@ void SidebarViewTest::settingsPageRoundTrip()
     Fixture f;
     QVERIFY(f.waitLive());
     QTest::keyClicks(f.view->searchField(), QStringLiteral("e"));
-    QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {}, f.centerOf(QStringLiteral("beach.jpg")));
+    QTest::mouseClick(
+        f.list()->viewport(), Qt::LeftButton, {}, f.centerOf(QStringLiteral("beach.jpg")));
     QTest::mouseClick(f.view->settingsButton(), Qt::LeftButton);
     QVERIFY(f.view->showingSettings());
     SettingsView *settings = f.view->settingsView();
@@ -196,10 +205,12 @@ void SidebarViewTest::settingsPageRoundTrip()
     QVERIFY(!settings->folderSection()->isVisibleTo(settings));
 
     SegmentedControl *modes = settings->modeControl();
-    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRect(2).bottomRight() - QPoint(2, 2)); // "Only"
+    QTest::mouseClick(
+        modes, Qt::LeftButton, {}, modes->segmentRect(2).bottomRight() - QPoint(2, 2)); // "Only"
     QCOMPARE(f.filter->mode(), FolderFilterMode::include);
     QCOMPARE(settings->caption()->text(),
-             QStringLiteral("Add folders below to show only their recents. Until then, everything is shown."));
+        QStringLiteral(
+            "Add folders below to show only their recents. Until then, everything is shown."));
     QVERIFY(settings->folderSection()->isVisibleTo(settings));
 
     // Three chosen at once, one of them twice and one with a trailing slash: appended in order.
@@ -208,29 +219,33 @@ void SidebarViewTest::settingsPageRoundTrip()
     const QString docs = f.home.path() + QStringLiteral("/Documents");
     settings->setFolderChooser([&](const QString &text) {
         message = text;
-        return QStringList{pictures + QLatin1Char('/'), docs, pictures};
+        return QStringList { pictures + QLatin1Char('/'), docs, pictures };
     });
     QTest::mouseClick(settings->addButton(), Qt::LeftButton);
     QCOMPARE(message, QStringLiteral("Choose folders to show recents from"));
-    QCOMPARE(f.filter->folders(), (QStringList{pictures, docs}));
+    QCOMPARE(f.filter->folders(), (QStringList { pictures, docs }));
     QCOMPARE(settings->caption()->text(), QStringLiteral("Recents only from these folders:"));
     QCOMPARE(settings->removeButtons().size(), 2);
     QCOMPARE(SettingsView::abbreviatedWithTilde(pictures), QStringLiteral("~/Pictures"));
-    QCOMPARE(SettingsView::abbreviatedWithTilde(QStringLiteral("/srv/data")), QStringLiteral("/srv/data"));
+    QCOMPARE(SettingsView::abbreviatedWithTilde(QStringLiteral("/srv/data")),
+        QStringLiteral("/srv/data"));
     // Cancelled chooser: nothing changes.
     settings->setFolderChooser([](const QString &) { return QStringList(); });
     settings->addFolders();
     QCOMPARE(f.filter->folders().size(), 2);
 
     QTest::mouseClick(settings->removeButtons().first(), Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return f.filter->folders() == QStringList{docs}; }, 1000));
+    QVERIFY(QTest::qWaitFor([&] { return f.filter->folders() == QStringList { docs }; }, 1000));
     QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRect(1).center()); // "Exclude"
-    QCOMPARE(SettingsView::chooserMessage(f.filter->mode()), QStringLiteral("Choose folders to exclude"));
-    QCOMPARE(settings->caption()->text(), QStringLiteral("Recents from everywhere except these folders:"));
+    QCOMPARE(SettingsView::chooserMessage(f.filter->mode()),
+        QStringLiteral("Choose folders to exclude"));
+    QCOMPARE(settings->caption()->text(),
+        QStringLiteral("Recents from everywhere except these folders:"));
     QTest::mouseClick(settings->removeButtons().first(), Qt::LeftButton);
     QVERIFY(QTest::qWaitFor([&] { return f.filter->folders().isEmpty(); }, 1000));
     QCOMPARE(settings->caption()->text(),
-             QStringLiteral("Add folders below to hide their recents. Until then, everything is shown."));
+        QStringLiteral(
+            "Add folders below to hide their recents. Until then, everything is shown."));
     QCOMPARE(settings->doneButton()->focusPolicy(), Qt::NoFocus);
 
     QTest::mouseClick(settings->doneButton(), Qt::LeftButton);
@@ -247,9 +262,10 @@ void SidebarViewTest::hostileNamesDrawSafely()
     TempHome home;
     const QDateTime now = QDateTime::currentDateTime();
     QList<XbelEntry> entries;
-    const QStringList names = {QString(240, QLatin1Char('W')) + QStringLiteral(".txt"),
-                               QStringLiteral("line\nbreak\rand\ttab.txt"), QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u202Eevil.txt"),
-                               QStringLiteral("ctrl\x01\x7f.txt")};
+    const QStringList names = { QString(240, QLatin1Char('W')) + QStringLiteral(".txt"),
+        QStringLiteral("line\nbreak\rand\ttab.txt"),
+        QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u202Eevil.txt"),
+        QStringLiteral("ctrl\x01\x7f.txt") };
     for (const QString &name : names) {
         XbelEntry e;
         e.href = fileUri(home.touch(QString(120, QLatin1Char('d')) + QLatin1Char('/') + name));

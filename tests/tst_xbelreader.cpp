@@ -23,7 +23,10 @@ bool sameStamp(std::optional<qint64> oa, std::optional<qint64> ob)
 QString describe(const StoreBookmark &b)
 {
     QString out = b.href + QStringLiteral(" title=") + b.title.value_or(QStringLiteral("<none>"));
-    out += QStringLiteral(" a=%1 m=%2 v=%3").arg(b.added.value_or(-1)).arg(b.modified.value_or(-1)).arg(b.visited.value_or(-1));
+    out += QStringLiteral(" a=%1 m=%2 v=%3")
+               .arg(b.added.value_or(-1))
+               .arg(b.modified.value_or(-1))
+               .arg(b.visited.value_or(-1));
     for (const auto &app : b.applications)
         out += QStringLiteral(" [%1 %2]").arg(app.name).arg(app.stamp);
     return out;
@@ -33,11 +36,16 @@ QString describe(const StoreBookmark &b)
 QString disagreement(const XbelReader::Result &ours, const XbelReader::Result &glib)
 {
     if (ours.ok != glib.ok)
-        return QStringLiteral("ours ok=%1, GLib ok=%2 (%3)").arg(ours.ok).arg(glib.ok).arg(glib.error);
+        return QStringLiteral("ours ok=%1, GLib ok=%2 (%3)")
+            .arg(ours.ok)
+            .arg(glib.ok)
+            .arg(glib.error);
     if (!ours.ok)
         return {};
     if (ours.bookmarks.size() != glib.bookmarks.size())
-        return QStringLiteral("%1 entries against %2").arg(ours.bookmarks.size()).arg(glib.bookmarks.size());
+        return QStringLiteral("%1 entries against %2")
+            .arg(ours.bookmarks.size())
+            .arg(glib.bookmarks.size());
     QHash<QString, StoreBookmark> byHref;
     for (const StoreBookmark &b : glib.bookmarks)
         byHref.insert(b.href, b);
@@ -46,8 +54,9 @@ QString disagreement(const XbelReader::Result &ours, const XbelReader::Result &g
         if (found == byHref.constEnd())
             return QStringLiteral("GLib has no ") + b.href;
         const StoreBookmark &g = *found;
-        bool same = b.title == g.title && sameStamp(b.added, g.added) && sameStamp(b.modified, g.modified)
-            && sameStamp(b.visited, g.visited) && b.applications.size() == g.applications.size();
+        bool same = b.title == g.title && sameStamp(b.added, g.added)
+            && sameStamp(b.modified, g.modified) && sameStamp(b.visited, g.visited)
+            && b.applications.size() == g.applications.size();
         for (const auto &app : b.applications) {
             bool matched = false;
             for (const auto &other : g.applications)
@@ -55,7 +64,8 @@ QString disagreement(const XbelReader::Result &ours, const XbelReader::Result &g
             same = same && matched;
         }
         if (!same)
-            return QStringLiteral("ours: ") + describe(b) + QStringLiteral("\nGLib: ") + describe(g);
+            return QStringLiteral("ours: ") + describe(b) + QStringLiteral("\nGLib: ")
+                + describe(g);
     }
     return {};
 }
@@ -88,14 +98,16 @@ void XbelReaderTest::glibCorpus()
     const QDir corpus(QStringLiteral(QUILLMOTH_CORPUS_DIR));
     if (!corpus.exists())
         QSKIP("GLib's bookmark test files are not on this machine");
-    const QStringList files = corpus.entryList({QStringLiteral("*.xbel")}, QDir::Files, QDir::Name);
+    const QStringList files
+        = corpus.entryList({ QStringLiteral("*.xbel") }, QDir::Files, QDir::Name);
     QVERIFY(files.size() >= 45);
     for (const QString &name : files) {
         const QByteArray data = readAll(corpus.filePath(name));
         const XbelReader::Result ours = XbelReader::read(data);
         const XbelReader::Result glib = XbelReader::readWithGLib(data);
         QVERIFY2(ours.ok == name.startsWith(QLatin1String("valid")), qPrintable(name));
-        QVERIFY2(disagreement(ours, glib).isEmpty(), qPrintable(name + QLatin1Char(' ') + disagreement(ours, glib)));
+        QVERIFY2(disagreement(ours, glib).isEmpty(),
+            qPrintable(name + QLatin1Char(' ') + disagreement(ours, glib)));
         if (ours.ok)
             QCOMPARE(ours.bookmarks.size(), 1);
     }
@@ -104,34 +116,39 @@ void XbelReaderTest::glibCorpus()
 void XbelReaderTest::fastPathTakesTheUsualShape()
 {
     // What GTK writes goes through the fast reader, and reads as GLib reads it.
-    const QByteArray doc =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<xbel version=\"1.0\"\n"
-        "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-        "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>\n"
-        "  <bookmark href=\"file:///home/u/Q%26A%20notes.txt\" added=\"2026-12-01T10:00:00.123456Z\" "
-        "modified=\"2026-12-01T10:00:00.123456Z\" visited=\"2026-12-02T08:30:00Z\">\n"
-        "    <title>Q&amp;A &lt;notes&gt;</title>\n"
-        "    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
-        "        <mime:mime-type type=\"text/plain\"/>\n"
-        "        <bookmark:applications>\n"
-        "          <bookmark:application name=\"gedit\" exec=\"&apos;gedit %u&apos;\" modified=\"2026-12-03T09:15:01.999999Z\" count=\"2\"/>\n"
-        "          <bookmark:application name=\"old\" exec=\"old %u\" timestamp=\"1764500000\" count=\"1\"/>\n"
-        "        </bookmark:applications>\n"
-        "      </metadata>\n    </info>\n  </bookmark>\n</xbel>";
+    const QByteArray doc
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<xbel version=\"1.0\"\n"
+          "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
+          "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>\n"
+          "  <bookmark href=\"file:///home/u/Q%26A%20notes.txt\" "
+          "added=\"2026-12-01T10:00:00.123456Z\" "
+          "modified=\"2026-12-01T10:00:00.123456Z\" visited=\"2026-12-02T08:30:00Z\">\n"
+          "    <title>Q&amp;A &lt;notes&gt;</title>\n"
+          "    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
+          "        <mime:mime-type type=\"text/plain\"/>\n"
+          "        <bookmark:applications>\n"
+          "          <bookmark:application name=\"gedit\" exec=\"&apos;gedit %u&apos;\" "
+          "modified=\"2026-12-03T09:15:01.999999Z\" count=\"2\"/>\n"
+          "          <bookmark:application name=\"old\" exec=\"old %u\" timestamp=\"1764500000\" "
+          "count=\"1\"/>\n"
+          "        </bookmark:applications>\n"
+          "      </metadata>\n    </info>\n  </bookmark>\n</xbel>";
     const XbelReader::Result ours = XbelReader::read(doc);
     QVERIFY(ours.ok);
     QVERIFY(ours.usedFastPath);
     QCOMPARE(disagreement(ours, XbelReader::readWithGLib(doc)), QString());
     const StoreBookmark &b = ours.bookmarks.first();
     QCOMPARE(b.title, QStringLiteral("Q&A <notes>"));
-    QCOMPARE(b.lastUsed(), QDateTime(QDate(2026, 12, 3), QTime(9, 15, 1, 999), Qt::UTC).toMSecsSinceEpoch());
+    QCOMPARE(b.lastUsed(),
+        QDateTime(QDate(2026, 12, 3), QTime(9, 15, 1, 999), Qt::UTC).toMSecsSinceEpoch());
     QCOMPARE(localPathFromUri(b.href), QStringLiteral("/home/u/Q&A notes.txt"));
 
     // An empty store (the history was cleared) is a good store with no entries.
-    const QByteArray cleared = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\"\n"
-        "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-        "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n></xbel>";
+    const QByteArray cleared
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\"\n"
+          "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
+          "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n></xbel>";
     const XbelReader::Result empty = XbelReader::read(cleared);
     QVERIFY(empty.ok);
     QVERIFY(empty.bookmarks.isEmpty());
@@ -143,50 +160,74 @@ void XbelReaderTest::fastPathTakesTheUsualShape()
 void XbelReaderTest::oddButValidStores_data()
 {
     QTest::addColumn<QByteArray>("document");
-    const QByteArray head = "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
-                            "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">";
-    const QByteArray info = "<info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
-                            "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/>"
-                            "</bookmark:applications></metadata></info>";
-    QTest::newRow("comment") << head + "<!-- c --><bookmark href=\"file:///a\">" + info + "</bookmark></xbel>";
-    QTest::newRow("cdata title") << head + "<bookmark href=\"file:///a\"><title><![CDATA[x & <y>]]></title></bookmark></xbel>";
-    QTest::newRow("char refs") << head + "<bookmark href=\"file:///&#97;\"><title>&#x263A;&#65;</title></bookmark></xbel>";
-    QTest::newRow("single quotes") << head + "<bookmark href='file:///a' visited='2026-12-01T10:00:00Z'/></xbel>";
-    QTest::newRow("fraction 3 digits") << head + "<bookmark href=\"file:///a\" visited=\"2026-12-01T10:00:00.5Z\"/></xbel>";
-    QTest::newRow("time zone offset") << head + "<bookmark href=\"file:///a\" visited=\"2026-12-01T10:00:00+05:30\"/></xbel>";
-    QTest::newRow("no zone") << head + "<bookmark href=\"file:///a\" modified=\"2026-12-01T10:00:00\"/></xbel>";
-    QTest::newRow("namespaces on metadata")
-        << QByteArray("<xbel version=\"1.0\"><bookmark href=\"file:///a\"><info><metadata owner=\"http://freedesktop.org\" "
-                      "xmlns:bm=\"http://www.freedesktop.org/standards/desktop-bookmarks\"><bm:applications>"
-                      "<bm:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/></bm:applications>"
-                      "</metadata></info></bookmark></xbel>");
-    QTest::newRow("default namespace")
-        << QByteArray("<xbel version=\"1.0\"><bookmark href=\"file:///a\"><info><metadata owner=\"http://freedesktop.org\" "
-                      "xmlns=\"http://www.freedesktop.org/standards/desktop-bookmarks\"><applications>"
-                      "<application name=\"a\" exec=\"a\" timestamp=\"1700000000\"/></applications>"
-                      "</metadata></info></bookmark></xbel>");
-    QTest::newRow("no attributes but href") << head + "<bookmark href=\"file:///a\"></bookmark></xbel>";
-    QTest::newRow("foreign metadata owner")
-        << head + "<bookmark href=\"file:///a\"><info><metadata owner=\"http://other\"></metadata></info></bookmark></xbel>";
+    const QByteArray head
+        = "<xbel version=\"1.0\" "
+          "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+          "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">";
+    const QByteArray info
+        = "<info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
+          "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/>"
+          "</bookmark:applications></metadata></info>";
+    QTest::newRow("comment") << head + "<!-- c --><bookmark href=\"file:///a\">" + info
+            + "</bookmark></xbel>";
+    QTest::newRow("cdata title") << head
+            + "<bookmark href=\"file:///a\"><title><![CDATA[x & <y>]]></title></bookmark></xbel>";
+    QTest::newRow("char refs") << head
+            + "<bookmark href=\"file:///&#97;\"><title>&#x263A;&#65;</title></bookmark></xbel>";
+    QTest::newRow("single quotes")
+        << head + "<bookmark href='file:///a' visited='2026-12-01T10:00:00Z'/></xbel>";
+    QTest::newRow("fraction 3 digits")
+        << head + "<bookmark href=\"file:///a\" visited=\"2026-12-01T10:00:00.5Z\"/></xbel>";
+    QTest::newRow("time zone offset")
+        << head + "<bookmark href=\"file:///a\" visited=\"2026-12-01T10:00:00+05:30\"/></xbel>";
+    QTest::newRow("no zone") << head
+            + "<bookmark href=\"file:///a\" modified=\"2026-12-01T10:00:00\"/></xbel>";
+    QTest::newRow("namespaces on metadata") << QByteArray(
+        "<xbel version=\"1.0\"><bookmark href=\"file:///a\"><info><metadata "
+        "owner=\"http://freedesktop.org\" "
+        "xmlns:bm=\"http://www.freedesktop.org/standards/desktop-bookmarks\"><bm:applications>"
+        "<bm:application name=\"a\" exec=\"a\" "
+        "modified=\"2026-12-01T10:00:00Z\"/></bm:applications>"
+        "</metadata></info></bookmark></xbel>");
+    QTest::newRow("default namespace") << QByteArray(
+        "<xbel version=\"1.0\"><bookmark href=\"file:///a\"><info><metadata "
+        "owner=\"http://freedesktop.org\" "
+        "xmlns=\"http://www.freedesktop.org/standards/desktop-bookmarks\"><applications>"
+        "<application name=\"a\" exec=\"a\" timestamp=\"1700000000\"/></applications>"
+        "</metadata></info></bookmark></xbel>");
+    QTest::newRow("no attributes but href")
+        << head + "<bookmark href=\"file:///a\"></bookmark></xbel>";
+    QTest::newRow("foreign metadata owner") << head
+            + "<bookmark href=\"file:///a\"><info><metadata "
+              "owner=\"http://other\"></metadata></info></bookmark></xbel>";
     QTest::newRow("wrong version") << QByteArray("<xbel version=\"2.0\"></xbel>");
     QTest::newRow("bom") << QByteArray("\xef\xbb\xbf") + head + "</xbel>";
     QTest::newRow("spaces around equals") << head + "<bookmark href = \"file:///a\"/></xbel>";
-    QTest::newRow("duplicate entry") << head + "<bookmark href=\"file:///a\"/><bookmark href=\"file:///a\"/></xbel>";
-    QTest::newRow("repeated application")
-        << head + "<bookmark href=\"file:///a\"><info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
-                  "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-05T10:00:00Z\"/>"
-                  "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/>"
-                  "</bookmark:applications></metadata></info></bookmark></xbel>";
+    QTest::newRow("duplicate entry")
+        << head + "<bookmark href=\"file:///a\"/><bookmark href=\"file:///a\"/></xbel>";
+    QTest::newRow("repeated application") << head
+            + "<bookmark href=\"file:///a\"><info><metadata "
+              "owner=\"http://freedesktop.org\"><bookmark:applications>"
+              "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-05T10:00:00Z\"/>"
+              "<bookmark:application name=\"a\" exec=\"a\" modified=\"2026-12-01T10:00:00Z\"/>"
+              "</bookmark:applications></metadata></info></bookmark></xbel>";
     // Found by fuzzing: a short href with an entity lost its text.
-    QTest::newRow("short href with entity") << head + "<bookmark href=\"file://o&apos;\"/><bookmark href=\"a&amp;\"/></xbel>";
-    QTest::newRow("invalid date") << head + "<bookmark href=\"file:///a\" visited=\"yesterday\"/></xbel>";
-    QTest::newRow("february 30") << head + "<bookmark href=\"file:///a\" visited=\"2026-02-30T10:00:00Z\"/></xbel>";
+    QTest::newRow("short href with entity")
+        << head + "<bookmark href=\"file://o&apos;\"/><bookmark href=\"a&amp;\"/></xbel>";
+    QTest::newRow("invalid date") << head
+            + "<bookmark href=\"file:///a\" visited=\"yesterday\"/></xbel>";
+    QTest::newRow("february 30") << head
+            + "<bookmark href=\"file:///a\" visited=\"2026-02-30T10:00:00Z\"/></xbel>";
     QTest::newRow("latin-1 bytes") << head + "<bookmark href=\"file:///caf\xe9\"/></xbel>";
-    QTest::newRow("control character") << head + "<bookmark href=\"file:///a\"><title>a\x01</title></bookmark></xbel>";
-    QTest::newRow("unknown element in bookmark") << head + "<bookmark href=\"file:///a\"><tag/></bookmark></xbel>";
-    QTest::newRow("unknown attribute on application")
-        << head + "<bookmark href=\"file:///a\"><info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
-                  "<bookmark:application name=\"a\" exec=\"a\" extra=\"1\"/></bookmark:applications></metadata></info></bookmark></xbel>";
+    QTest::newRow("control character")
+        << head + "<bookmark href=\"file:///a\"><title>a\x01</title></bookmark></xbel>";
+    QTest::newRow("unknown element in bookmark")
+        << head + "<bookmark href=\"file:///a\"><tag/></bookmark></xbel>";
+    QTest::newRow("unknown attribute on application") << head
+            + "<bookmark href=\"file:///a\"><info><metadata "
+              "owner=\"http://freedesktop.org\"><bookmark:applications>"
+              "<bookmark:application name=\"a\" exec=\"a\" "
+              "extra=\"1\"/></bookmark:applications></metadata></info></bookmark></xbel>";
     QTest::newRow("text after root") << head + "</xbel>trailing";
     QTest::newRow("newline in attribute") << head + "<bookmark href=\"file:///a\nb\"/></xbel>";
 }
@@ -227,15 +268,18 @@ void XbelReaderTest::agreesOnNearMisses()
 
 void XbelReaderTest::localPaths()
 {
-    QCOMPARE(localPathFromUri(QStringLiteral("file:///home/u/a%20b.txt")), QStringLiteral("/home/u/a b.txt"));
+    QCOMPARE(localPathFromUri(QStringLiteral("file:///home/u/a%20b.txt")),
+        QStringLiteral("/home/u/a b.txt"));
     QCOMPARE(localPathFromUri(QStringLiteral("FILE:///x")), QStringLiteral("/x"));
     QCOMPARE(localPathFromUri(QStringLiteral("file://localhost/x")), QStringLiteral("/x"));
     QCOMPARE(localPathFromUri(QStringLiteral("file:///%C3%A9t%C3%A9")), QStringLiteral("/été"));
-    QCOMPARE(localPathFromUri(QStringLiteral("file:///line%0Abreak")), QStringLiteral("/line\nbreak"));
-    QCOMPARE(localPathFromUri(QStringLiteral("file:///already/été")), QStringLiteral("/already/été"));
-    for (const char *rejected : {"https://example.org/a", "trash:///a", "recent:///x", "sftp://h/x",
-                                 "file://otherhost/x", "file:///a%2Fb", "file:///a%00b", "file:///a%zz",
-                                 "file:///a%4", "file:///%FF", "file:///a#frag", "file:", "file://", "/plain/path"})
+    QCOMPARE(
+        localPathFromUri(QStringLiteral("file:///line%0Abreak")), QStringLiteral("/line\nbreak"));
+    QCOMPARE(
+        localPathFromUri(QStringLiteral("file:///already/été")), QStringLiteral("/already/été"));
+    for (const char *rejected : { "https://example.org/a", "trash:///a", "recent:///x",
+             "sftp://h/x", "file://otherhost/x", "file:///a%2Fb", "file:///a%00b", "file:///a%zz",
+             "file:///a%4", "file:///%FF", "file:///a#frag", "file:", "file://", "/plain/path" })
         QVERIFY2(!localPathFromUri(QString::fromUtf8(rejected)), rejected);
     QCOMPARE(displayBasename(QStringLiteral("/home/u/report.pdf")), QStringLiteral("report.pdf"));
     QCOMPARE(displayBasename(QStringLiteral("/home/u/folder/")), QStringLiteral("folder"));

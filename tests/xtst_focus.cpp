@@ -18,8 +18,10 @@ class FocusTest : public QObject
     static bool click(QWidget *w)
     {
         const QPoint p = w->mapToGlobal(w->rect().center());
-        return runToEnd(QStringLiteral("xdotool"), {"mousemove", QString::number(p.x()), QString::number(p.y()),
-                                                    "sleep", "0.05", "click", "1"}) == 0;
+        return runToEnd(QStringLiteral("xdotool"),
+                   { "mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.05",
+                       "click", "1" })
+            == 0;
     }
 
 private Q_SLOTS:
@@ -41,12 +43,14 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return x.viewable(window); }, 5000));
         QVERIFY(!x.acceptsInput(window));
 
-        FakeApp files({"--class", "thunar,Thunar"});
-        QVERIFY(QTest::qWaitFor([&] {
-            if (x.activeWindow() != files.window())
-                x.requestActivate(files.window());
-            return x.activeWindow() == files.window();
-        }, 5000));
+        FakeApp files({ "--class", "thunar,Thunar" });
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                if (x.activeWindow() != files.window())
+                    x.requestActivate(files.window());
+                return x.activeWindow() == files.window();
+            },
+            5000));
 
         // A click on anything but the text field: the file manager stays active.
         int clicks = 0;
@@ -61,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(click(field));
         QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == window; }, 5000));
         QVERIFY(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
-        QCOMPARE(runToEnd(QStringLiteral("xdotool"), {"type", "--delay", "20", "ab"}), 0);
+        QCOMPARE(runToEnd(QStringLiteral("xdotool"), { "type", "--delay", "20", "ab" }), 0);
         QVERIFY(QTest::qWaitFor([&] { return field->text() == QLatin1String("ab"); }, 5000));
 
         // Another application active again: the panel gives the keyboard back for good.

@@ -21,12 +21,13 @@ void put(const QString &path, const QByteArray &content)
 void setDefaultFileManager(const TempHome &home, const QString &desktopId, const QString &wmClass)
 {
     put(home.configHome() + QStringLiteral("/mimeapps.list"),
-              "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
+        "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
     QByteArray entry = "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
                        "MimeType=inode/directory;\n";
     if (!wmClass.isEmpty())
         entry += "StartupWMClass=" + wmClass.toUtf8() + "\n";
-    put(home.dataHome() + QStringLiteral("/applications/") + desktopId + QStringLiteral(".desktop"), entry);
+    put(home.dataHome() + QStringLiteral("/applications/") + desktopId + QStringLiteral(".desktop"),
+        entry);
 }
 
 // System-wide handlers stay out of the way: the only data directory is an empty one of ours.
@@ -35,7 +36,7 @@ QStringList isolatedData(const TempHome &home)
     const QString dirs = home.path() + QStringLiteral("/system-share");
     QDir().mkpath(dirs);
     QFile::link(QStringLiteral("/usr/share/mime"), dirs + QStringLiteral("/mime"));
-    return {QStringLiteral("XDG_DATA_DIRS=") + dirs};
+    return { QStringLiteral("XDG_DATA_DIRS=") + dirs };
 }
 
 } // namespace
@@ -56,7 +57,10 @@ class FollowerTest : public QObject
         }
         return true;
     }
-    bool shown(quint32 panel) { return QTest::qWaitFor([&] { return x.viewable(panel); }, 5000); }
+    bool shown(quint32 panel)
+    {
+        return QTest::qWaitFor([&] { return x.viewable(panel); }, 5000);
+    }
     // Hidden, and still hidden a little later (no stray decision shows it again).
     bool hidden(quint32 panel)
     {
@@ -72,46 +76,48 @@ private Q_SLOTS:
     void defaultFileManager()
     {
         TempHome home;
-        setDefaultFileManager(home, QStringLiteral("com.example.Files"), QStringLiteral("ExampleFilesWM"));
+        setDefaultFileManager(
+            home, QStringLiteral("com.example.Files"), QStringLiteral("ExampleFilesWM"));
         AppRun app(isolatedData(home));
         const quint32 panel = app.waitForPanel(x);
         QVERIFY(panel);
         QVERIFY(shown(panel)); // Quillmoth activates itself at start-up
 
-        FakeApp files({"--gtk-id", "com.example.Files", "--class", "files,Files"});
+        FakeApp files({ "--gtk-id", "com.example.Files", "--class", "files,Files" });
         QVERIFY(activate(files.window()));
         QVERIFY(shown(panel));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
 
-        FakeApp editor({"--class", "editor,Editor"});
+        FakeApp editor({ "--class", "editor,Editor" });
         QVERIFY(activate(editor.window()));
         QVERIFY(hidden(panel));
 
         // Back to the file manager, then to one that differs only in letter case.
         QVERIFY(activate(files.window()));
         QVERIFY(shown(panel));
-        FakeApp lookalike({"--gtk-id", "com.example.files", "--class", "com.example.FILES,Com.example.files"});
+        FakeApp lookalike(
+            { "--gtk-id", "com.example.files", "--class", "com.example.FILES,Com.example.files" });
         QVERIFY(activate(lookalike.window()));
         QVERIFY(hidden(panel));
 
         // StartupWMClass names the file manager too, and so does its desktop id as WM_CLASS.
-        FakeApp byClass({"--class", "whatever,ExampleFilesWM"});
+        FakeApp byClass({ "--class", "whatever,ExampleFilesWM" });
         QVERIFY(activate(byClass.window()));
         QVERIFY(shown(panel));
-        FakeApp another({"--class", "other,Other"});
+        FakeApp another({ "--class", "other,Other" });
         QVERIFY(activate(another.window()));
         QVERIFY(hidden(panel));
-        FakeApp byInstance({"--class", "com.example.Files,Whatever"});
+        FakeApp byInstance({ "--class", "com.example.Files,Whatever" });
         QVERIFY(activate(byInstance.window()));
         QVERIFY(shown(panel));
 
         // With a default handler the well-known names no longer count.
-        FakeApp thunar({"--class", "thunar,Thunar"});
+        FakeApp thunar({ "--class", "thunar,Thunar" });
         QVERIFY(activate(thunar.window()));
         QVERIFY(hidden(panel));
 
         // Quillmoth itself: any window of its process.
-        FakeApp own({"--class", "other,Other", "--pid", QString::number(app.pid())});
+        FakeApp own({ "--class", "other,Other", "--pid", QString::number(app.pid()) });
         QVERIFY(activate(own.window()));
         QVERIFY(shown(panel));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
@@ -133,17 +139,25 @@ private Q_SLOTS:
         QVERIFY(panel);
         QVERIFY(shown(panel));
 
-        struct Case { QStringList args; bool show; };
-        const QList<Case> cases{
-            {{"--class", "thunar,Thunar"}, true},
-            {{"--class", "THUNAR,THUNAR"}, false},
-            {{"--gtk-id", "org.gnome.Nautilus", "--class", "org.gnome.Nautilus,Org.gnome.Nautilus"}, true},
-            {{"--gtk-id", "org.gnome.nautilus", "--class", "Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS"}, false},
-            {{"--class", "dolphin,dolphin"}, true},
-            {{"--class", "pcmanfm-qt,pcmanfm-qt"}, true},
-            {{"--class", "pcmanfm-qt2,Pcmanfm-qt2"}, false},
-            {{"--class", "caja,Caja"}, true},
-            {{"--class", "xterm,XTerm"}, false},
+        struct Case
+        {
+            QStringList args;
+            bool show;
+        };
+        const QList<Case> cases {
+            { { "--class", "thunar,Thunar" }, true },
+            { { "--class", "THUNAR,THUNAR" }, false },
+            { { "--gtk-id", "org.gnome.Nautilus", "--class",
+                  "org.gnome.Nautilus,Org.gnome.Nautilus" },
+                true },
+            { { "--gtk-id", "org.gnome.nautilus", "--class",
+                  "Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS" },
+                false },
+            { { "--class", "dolphin,dolphin" }, true },
+            { { "--class", "pcmanfm-qt,pcmanfm-qt" }, true },
+            { { "--class", "pcmanfm-qt2,Pcmanfm-qt2" }, false },
+            { { "--class", "caja,Caja" }, true },
+            { { "--class", "xterm,XTerm" }, false },
         };
         for (const Case &c : cases) {
             FakeApp other(c.args);
@@ -161,25 +175,26 @@ private Q_SLOTS:
         AppRun app(isolatedData(home));
         const quint32 panel = app.waitForPanel(x);
         QVERIFY(panel);
-        FakeApp files({"--class", "nemo,Nemo"});
+        FakeApp files({ "--class", "nemo,Nemo" });
         QVERIFY(activate(files.window()));
         QVERIFY(shown(panel));
         QTest::qWait(200); // the window manager has finished focusing it
 
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, {x.vanishedWindow()});
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
         QVERIFY(hidden(panel));
         QVERIFY(app.running());
 
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, {0});
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
         QVERIFY(hidden(panel));
         x.deleteRootProperty("_NET_ACTIVE_WINDOW");
         QVERIFY(hidden(panel));
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_CARDINAL, {files.window(), 1, 2}); // wrong type
+        x.setRootProperty(
+            "_NET_ACTIVE_WINDOW", XCB_ATOM_CARDINAL, { files.window(), 1, 2 }); // wrong type
         QVERIFY(hidden(panel));
         QVERIFY(app.running());
 
         // Still following afterwards.
-        FakeApp editor({"--class", "editor,Editor"});
+        FakeApp editor({ "--class", "editor,Editor" });
         QVERIFY(activate(editor.window()));
         QVERIFY(activate(files.window()));
         QVERIFY(shown(panel));

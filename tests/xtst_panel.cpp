@@ -34,10 +34,10 @@ public:
     BareDisplay()
     {
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                               QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                                               QStringLiteral("-screen"), QStringLiteral("0"),
-                                               QStringLiteral("1024x768x24")});
+        m_server.start(QStringLiteral("Xvfb"),
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1024x768x24") });
         if (m_server.waitForReadyRead(10000))
             m_name = ":" + m_server.readLine().trimmed();
     }
@@ -96,17 +96,22 @@ private Q_SLOTS:
     // First launch and every kind of stored width: used when within 220..640, else 262.
     void geometryFromStoredWidth()
     {
-        struct Case { const char *name; std::optional<QVariant> stored; int width; };
-        const QList<Case> cases{
-            {"first launch", std::nullopt, 262},
-            {"220", QVariant(220.0), 220},
-            {"640", QVariant(640.0), 640},
-            {"219.9", QVariant(219.9), 262},
-            {"640.5", QVariant(640.5), 262},
-            {"1000", QVariant(1000.0), 262},
-            {"negative", QVariant(-300.0), 262},
-            {"text", QVariant(QStringLiteral("wide")), 262},
-            {"300.4", QVariant(300.4), 300},
+        struct Case
+        {
+            const char *name;
+            std::optional<QVariant> stored;
+            int width;
+        };
+        const QList<Case> cases {
+            { "first launch", std::nullopt, 262 },
+            { "220", QVariant(220.0), 220 },
+            { "640", QVariant(640.0), 640 },
+            { "219.9", QVariant(219.9), 262 },
+            { "640.5", QVariant(640.5), 262 },
+            { "1000", QVariant(1000.0), 262 },
+            { "negative", QVariant(-300.0), 262 },
+            { "text", QVariant(QStringLiteral("wide")), 262 },
+            { "300.4", QVariant(300.4), 300 },
         };
         for (const Case &c : cases) {
             TempHome home;
@@ -115,7 +120,10 @@ private Q_SLOTS:
                 s->setValue(QStringLiteral("panelWidth"), *c.stored);
                 s->sync();
             }
-            const QByteArray before = [] { QFile f(Settings::filePath()); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
+            const QByteArray before = [] {
+                QFile f(Settings::filePath());
+                return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+            }();
             AppRun app;
             const quint32 panel = app.waitForPanel(x);
             QVERIFY2(panel, c.name);
@@ -144,10 +152,9 @@ private Q_SLOTS:
     void standsInTheAvailableArea()
     {
         TempHome home;
-        FakeApp dock({"--dock-top", "40", "--title", "dock"});
-        QVERIFY(QTest::qWaitFor([&] {
-            return QGuiApplication::primaryScreen()->availableGeometry().y() == 40;
-        }, 5000));
+        FakeApp dock({ "--dock-top", "40", "--title", "dock" });
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; }, 5000));
         AppRun app;
         const quint32 panel = app.waitForPanel(x);
         QVERIFY(panel);
@@ -167,9 +174,9 @@ private Q_SLOTS:
             const quint32 panel = app.waitForPanel(x);
             QVERIFY(panel);
             QVERIFY(waitViewable(x, panel));
-            QVERIFY(xdotool({"mousemove", "240", "400", "keydown", "alt", "mousedown", "3", "sleep", "0.1",
-                             "mousemove", "300", "400", "sleep", "0.1", "mousemove", "380", "400", "sleep", "0.1",
-                             "mouseup", "3", "keyup", "alt"}));
+            QVERIFY(xdotool({ "mousemove", "240", "400", "keydown", "alt", "mousedown", "3",
+                "sleep", "0.1", "mousemove", "300", "400", "sleep", "0.1", "mousemove", "380",
+                "400", "sleep", "0.1", "mouseup", "3", "keyup", "alt" }));
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() != 262; }, 5000));
             resized = x.geometry(panel).width();
             QVERIFY(resized > 262 && resized <= 640);
@@ -177,9 +184,9 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == resized; }, 5000));
 
             // Far past the maximum: held at 640.
-            QVERIFY(xdotool({"mousemove", QString::number(resized - 20), "400", "keydown", "alt", "mousedown", "3",
-                             "sleep", "0.1", "mousemove", "900", "400", "sleep", "0.1", "mousemove", "1200", "400",
-                             "sleep", "0.1", "mouseup", "3", "keyup", "alt"}));
+            QVERIFY(xdotool({ "mousemove", QString::number(resized - 20), "400", "keydown", "alt",
+                "mousedown", "3", "sleep", "0.1", "mousemove", "900", "400", "sleep", "0.1",
+                "mousemove", "1200", "400", "sleep", "0.1", "mouseup", "3", "keyup", "alt" }));
             QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == 640; }, 5000));
             QCOMPARE(x.geometry(panel).width(), 640);
             QCOMPARE(x.geometry(panel).height(), area.height());
@@ -204,9 +211,9 @@ private Q_SLOTS:
             QVERIFY(panel);
             QVERIFY(waitViewable(x, panel));
             const QRect g = x.geometry(panel);
-            QVERIFY(xdotool({"mousemove", QString::number(g.right() - 2), "300", "mousedown", "1", "sleep", "0.1",
-                             "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410", "300", "sleep", "0.1",
-                             "mouseup", "1"}));
+            QVERIFY(xdotool({ "mousemove", QString::number(g.right() - 2), "300", "mousedown", "1",
+                "sleep", "0.1", "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410",
+                "300", "sleep", "0.1", "mouseup", "1" }));
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == 410; }, 5000));
             QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == 410; }, 5000));
             QCOMPARE(x.geometry(panel).height(), area.height());
@@ -225,8 +232,9 @@ private Q_SLOTS:
     void reopenAndSingleInstance_data()
     {
         QTest::addColumn<QStringList>("environment");
-        QTest::newRow("session bus") << QStringList{};
-        QTest::newRow("no session bus") << QStringList{QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent")};
+        QTest::newRow("session bus") << QStringList {};
+        QTest::newRow("no session bus")
+            << QStringList { QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent") };
     }
     void reopenAndSingleInstance()
     {
@@ -237,7 +245,7 @@ private Q_SLOTS:
         QVERIFY(panel);
         QVERIFY(waitViewable(x, panel));
 
-        FakeApp editor({"--class", "editor,Editor"});
+        FakeApp editor({ "--class", "editor,Editor" });
         QVERIFY(QTest::qWaitFor([&] { return !x.viewable(panel); }, 5000));
 
         AppRun second(environment);
@@ -275,7 +283,12 @@ private Q_SLOTS:
         QCOMPARE(reopen.process().exitCode(), 0);
         // Closing gave up the X window; the panel comes back in a new one, where it was.
         quint32 again = 0;
-        QVERIFY(QTest::qWaitFor([&] { again = x.findWindow(app.pid(), "Quillmoth"); return again && x.viewable(again); }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                again = x.findWindow(app.pid(), "Quillmoth");
+                return again && x.viewable(again);
+            },
+            5000));
         QCOMPARE(x.geometry(again), QRect(area.x(), area.y(), 262, area.height()));
         QVERIFY(x.hasState(again, "_NET_WM_STATE_ABOVE"));
         QVERIFY(!x.acceptsInput(again));
@@ -292,16 +305,20 @@ private Q_SLOTS:
     void noDisplay()
     {
         TempHome home;
-        AppRun app({QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QT_QPA_PLATFORM")});
-        QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("no display")); }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("The panel stays shown")); }, 5000));
+        AppRun app({ QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+            QStringLiteral("QT_QPA_PLATFORM") });
+        QVERIFY(
+            QTest::qWaitFor([&] { return app.log().contains(QLatin1String("no display")); }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return app.log().contains(QLatin1String("The panel stays shown")); }, 5000));
         QTest::qWait(500);
         QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
 
         // A display that is not X11 (as in a pure Wayland session): one line says why.
-        AppRun other({QStringLiteral("QT_QPA_PLATFORM=offscreen")});
-        QVERIFY(QTest::qWaitFor([&] { return other.log().contains(QLatin1String("is not an X11 display")); }, 5000));
+        AppRun other({ QStringLiteral("QT_QPA_PLATFORM=offscreen") });
+        QVERIFY(QTest::qWaitFor(
+            [&] { return other.log().contains(QLatin1String("is not an X11 display")); }, 5000));
         QCOMPARE(other.log().count(QLatin1String("The panel stays shown")), 1);
         QVERIFY(other.running());
         QCOMPARE(other.terminate(), 0);
@@ -316,25 +333,30 @@ private Q_SLOTS:
         XConnection other(bare.name());
         QVERIFY(other.ok());
         TempHome home;
-        AppRun app({QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name())});
+        AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
         const quint32 panel = app.waitForPanel(other);
         QVERIFY(panel);
         QVERIFY(waitViewable(other, panel));
-        QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, 5000));
         QCOMPARE(other.geometry(panel), QRect(0, 0, 262, 768));
 
         // Something that claims EWMH but does not keep _NET_ACTIVE_WINDOW.
         xcb_connection_t *c = other.connection();
         const xcb_window_t wmCheck = xcb_generate_id(c);
         xcb_create_window(c, XCB_COPY_FROM_PARENT, wmCheck, other.root(), 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wmCheck, other.atom("_NET_SUPPORTING_WM_CHECK"),
-                            XCB_ATOM_WINDOW, 32, 1, &wmCheck);
-        other.setRootProperty("_NET_SUPPORTED", XCB_ATOM_ATOM, {other.atom("_NET_WM_NAME")});
-        other.setRootProperty("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wmCheck});
-        QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("does not support _NET_ACTIVE_WINDOW")); }, 5000));
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wmCheck,
+            other.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 32, 1, &wmCheck);
+        other.setRootProperty("_NET_SUPPORTED", XCB_ATOM_ATOM, { other.atom("_NET_WM_NAME") });
+        other.setRootProperty("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, { wmCheck });
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return app.log().contains(QLatin1String("does not support _NET_ACTIVE_WINDOW"));
+            },
+            5000));
         // A window that is "active" there counts for nothing: the panel stays.
-        other.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, {other.vanishedWindow()});
+        other.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { other.vanishedWindow() });
         QTest::qWait(300);
         QVERIFY(other.viewable(panel));
         xcb_destroy_window(c, wmCheck);
@@ -344,11 +366,18 @@ private Q_SLOTS:
 
         // openbox arrives: from now on the panel follows.
         bare.startOpenbox();
-        QVERIFY(QTest::qWaitFor([&] { return other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW).has_value(); }, 10000));
-        FakeApp editor({"--class", "editor,Editor"}, {QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name())});
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW)
+                    .has_value();
+            },
+            10000));
+        FakeApp editor({ "--class", "editor,Editor" },
+            { QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
         QVERIFY(activate(other, editor.window()));
         QVERIFY(waitViewable(other, panel, false));
-        FakeApp files({"--class", "thunar,Thunar"}, {QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name())});
+        FakeApp files({ "--class", "thunar,Thunar" },
+            { QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
         QVERIFY(activate(other, files.window()));
         QVERIFY(waitViewable(other, panel));
         QVERIFY(app.running());

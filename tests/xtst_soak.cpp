@@ -26,7 +26,8 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     AppProcess app(QStringLiteral(QUILLMOTH_APP_BINARY));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral(QUILLMOTH_APP_ID ".store.info=false"));
+    environment.insert(
+        QStringLiteral("QT_LOGGING_RULES"), QStringLiteral(QUILLMOTH_APP_ID ".store.info=false"));
     app.process().setProcessEnvironment(environment);
     QVERIFY(app.start());
     QTest::qWait(2500); // start-up settles: first paint, the restart after priming
@@ -48,7 +49,7 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     const qint64 rssEnd = app.residentKiB();
     const int fdsEnd = app.openDescriptors();
     qInfo("soak: %d rewrites in %lld ms; resident %lld KiB -> %lld KiB; descriptors %d -> %d",
-          rewrites, clock.elapsed(), rssStart, rssEnd, fdsStart, fdsEnd);
+        rewrites, clock.elapsed(), rssStart, rssEnd, fdsStart, fdsEnd);
 #if defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer keeps freed memory in quarantine (hundreds of MB): resident memory says
     // nothing there, leaks are its own business.

@@ -25,15 +25,20 @@ int main(int argc, char **argv)
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
     const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0));
-    const struct { const char *path; QDateTime when; } entries[] = {
-        {"Documents/Quarterly report.pdf", today.addSecs(15 * 3600 + 42 * 60)},
-        {"Documents/Work/2026/Budget.xlsx", today.addSecs(14 * 3600 + 5 * 60)},
-        {"Projects/quillmoth", today.addSecs(11 * 3600 + 30 * 60)},
-        {"Pictures/Holiday/beach.jpg", today.addSecs(9 * 3600 + 12 * 60)},
-        {"Downloads/Train tickets.pdf", today.addDays(-1).addSecs(18 * 3600 + 20 * 60)},
-        {"notes.txt", today.addDays(-1).addSecs(8 * 3600)},
-        {"Music/Albums/Blue Train.flac", today.addDays(-3).addSecs(20 * 3600 + 45 * 60)},
-        {"Documents/Letters/Application letter with a very long name.odt", today.addDays(-4).addSecs(10 * 3600)},
+    const struct
+    {
+        const char *path;
+        QDateTime when;
+    } entries[] = {
+        { "Documents/Quarterly report.pdf", today.addSecs(15 * 3600 + 42 * 60) },
+        { "Documents/Work/2026/Budget.xlsx", today.addSecs(14 * 3600 + 5 * 60) },
+        { "Projects/quillmoth", today.addSecs(11 * 3600 + 30 * 60) },
+        { "Pictures/Holiday/beach.jpg", today.addSecs(9 * 3600 + 12 * 60) },
+        { "Downloads/Train tickets.pdf", today.addDays(-1).addSecs(18 * 3600 + 20 * 60) },
+        { "notes.txt", today.addDays(-1).addSecs(8 * 3600) },
+        { "Music/Albums/Blue Train.flac", today.addDays(-3).addSecs(20 * 3600 + 45 * 60) },
+        { "Documents/Letters/Application letter with a very long name.odt",
+            today.addDays(-4).addSecs(10 * 3600) },
     };
     QByteArray doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
                      "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
@@ -47,9 +52,10 @@ int main(int argc, char **argv)
         } else {
             QDir().mkpath(path);
         }
-        const QByteArray t = e.when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.000000Z")).toUtf8();
-        doc += "<bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\"" + t + "\" modified=\"" + t
-            + "\" visited=\"" + t + "\"/>\n";
+        const QByteArray t
+            = e.when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.000000Z")).toUtf8();
+        doc += "<bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\"" + t
+            + "\" modified=\"" + t + "\" visited=\"" + t + "\"/>\n";
     }
     doc += "</xbel>";
     const QString store = home.path() + QStringLiteral("/recently-used.xbel");
@@ -64,9 +70,11 @@ int main(int argc, char **argv)
     view.show();
     QElapsedTimer clock;
     clock.start();
-    while ((view.store()->isLoading() || view.contentState() != QLatin1String("list")) && clock.elapsed() < 5000)
+    while ((view.store()->isLoading() || view.contentState() != QLatin1String("list"))
+        && clock.elapsed() < 5000)
         app.processEvents(QEventLoop::AllEvents, 50);
-    for (const auto &[scheme, name] : {std::pair{ColorScheme::light, "panel-light.png"}, std::pair{ColorScheme::dark, "panel-dark.png"}}) {
+    for (const auto &[scheme, name] : { std::pair { ColorScheme::light, "panel-light.png" },
+             std::pair { ColorScheme::dark, "panel-dark.png" } }) {
         ColorSchemeMonitor::shared().setOverride(scheme);
         app.processEvents();
         const QString target = out + QLatin1Char('/') + QLatin1String(name);

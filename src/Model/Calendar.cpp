@@ -1,7 +1,8 @@
 #include "Model/Calendar.h"
 
 Calendar::Calendar(QTimeZone timeZone, QLocale locale)
-    : m_timeZone(std::move(timeZone)), m_locale(std::move(locale))
+    : m_timeZone(std::move(timeZone))
+    , m_locale(std::move(locale))
 {
 }
 

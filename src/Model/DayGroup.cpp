@@ -18,14 +18,14 @@ QString label(const QDateTime &dayStart, const QDateTime &today, const Calendar 
 
 } // namespace
 
-QList<DayGroup> DayGrouping::group(const QList<RecentItem> &items, const QDateTime &now,
-                                   const Calendar &calendar)
+QList<DayGroup> DayGrouping::group(
+    const QList<RecentItem> &items, const QDateTime &now, const Calendar &calendar)
 {
     return group(QList<RecentItem>(items), now, calendar);
 }
 
-QList<DayGroup> DayGrouping::group(QList<RecentItem> &&items, const QDateTime &now,
-                                   const Calendar &calendar)
+QList<DayGroup> DayGrouping::group(
+    QList<RecentItem> &&items, const QDateTime &now, const Calendar &calendar)
 {
     const QDateTime today = calendar.startOfDay(now);
 
@@ -47,7 +47,7 @@ QList<DayGroup> DayGrouping::group(QList<RecentItem> &&items, const QDateTime &n
         auto found = indexByDay.constFind(key);
         if (found == indexByDay.constEnd()) {
             found = indexByDay.insert(key, groups.size());
-            groups.append(DayGroup{dayStart, label(dayStart, today, calendar), {}});
+            groups.append(DayGroup { dayStart, label(dayStart, today, calendar), {} });
         }
         groups[*found].items.append(std::move(item));
     }
@@ -57,6 +57,6 @@ QList<DayGroup> DayGrouping::group(QList<RecentItem> &&items, const QDateTime &n
         if (!std::is_sorted(group.items.cbegin(), group.items.cend(), later))
             std::stable_sort(group.items.begin(), group.items.end(), later);
     std::stable_sort(groups.begin(), groups.end(),
-                     [](const DayGroup &a, const DayGroup &b) { return a.id > b.id; });
+        [](const DayGroup &a, const DayGroup &b) { return a.id > b.id; });
     return groups;
 }

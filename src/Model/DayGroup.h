@@ -16,7 +16,9 @@ struct DayGroup
 };
 
 namespace DayGrouping {
-// Splits items into day sections, latest day first; items in a day newest first, ties kept in order.
-QList<DayGroup> group(const QList<RecentItem> &items, const QDateTime &now, const Calendar &calendar);
+// Splits items into day sections, latest day first; items in a day newest first, ties kept in
+// order.
+QList<DayGroup> group(
+    const QList<RecentItem> &items, const QDateTime &now, const Calendar &calendar);
 QList<DayGroup> group(QList<RecentItem> &&items, const QDateTime &now, const Calendar &calendar);
-}
+} // namespace DayGrouping

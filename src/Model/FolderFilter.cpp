@@ -7,7 +7,7 @@
 namespace {
 const QString modeKey = QStringLiteral("folderFilterMode");
 const QString pathsKey = QStringLiteral("folderFilterPaths");
-}
+} // namespace
 
 QString FolderFilterModes::rawValue(FolderFilterMode mode)
 {
@@ -36,7 +36,8 @@ FolderFilter &FolderFilter::shared()
     return *instance;
 }
 
-FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings))
+FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings)
+    : m_settings(std::move(settings))
 {
     const QVariant mode = m_settings->value(modeKey);
     if (mode.typeId() == QMetaType::QString)

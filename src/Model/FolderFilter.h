@@ -11,11 +11,11 @@
 enum class FolderFilterMode { all, exclude, include };
 
 namespace FolderFilterModes {
-inline constexpr FolderFilterMode allCases[] = {FolderFilterMode::all, FolderFilterMode::exclude,
-                                                FolderFilterMode::include};
+inline constexpr FolderFilterMode allCases[]
+    = { FolderFilterMode::all, FolderFilterMode::exclude, FolderFilterMode::include };
 QString rawValue(FolderFilterMode mode);
 std::optional<FolderFilterMode> fromRawValue(const QString &raw);
-}
+} // namespace FolderFilterModes
 
 // The persisted include/exclude folder filter. One shared instance; every assignment is written
 // through to the settings file at once.

@@ -8,8 +8,9 @@
 enum class ItemFilter { all, files, folders };
 
 namespace ItemFilters {
-inline constexpr ItemFilter allCases[] = {ItemFilter::all, ItemFilter::files, ItemFilter::folders};
+inline constexpr ItemFilter allCases[]
+    = { ItemFilter::all, ItemFilter::files, ItemFilter::folders };
 QString rawValue(ItemFilter filter);
 std::optional<ItemFilter> fromRawValue(const QString &raw);
 bool passes(ItemFilter filter, bool isFolder);
-}
+} // namespace ItemFilters

@@ -1,7 +1,7 @@
 #include "Model/ItemListing.h"
 
-QList<RecentItem> ItemListing::filteredItems(const QList<RecentItem> &items,
-                                             const FolderFilter &folderFilter)
+QList<RecentItem> ItemListing::filteredItems(
+    const QList<RecentItem> &items, const FolderFilter &folderFilter)
 {
     QList<RecentItem> kept;
     kept.reserve(items.size());
@@ -16,7 +16,8 @@ QString ItemListing::searchQuery(const QString &searchText)
     // Spaces (any space separator) and tabs count as surrounding whitespace; line breaks stay.
     qsizetype begin = 0;
     qsizetype end = searchText.size();
-    auto blank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
+    auto blank
+        = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
     while (begin < end && blank(searchText.at(begin)))
         ++begin;
     while (end > begin && blank(searchText.at(end - 1)))
@@ -50,12 +51,13 @@ bool ItemListing::matches(const RecentItem &item, const QString &query)
     if (query.isEmpty())
         return true;
     const bool asciiQuery = isAscii(query);
-    return containsLowered(item.name(), query, asciiQuery) || containsLowered(item.path(), query, asciiQuery);
+    return containsLowered(item.name(), query, asciiQuery)
+        || containsLowered(item.path(), query, asciiQuery);
 }
 
-QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items, const FolderFilter &folderFilter,
-                                    const QString &searchText, ItemFilter filter,
-                                    const QDateTime &now, const Calendar &calendar)
+QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items,
+    const FolderFilter &folderFilter, const QString &searchText, ItemFilter filter,
+    const QDateTime &now, const Calendar &calendar)
 {
     const QString query = searchQuery(searchText);
     const bool asciiQuery = isAscii(query);

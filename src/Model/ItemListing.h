@@ -11,10 +11,9 @@ QList<RecentItem> filteredItems(const QList<RecentItem> &items, const FolderFilt
 
 // Kind filter and search applied to the folder-filtered items, split into day sections.
 QList<DayGroup> groups(const QList<RecentItem> &items, const FolderFilter &folderFilter,
-                       const QString &searchText, ItemFilter filter, const QDateTime &now,
-                       const Calendar &calendar);
+    const QString &searchText, ItemFilter filter, const QDateTime &now, const Calendar &calendar);
 
 // The search text as matched: spaces and tabs trimmed at both ends, lower-cased.
 QString searchQuery(const QString &searchText);
 bool matches(const RecentItem &item, const QString &query);
-}
+} // namespace ItemListing

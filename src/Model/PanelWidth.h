@@ -14,4 +14,4 @@ double stored(const QSettings &settings);
 void store(QSettings &settings, double width);
 // Held to minimum..maximum, for drags.
 double clamped(double width);
-}
+} // namespace PanelWidth

@@ -6,8 +6,8 @@
 #include <QVarLengthArray>
 
 RecentItem::RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder)
-    : d(std::make_shared<const Data>(Data{std::move(id), std::move(url), std::move(name), std::move(path),
-                                          std::move(date), isFolder}))
+    : d(std::make_shared<const Data>(Data { std::move(id), std::move(url), std::move(name),
+        std::move(path), std::move(date), isFolder }))
 {
 }
 
@@ -22,7 +22,7 @@ bool operator==(const RecentItem &a, const RecentItem &b)
 size_t qHash(const RecentItem &item, size_t seed)
 {
     return qHashMulti(seed, item.id(), item.url(), item.name(), item.path(),
-                      item.date().toMSecsSinceEpoch(), item.isFolder());
+        item.date().toMSecsSinceEpoch(), item.isFolder());
 }
 
 namespace {
@@ -105,7 +105,8 @@ QString RecentItem::breadcrumbForPath(const QString &location)
     if (insideHome) {
         const QStringView *begin = parent.cbegin() + home.size();
         const QStringView *end = parent.cend();
-        if (end - begin >= 2 && begin[0] == QLatin1String("Library") && begin[1] == QLatin1String("CloudStorage"))
+        if (end - begin >= 2 && begin[0] == QLatin1String("Library")
+            && begin[1] == QLatin1String("CloudStorage"))
             begin += 2;
         if (begin == end)
             return QStringLiteral("Home");

@@ -17,12 +17,23 @@ QString escaped(const QString &value)
     out.reserve(value.size());
     for (QChar c : value) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        case 0: out += QLatin1String("\\0"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case 0:
+            out += QLatin1String("\\0");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -41,12 +52,23 @@ std::optional<QString> unescaped(QStringView value)
         if (++i >= value.size())
             return std::nullopt;
         switch (value.at(i).unicode()) {
-        case '\\': out += QLatin1Char('\\'); break;
-        case 'n': out += QLatin1Char('\n'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case '0': out += QChar(0); break;
-        default: return std::nullopt;
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case '0':
+            out += QChar(0);
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return out;
@@ -61,7 +83,8 @@ bool readSettings(QIODevice &device, QSettings::SettingsMap &map)
     QMap<QString, QString> plain;
     for (const QByteArray &rawLine : data.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';'))
+            || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed();
@@ -120,9 +143,11 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map)
             for (qsizetype i = 0; i < list.size(); ++i)
                 out += it.key() + QLatin1Char('\\') + QString::number(i + 1) + QLatin1Char('=')
                     + escaped(list.at(i)) + QLatin1Char('\n');
-            out += it.key() + QStringLiteral("\\size=") + QString::number(list.size()) + QLatin1Char('\n');
+            out += it.key() + QStringLiteral("\\size=") + QString::number(list.size())
+                + QLatin1Char('\n');
         } else if (value.typeId() == QMetaType::Double) {
-            out += it.key() + QLatin1Char('=') + QString::number(value.toDouble(), 'g', 17) + QLatin1Char('\n');
+            out += it.key() + QLatin1Char('=') + QString::number(value.toDouble(), 'g', 17)
+                + QLatin1Char('\n');
         } else {
             out += it.key() + QLatin1Char('=') + escaped(value.toString()) + QLatin1Char('\n');
         }
@@ -132,8 +157,8 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map)
 
 QSettings::Format format()
 {
-    static const QSettings::Format registered =
-        QSettings::registerFormat(QStringLiteral("ini"), readSettings, writeSettings);
+    static const QSettings::Format registered
+        = QSettings::registerFormat(QStringLiteral("ini"), readSettings, writeSettings);
     return registered;
 }
 

@@ -10,4 +10,4 @@ namespace Settings {
 std::unique_ptr<QSettings> open();
 std::unique_ptr<QSettings> open(const QString &path);
 QString filePath();
-}
+} // namespace Settings

@@ -16,8 +16,7 @@ struct FreeDeleter
 {
     void operator()(void *p) const { std::free(p); }
 };
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t intern(xcb_connection_t *c, const char *name)
 {
@@ -28,8 +27,8 @@ xcb_atom_t intern(xcb_connection_t *c, const char *name)
 
 // The property's value, or empty when the window or the property is missing. Errors (a window
 // destroyed meanwhile) come back through the reply call and are simply dropped.
-Reply<xcb_get_property_reply_t> readProperty(xcb_connection_t *c, xcb_window_t window, xcb_atom_t atom,
-                                         xcb_atom_t type, uint32_t longLength = 1024)
+Reply<xcb_get_property_reply_t> readProperty(xcb_connection_t *c, xcb_window_t window,
+    xcb_atom_t atom, xcb_atom_t type, uint32_t longLength = 1024)
 {
     if (window == XCB_WINDOW_NONE || atom == XCB_ATOM_NONE)
         return {};
@@ -42,8 +41,8 @@ Reply<xcb_get_property_reply_t> readProperty(xcb_connection_t *c, xcb_window_t w
     return reply;
 }
 
-std::optional<quint32> cardinal(xcb_connection_t *c, xcb_window_t window, xcb_atom_t atom,
-                                xcb_atom_t type)
+std::optional<quint32> cardinal(
+    xcb_connection_t *c, xcb_window_t window, xcb_atom_t atom, xcb_atom_t type)
 {
     const auto reply = readProperty(c, window, atom, type, 1);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
@@ -56,7 +55,7 @@ QByteArray bytes(const xcb_get_property_reply_t *reply)
     if (!reply || reply->format != 8)
         return {};
     return QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                      xcb_get_property_value_length(reply));
+        xcb_get_property_value_length(reply));
 }
 
 struct Atoms
@@ -67,8 +66,8 @@ struct Atoms
 const Atoms &atoms(xcb_connection_t *c)
 {
     // Interned once per process on Qt's one connection.
-    static const Atoms a{intern(c, "_GTK_APPLICATION_ID"), intern(c, "UTF8_STRING"),
-                         intern(c, "_NET_WM_PID"), intern(c, "WM_CLIENT_MACHINE")};
+    static const Atoms a { intern(c, "_GTK_APPLICATION_ID"), intern(c, "UTF8_STRING"),
+        intern(c, "_NET_WM_PID"), intern(c, "WM_CLIENT_MACHINE") };
     return a;
 }
 
@@ -77,13 +76,14 @@ const Atoms &atoms(xcb_connection_t *c)
 QStringList WindowApplication::identifiers() const
 {
     QStringList ids;
-    for (const QString &s : {applicationId, classInstance, className})
+    for (const QString &s : { applicationId, classInstance, className })
         if (!s.isEmpty())
             ids << s;
     return ids;
 }
 
-ActiveWindow::ActiveWindow(QObject *parent) : QObject(parent)
+ActiveWindow::ActiveWindow(QObject *parent)
+    : QObject(parent)
 {
     auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) {
@@ -109,8 +109,8 @@ ActiveWindow::ActiveWindow(QObject *parent) : QObject(parent)
     // Qt has its own interest in the root window: add to it rather than replace it.
     Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
         m_connection, xcb_get_window_attributes(m_connection, m_root), nullptr));
-    const uint32_t mask = (attributes ? attributes->your_event_mask : 0)
-        | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const uint32_t mask
+        = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(m_connection);
 
@@ -131,15 +131,17 @@ void ActiveWindow::checkSupport()
     // EWMH: the check window names itself in the same property; a stale value left behind by a
     // window manager that has exited points to a window that no longer exists.
     const auto check = cardinal(m_connection, m_root, m_checkAtom, XCB_ATOM_WINDOW);
-    const auto self = check ? cardinal(m_connection, *check, m_checkAtom, XCB_ATOM_WINDOW)
-                            : std::nullopt;
+    const auto self
+        = check ? cardinal(m_connection, *check, m_checkAtom, XCB_ATOM_WINDOW) : std::nullopt;
     if (!check || !self || *self != *check) {
         reason = QStringLiteral("no EWMH window manager runs (no _NET_SUPPORTING_WM_CHECK), so "
                                 "the active application cannot be observed");
     } else {
-        const auto supported = readProperty(m_connection, m_root, m_supportedAtom, XCB_ATOM_ATOM, 4096);
+        const auto supported
+            = readProperty(m_connection, m_root, m_supportedAtom, XCB_ATOM_ATOM, 4096);
         if (supported && supported->format == 32) {
-            const auto *list = static_cast<const xcb_atom_t *>(xcb_get_property_value(supported.get()));
+            const auto *list
+                = static_cast<const xcb_atom_t *>(xcb_get_property_value(supported.get()));
             const int n = xcb_get_property_value_length(supported.get()) / 4;
             for (int i = 0; i < n && !ok; ++i)
                 ok = list[i] == m_activeAtom;
@@ -191,9 +193,11 @@ std::optional<WindowApplication> ActiveWindow::applicationOf(xcb_connection_t *c
     const Atoms &a = atoms(c);
     // All four requests go out before the first reply is awaited: one round trip.
     const auto gtkCookie = xcb_get_property(c, 0, window, a.gtkApplicationId, a.utf8String, 0, 256);
-    const auto classCookie = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    const auto classCookie
+        = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
     const auto pidCookie = xcb_get_property(c, 0, window, a.netWmPid, XCB_ATOM_CARDINAL, 0, 1);
-    const auto machineCookie = xcb_get_property(c, 0, window, a.clientMachine, XCB_ATOM_STRING, 0, 256);
+    const auto machineCookie
+        = xcb_get_property(c, 0, window, a.clientMachine, XCB_ATOM_STRING, 0, 256);
     auto take = [c](xcb_get_property_cookie_t cookie, bool &gone) {
         xcb_generic_error_t *error = nullptr;
         Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
@@ -223,7 +227,8 @@ std::optional<WindowApplication> ActiveWindow::applicationOf(xcb_connection_t *c
     QByteArray host = bytes(machine.get());
     if (int nul = host.indexOf('\0'); nul >= 0)
         host.truncate(nul);
-    const bool local = host.isEmpty() || QString::fromLocal8Bit(host) == QSysInfo::machineHostName();
+    const bool local
+        = host.isEmpty() || QString::fromLocal8Bit(host) == QSysInfo::machineHostName();
     if (local && pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) >= 4)
         app.pid = *static_cast<const quint32 *>(xcb_get_property_value(pid.get()));
     return app;

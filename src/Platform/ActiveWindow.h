@@ -12,10 +12,10 @@ struct xcb_connection_t;
 // What the desktop tells about the application a window belongs to.
 struct WindowApplication
 {
-    QString applicationId;      // _GTK_APPLICATION_ID
-    QString classInstance;      // WM_CLASS, first string
-    QString className;          // WM_CLASS, second string
-    std::optional<qint64> pid;  // _NET_WM_PID, only when the window runs on this machine
+    QString applicationId; // _GTK_APPLICATION_ID
+    QString classInstance; // WM_CLASS, first string
+    QString className; // WM_CLASS, second string
+    std::optional<qint64> pid; // _NET_WM_PID, only when the window runs on this machine
 
     // The non-empty names above, in that order.
     QStringList identifiers() const;
@@ -42,8 +42,8 @@ public:
     std::optional<WindowApplication> current() const;
 
     // The application a given window belongs to; empty when the window does not exist.
-    static std::optional<WindowApplication> applicationOf(xcb_connection_t *connection,
-                                                          quint32 window);
+    static std::optional<WindowApplication> applicationOf(
+        xcb_connection_t *connection, quint32 window);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 

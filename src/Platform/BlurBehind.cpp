@@ -21,8 +21,9 @@ xcb_connection_t *x11Connection()
 
 xcb_atom_t atom(xcb_connection_t *connection, const QByteArray &name, bool onlyIfExists)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, onlyIfExists, uint16_t(name.size()), name.constData()), nullptr);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection,
+        xcb_intern_atom(connection, onlyIfExists, uint16_t(name.size()), name.constData()),
+        nullptr);
     const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     free(reply);
     return result;
@@ -56,8 +57,8 @@ bool BlurBehind::compositorRunning()
     const xcb_atom_t selection = atom(connection, name, false);
     if (selection == XCB_ATOM_NONE)
         return false;
-    xcb_get_selection_owner_reply_t *reply =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, selection), nullptr);
     const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
     free(reply);
     return owned;
@@ -66,7 +67,8 @@ bool BlurBehind::compositorRunning()
 void BlurBehind::request(QWidget *window, const QRegion &region)
 {
     xcb_connection_t *connection = x11Connection();
-    if (!connection || !window || !window->windowHandle() || !window->testAttribute(Qt::WA_WState_Created))
+    if (!connection || !window || !window->windowHandle()
+        || !window->testAttribute(Qt::WA_WState_Created))
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
     const xcb_atom_t property = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION", false);
@@ -87,6 +89,6 @@ void BlurBehind::request(QWidget *window, const QRegion &region)
         data.push_back(uint32_t(std::lround(r.height() * ratio)));
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, property, XCB_ATOM_CARDINAL, 32,
-                        uint32_t(data.size()), data.data());
+        uint32_t(data.size()), data.data());
     xcb_flush(connection);
 }

@@ -13,4 +13,4 @@ bool compositorRunning();
 // Sets (or, with an empty region, removes) the blur-behind region of `window`'s native window,
 // in the window's device-independent coordinates. Does nothing off X11 or before the window exists.
 void request(QWidget *window, const QRegion &region);
-}
+} // namespace BlurBehind

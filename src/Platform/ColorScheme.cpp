@@ -20,7 +20,7 @@ const QString colorSchemeKey = QStringLiteral("color-scheme");
 std::optional<uint> portalNumber(QVariant value)
 {
     for (int depth = 0; depth < 3 && value.canConvert<QDBusVariant>()
-                        && value.metaType() == QMetaType::fromType<QDBusVariant>();
+         && value.metaType() == QMetaType::fromType<QDBusVariant>();
          ++depth)
         value = value.value<QDBusVariant>().variant();
     bool ok = false;
@@ -44,8 +44,8 @@ ColorSchemeMonitor::ColorSchemeMonitor()
         qApp->installEventFilter(this);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                    SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+        bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
+            this, SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
         readPortal();
     }
 }
@@ -84,37 +84,45 @@ void ColorSchemeMonitor::readPortal()
 {
     // Asynchronous, so a slow or absent portal never holds up the first paint.
     auto ask = [this](const QString &method, bool fallBack) {
-        QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, method);
+        QDBusMessage call
+            = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, method);
         call << appearance << colorSchemeKey;
-        auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 2000), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, fallBack](QDBusPendingCallWatcher *) {
-            watcher->deleteLater();
-            const QDBusMessage reply = watcher->reply();
-            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-                if (const std::optional<uint> number = portalNumber(reply.arguments().constFirst()))
-                    setPortalPreference(fromPortalValue(*number));
-                return;
-            }
-            // Older portals have only Read.
-            if (fallBack) {
-                QDBusMessage older = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface,
-                                                                    QStringLiteral("Read"));
-                older << appearance << colorSchemeKey;
-                auto *second = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(older, 2000), this);
-                connect(second, &QDBusPendingCallWatcher::finished, this, [this, second](QDBusPendingCallWatcher *) {
-                    second->deleteLater();
-                    const QDBusMessage r = second->reply();
-                    if (r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty())
-                        if (const std::optional<uint> number = portalNumber(r.arguments().constFirst()))
-                            setPortalPreference(fromPortalValue(*number));
-                });
-            }
-        });
+        auto *watcher = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(call, 2000), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, fallBack](QDBusPendingCallWatcher *) {
+                watcher->deleteLater();
+                const QDBusMessage reply = watcher->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                    if (const std::optional<uint> number
+                        = portalNumber(reply.arguments().constFirst()))
+                        setPortalPreference(fromPortalValue(*number));
+                    return;
+                }
+                // Older portals have only Read.
+                if (fallBack) {
+                    QDBusMessage older = QDBusMessage::createMethodCall(
+                        portalService, portalPath, settingsInterface, QStringLiteral("Read"));
+                    older << appearance << colorSchemeKey;
+                    auto *second = new QDBusPendingCallWatcher(
+                        QDBusConnection::sessionBus().asyncCall(older, 2000), this);
+                    connect(second, &QDBusPendingCallWatcher::finished, this,
+                        [this, second](QDBusPendingCallWatcher *) {
+                            second->deleteLater();
+                            const QDBusMessage r = second->reply();
+                            if (r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty())
+                                if (const std::optional<uint> number
+                                    = portalNumber(r.arguments().constFirst()))
+                                    setPortalPreference(fromPortalValue(*number));
+                        });
+                }
+            });
     };
     ask(QStringLiteral("ReadOne"), true);
 }
 
-void ColorSchemeMonitor::portalSettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value)
+void ColorSchemeMonitor::portalSettingChanged(
+    const QString &nameSpace, const QString &key, const QDBusVariant &value)
 {
     if (nameSpace != appearance || key != colorSchemeKey)
         return;

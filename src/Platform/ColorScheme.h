@@ -41,7 +41,8 @@ private:
     void emitIfChanged();
 
 private Q_SLOTS:
-    void portalSettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
+    void portalSettingChanged(
+        const QString &nameSpace, const QString &key, const QDBusVariant &value);
 
 private:
     std::optional<ColorScheme> m_portal;

@@ -45,7 +45,8 @@ std::optional<FileAttributes> FileAttributes::lookup(const QString &path)
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     attributes.name = slash >= 0 && slash + 1 < path.size() ? path.mid(slash + 1) : path;
     attributes.contentType = contentTypeFor(path, info);
-    attributes.modificationTime = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    attributes.modificationTime
+        = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     return attributes;
 }
 
@@ -53,9 +54,8 @@ bool conformsToApplication(const QString &contentType)
 {
     // Exact types only: scripts (which shared-mime-info files under executables) are documents
     // people edit, so they stay listed.
-    static const char *const applicationTypes[] = {
-        "application/x-desktop", "application/vnd.appimage", "application/x-executable",
-        "application/x-pie-executable"};
+    static const char *const applicationTypes[] = { "application/x-desktop",
+        "application/vnd.appimage", "application/x-executable", "application/x-pie-executable" };
     for (const char *name : applicationTypes)
         if (contentType == QLatin1String(name))
             return true;

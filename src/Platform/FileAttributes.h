@@ -8,10 +8,10 @@
 struct FileAttributes
 {
     bool isDirectory = false;
-    bool isPackage = false;           // this platform shows no bundles as single files
-    std::optional<QString> name;      // present when the location exists
+    bool isPackage = false; // this platform shows no bundles as single files
+    std::optional<QString> name; // present when the location exists
     std::optional<QString> contentType;
-    qint64 modificationTime = 0;      // milliseconds since the epoch
+    qint64 modificationTime = 0; // milliseconds since the epoch
 
     friend bool operator==(const FileAttributes &, const FileAttributes &) = default;
 

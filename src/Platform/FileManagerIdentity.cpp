@@ -17,8 +17,8 @@ QString startupWmClass(GAppInfo *info)
     QString result;
     GKeyFile *file = g_key_file_new();
     if (g_key_file_load_from_file(file, filename, G_KEY_FILE_NONE, nullptr)) {
-        gchar *value = g_key_file_get_string(file, G_KEY_FILE_DESKTOP_GROUP,
-                                             G_KEY_FILE_DESKTOP_KEY_STARTUP_WM_CLASS, nullptr);
+        gchar *value = g_key_file_get_string(
+            file, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_STARTUP_WM_CLASS, nullptr);
         if (value)
             result = QString::fromUtf8(value).trimmed();
         g_free(value);
@@ -32,13 +32,19 @@ QString startupWmClass(GAppInfo *info)
 
 const QStringList &FileManagerIdentity::wellKnown()
 {
-    static const QStringList names{
-        QStringLiteral("org.gnome.Nautilus"), QStringLiteral("nautilus"),
-        QStringLiteral("org.kde.dolphin"),    QStringLiteral("dolphin"),
-        QStringLiteral("thunar"),             QStringLiteral("Thunar"),
-        QStringLiteral("nemo"),               QStringLiteral("Nemo"),
-        QStringLiteral("caja"),               QStringLiteral("Caja"),
-        QStringLiteral("pcmanfm"),            QStringLiteral("Pcmanfm"),
+    static const QStringList names {
+        QStringLiteral("org.gnome.Nautilus"),
+        QStringLiteral("nautilus"),
+        QStringLiteral("org.kde.dolphin"),
+        QStringLiteral("dolphin"),
+        QStringLiteral("thunar"),
+        QStringLiteral("Thunar"),
+        QStringLiteral("nemo"),
+        QStringLiteral("Nemo"),
+        QStringLiteral("caja"),
+        QStringLiteral("Caja"),
+        QStringLiteral("pcmanfm"),
+        QStringLiteral("Pcmanfm"),
         QStringLiteral("pcmanfm-qt"),
     };
     return names;

@@ -12,4 +12,4 @@ QStringList identifiers();
 const QStringList &wellKnown();
 // Whether any of `windowIds` is one of `fileManagerIds`.
 bool matches(const QStringList &windowIds, const QStringList &fileManagerIds);
-}
+} // namespace FileManagerIdentity

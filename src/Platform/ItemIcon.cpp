@@ -29,7 +29,8 @@ QIcon themedIcon(const QStringList &names, const QString &fallback)
     // Outside a full desktop the theme may be bare hicolor, which has no file-type icons.
     static const bool once = [] {
         registerIconResources();
-        if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+        if (QIcon::fallbackThemeName().isEmpty()
+            || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
             QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
         return true;
     }();
@@ -63,15 +64,16 @@ QPixmap RecentItem::icon() const
 
     QIcon icon;
     if (isFolder() && key.contains(QLatin1String("/Library/CloudStorage/"))) {
-        icon = themedIcon({QStringLiteral("folder")}, QStringLiteral("folder"));
+        icon = themedIcon({ QStringLiteral("folder") }, QStringLiteral("folder"));
     } else {
         static const QMimeDatabase database;
         const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
         const bool folder = isFolder() || type.name() == QLatin1String("inode/directory");
-        QStringList names{type.iconName(), type.genericIconName()};
+        QStringList names { type.iconName(), type.genericIconName() };
         if (folder)
             names.prepend(QStringLiteral("folder"));
-        icon = themedIcon(names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
+        icon = themedIcon(
+            names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
     }
     QPixmap *pixmap = new QPixmap(render(icon));
     iconCache().insert(key, pixmap, 1);

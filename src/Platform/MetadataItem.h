@@ -14,7 +14,7 @@ inline const QString path = QStringLiteral("path");
 inline const QString lastUsedDate = QStringLiteral("lastUsedDate");
 inline const QString contentChangeDate = QStringLiteral("contentChangeDate");
 inline const QString displayName = QStringLiteral("displayName");
-}
+} // namespace MetadataAttribute
 
 // One raw result of the recently-used query. The file attributes of its location are read
 // together with the store, off the main thread, so that processing a result needs no I/O.
@@ -27,7 +27,7 @@ public:
     std::optional<QString> displayName;
     std::optional<FileAttributes> attributes;
     bool attributesRead = false; // true once looked up; `attributes` is then empty for a failure
-    std::optional<QUrl> url;     // the location's file URL, made with the look-up (costly to make)
+    std::optional<QUrl> url; // the location's file URL, made with the look-up (costly to make)
 
     // A typed value (QString or QDateTime) or an invalid QVariant when absent.
     QVariant valueForAttribute(const QString &key) const;

@@ -49,7 +49,8 @@ QString MetadataQuery::defaultStorePath()
 }
 
 MetadataQuery::MetadataQuery(QString storePath, QObject *parent)
-    : QObject(parent), m_storePath(std::move(storePath))
+    : QObject(parent)
+    , m_storePath(std::move(storePath))
 {
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMs);
@@ -104,12 +105,15 @@ void MetadataQuery::enableUpdates()
         --m_disabled;
     if (m_disabled == 0 && m_hasHeld) {
         // Delivered on a later turn, never from inside the caller's own bracket.
-        QMetaObject::invokeMethod(this, [this] {
-            if (m_started && m_disabled == 0 && m_hasHeld) {
-                m_hasHeld = false;
-                apply(std::exchange(m_held, {}));
-            }
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_started && m_disabled == 0 && m_hasHeld) {
+                    m_hasHeld = false;
+                    apply(std::exchange(m_held, {}));
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -143,8 +147,8 @@ void MetadataQuery::startRead()
     std::optional<qint64> cutoff;
     if (m_cutoff && m_cutoff->isValid())
         cutoff = m_cutoff->toMSecsSinceEpoch();
-    m_read.setFuture(QtConcurrent::run(&readPool(), &MetadataQuery::readSnapshot,
-                                       m_storePath, cutoff, m_ascending));
+    m_read.setFuture(QtConcurrent::run(
+        &readPool(), &MetadataQuery::readSnapshot, m_storePath, cutoff, m_ascending));
 }
 
 void MetadataQuery::readFinished()
@@ -211,9 +215,7 @@ void MetadataQuery::accept(Results results)
 void MetadataQuery::apply(Results results)
 {
     const bool changed = !std::equal(results.cbegin(), results.cend(), m_results.cbegin(),
-                                     m_results.cend(), [](const auto &a, const auto &b) {
-                                         return *a == *b;
-                                     });
+        m_results.cend(), [](const auto &a, const auto &b) { return *a == *b; });
     if (changed || m_gathering)
         std::swap(m_results, results);
     discard(std::move(results));
@@ -225,8 +227,8 @@ void MetadataQuery::apply(Results results)
     }
 }
 
-MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
-                                                    std::optional<qint64> cutoffMs, bool ascending)
+MetadataQuery::Snapshot MetadataQuery::readSnapshot(
+    const QString &storePath, std::optional<qint64> cutoffMs, bool ascending)
 {
     Snapshot snapshot;
     QFile file(storePath);
@@ -278,10 +280,11 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(const QString &storePath,
         snapshot.results.append(std::move(item));
     // Newest first (or oldest first); results without a last-used date go last.
     std::stable_sort(snapshot.results.begin(), snapshot.results.end(),
-                     [ascending](const std::shared_ptr<const MetadataItem> &a, const std::shared_ptr<const MetadataItem> &b) {
-                         if (!a->lastUsed || !b->lastUsed)
-                             return a->lastUsed.has_value() && !b->lastUsed.has_value();
-                         return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
-                     });
+        [ascending](const std::shared_ptr<const MetadataItem> &a,
+            const std::shared_ptr<const MetadataItem> &b) {
+            if (!a->lastUsed || !b->lastUsed)
+                return a->lastUsed.has_value() && !b->lastUsed.has_value();
+            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
+        });
     return snapshot;
 }

@@ -71,8 +71,8 @@ public:
         Results results;
     };
     // Reads and maps the store; runs on a worker thread, touches no query state.
-    static Snapshot readSnapshot(const QString &storePath, std::optional<qint64> cutoffMs,
-                                 bool ascending);
+    static Snapshot readSnapshot(
+        const QString &storePath, std::optional<qint64> cutoffMs, bool ascending);
 
 private:
     void storeChanged();

@@ -18,7 +18,11 @@ class ReopenService : public QObject
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", QUILLMOTH_APP_ID)
 public:
-    explicit ReopenService(SingleInstance *owner) : QObject(owner), m_owner(owner) {}
+    explicit ReopenService(SingleInstance *owner)
+        : QObject(owner)
+        , m_owner(owner)
+    {
+    }
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Reopen() { Q_EMIT m_owner->reopenRequested(); }
@@ -31,10 +35,16 @@ constexpr int callTimeoutMs = 5000;
 
 } // namespace
 
-SingleInstance::SingleInstance(QObject *parent) : QObject(parent) {}
+SingleInstance::SingleInstance(QObject *parent)
+    : QObject(parent)
+{
+}
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::busName() { return QStringLiteral(QUILLMOTH_APP_ID); }
+QString SingleInstance::busName()
+{
+    return QStringLiteral(QUILLMOTH_APP_ID);
+}
 
 QString SingleInstance::objectPath()
 {
@@ -64,22 +74,24 @@ bool SingleInstance::claimOnBus(Role &role)
         return false;
     // The object first, so that a call arriving right after the name is ours finds it.
     auto *service = new ReopenService(this);
-    if (!bus.registerObject(objectPath(), busName(), service, QDBusConnection::ExportScriptableSlots)) {
+    if (!bus.registerObject(
+            objectPath(), busName(), service, QDBusConnection::ExportScriptableSlots)) {
         delete service;
         return false;
     }
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-            bus.interface()->registerService(busName(), QDBusConnectionInterface::DontQueueService,
-                                             QDBusConnectionInterface::DontAllowReplacement);
+        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
+            = bus.interface()->registerService(busName(),
+                QDBusConnectionInterface::DontQueueService,
+                QDBusConnectionInterface::DontAllowReplacement);
         if (!reply.isValid())
             break;
         if (reply.value() == QDBusConnectionInterface::ServiceRegistered) {
             role = Role::Primary;
             return true;
         }
-        QDBusMessage call = QDBusMessage::createMethodCall(busName(), objectPath(), busName(),
-                                                           QStringLiteral("Reopen"));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            busName(), objectPath(), busName(), QStringLiteral("Reopen"));
         const QDBusMessage answer = bus.call(call, QDBus::Block, callTimeoutMs);
         if (answer.type() == QDBusMessage::ReplyMessage) {
             role = Role::Secondary;

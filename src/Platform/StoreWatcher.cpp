@@ -9,7 +9,8 @@
 #include <unistd.h>
 
 StoreWatcher::StoreWatcher(QString filePath, QObject *parent)
-    : QObject(parent), m_filePath(std::move(filePath))
+    : QObject(parent)
+    , m_filePath(std::move(filePath))
 {
     m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0)

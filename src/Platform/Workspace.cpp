@@ -54,13 +54,14 @@ void SystemWorkspace::activateFileViewerSelecting(const QList<QUrl> &urls)
     QStringList uris;
     for (const QUrl &url : urls)
         uris << QString::fromUtf8(url.toEncoded());
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("ShowItems"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+            QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << uris << QString();
     // Asynchronous: an activatable file manager may take a while to start.
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
+    auto *watcher
+        = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, fallBack] {
         watcher->deleteLater();
         if (watcher->isError())

@@ -24,8 +24,8 @@ xcb_window_t rootOf(xcb_connection_t *c)
 
 xcb_atom_t intern(xcb_connection_t *c, const char *name)
 {
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply
+        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
@@ -43,7 +43,7 @@ void X11Window::keepAbove(QWindow *window)
     const xcb_window_t root = rootOf(c);
     if (root == XCB_WINDOW_NONE)
         return;
-    xcb_client_message_event_t event{};
+    xcb_client_message_event_t event {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = xcb_window_t(window->winId());
@@ -53,8 +53,8 @@ void X11Window::keepAbove(QWindow *window)
     event.data.data32[2] = 0;
     event.data.data32[3] = 1; // source: a normal application
     xcb_send_event(c, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&event));
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&event));
     xcb_flush(c);
 }
 
@@ -64,10 +64,10 @@ bool X11Window::pointerButtonDown()
     if (!c)
         return false;
     const xcb_window_t root = rootOf(c);
-    xcb_query_pointer_reply_t *reply =
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
-    const bool down = reply
-        && (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3));
+    xcb_query_pointer_reply_t *reply
+        = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+    const bool down
+        = reply && (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3));
     std::free(reply);
     return down;
 }

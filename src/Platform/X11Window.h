@@ -9,4 +9,4 @@ namespace X11Window {
 void keepAbove(QWindow *window);
 // Whether any pointer button is held down right now, anywhere on the display.
 bool pointerButtonDown();
-}
+} // namespace X11Window

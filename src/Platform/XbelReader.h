@@ -25,7 +25,7 @@ Result read(const QByteArray &data, std::optional<qint64> minimumLastUsed = std:
 Result readWithGLib(const QByteArray &data);
 
 // The fast reader alone; nullopt when the input is outside what it understands.
-std::optional<QList<StoreBookmark>> readFast(const QByteArray &data, qint64 nowMSecs,
-                                             std::optional<qint64> minimumLastUsed = std::nullopt);
+std::optional<QList<StoreBookmark>> readFast(
+    const QByteArray &data, qint64 nowMSecs, std::optional<qint64> minimumLastUsed = std::nullopt);
 
 } // namespace XbelReader

@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr std::string_view bookmarkNamespace = "http://www.freedesktop.org/standards/desktop-bookmarks";
+constexpr std::string_view bookmarkNamespace
+    = "http://www.freedesktop.org/standards/desktop-bookmarks";
 constexpr std::string_view mimeNamespace = "http://www.freedesktop.org/standards/shared-mime-info";
 constexpr std::string_view metadataOwner = "http://freedesktop.org";
 
@@ -53,7 +54,9 @@ bool plainUtf8(const unsigned char *p, const unsigned char *end)
             memcpy(&w, p, 8);
             const bool ascii = (w & high) == 0;
             const bool control = ((w - spaces) & ~w & high) != 0;
-            const bool del = (((w ^ 0x7f7f7f7f7f7f7f7fULL) - 0x0101010101010101ULL) & ~(w ^ 0x7f7f7f7f7f7f7f7fULL) & high) != 0;
+            const bool del = (((w ^ 0x7f7f7f7f7f7f7f7fULL) - 0x0101010101010101ULL)
+                                 & ~(w ^ 0x7f7f7f7f7f7f7f7fULL) & high)
+                != 0;
             if (ascii && !control && !del) {
                 p += 8;
                 continue;
@@ -116,29 +119,29 @@ qint64 parseTimestamp(std::string_view text)
         int value = 0;
         for (size_t i = at; i < at + count; ++i) {
             if (text[i] < '0' || text[i] > '9')
-                throw GiveUp{};
+                throw GiveUp {};
             value = value * 10 + (text[i] - '0');
         }
         return value;
     };
     if (text.size() != 20 && text.size() != 27)
-        throw GiveUp{};
+        throw GiveUp {};
     if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':'
         || text.back() != 'Z')
-        throw GiveUp{};
+        throw GiveUp {};
     const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
     const int hour = digits(11, 2), minute = digits(14, 2), second = digits(17, 2);
     int micro = 0;
     if (text.size() == 27) {
         if (text[19] != '.')
-            throw GiveUp{};
+            throw GiveUp {};
         micro = digits(20, 6);
     }
-    static constexpr int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int monthDays[] = { 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (year < 1 || month < 1 || month > 12 || day < 1 || day > monthDays[month - 1]
         || (month == 2 && day == 29 && !leap) || hour > 23 || minute > 59 || second > 59)
-        throw GiveUp{};
+        throw GiveUp {};
     const qint64 days = daysFromCivil(year, unsigned(month), unsigned(day));
     return ((days * 24 + hour) * 60 + minute) * 60000 + qint64(second) * 1000 + micro / 1000;
 }
@@ -146,11 +149,11 @@ qint64 parseTimestamp(std::string_view text)
 qint64 parseUnixStamp(std::string_view text)
 {
     if (text.empty() || text.size() > 12)
-        throw GiveUp{};
+        throw GiveUp {};
     qint64 value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
-            throw GiveUp{};
+            throw GiveUp {};
         value = value * 10 + (c - '0');
     }
     return value * 1000;
@@ -165,7 +168,10 @@ struct Attribute
 class Reader
 {
 public:
-    Reader(const char *begin, const char *end, qint64 now) : m_p(begin), m_end(end), m_now(now)
+    Reader(const char *begin, const char *end, qint64 now)
+        : m_p(begin)
+        , m_end(end)
+        , m_now(now)
     {
         m_seen.reserve(size_t((end - begin) / 512));
     }
@@ -182,7 +188,7 @@ public:
         std::vector<Attribute> attrs;
         bool empty = false;
         if (openTag(attrs, empty) != "xbel")
-            throw GiveUp{};
+            throw GiveUp {};
         bool version = false, bookmarkNs = false, mimeNs = false;
         for (const Attribute &a : attrs) {
             if (a.name == "version" && a.raw == "1.0")
@@ -192,15 +198,15 @@ public:
             else if (a.name == "xmlns:mime" && a.raw == mimeNamespace)
                 mimeNs = true;
             else
-                throw GiveUp{};
+                throw GiveUp {};
         }
         if (!version || !bookmarkNs || !mimeNs)
-            throw GiveUp{};
+            throw GiveUp {};
         if (!empty)
             readRootChildren();
         skipSpace();
         if (m_p != m_end)
-            throw GiveUp{};
+            throw GiveUp {};
         return std::move(m_bookmarks);
     }
 
@@ -215,7 +221,7 @@ private:
         const std::string_view rest(m_p, size_t(m_end - m_p));
         const size_t at = rest.find(s);
         if (at == std::string_view::npos)
-            throw GiveUp{};
+            throw GiveUp {};
         return m_p + at;
     }
 
@@ -229,7 +235,7 @@ private:
     {
         const char *start = m_p;
         if (m_p >= m_end || !isNameStart(*m_p))
-            throw GiveUp{};
+            throw GiveUp {};
         while (m_p < m_end && isNameChar(*m_p))
             ++m_p;
         return std::string_view(start, size_t(m_p - start));
@@ -240,14 +246,14 @@ private:
     {
         attrs.clear();
         if (m_p >= m_end || *m_p != '<')
-            throw GiveUp{};
+            throw GiveUp {};
         ++m_p;
         const std::string_view tag = name();
         for (;;) {
             const char *beforeSpace = m_p;
             skipSpace();
             if (m_p >= m_end)
-                throw GiveUp{};
+                throw GiveUp {};
             if (*m_p == '>') {
                 ++m_p;
                 empty = false;
@@ -255,30 +261,30 @@ private:
             }
             if (*m_p == '/') {
                 if (m_p + 1 >= m_end || m_p[1] != '>')
-                    throw GiveUp{};
+                    throw GiveUp {};
                 m_p += 2;
                 empty = true;
                 return tag;
             }
             if (beforeSpace == m_p)
-                throw GiveUp{};
+                throw GiveUp {};
             Attribute a;
             a.name = name();
             if (m_p + 1 >= m_end || *m_p != '=' || (m_p[1] != '"' && m_p[1] != '\''))
-                throw GiveUp{};
+                throw GiveUp {};
             const char quote = m_p[1];
             m_p += 2;
             const char *start = m_p;
             const void *close = memchr(m_p, quote, size_t(m_end - m_p));
             if (!close)
-                throw GiveUp{};
+                throw GiveUp {};
             m_p = static_cast<const char *>(close);
             checkRange(start, m_p, true);
             a.raw = std::string_view(start, size_t(m_p - start));
             ++m_p;
             for (const Attribute &other : attrs)
                 if (other.name == a.name)
-                    throw GiveUp{};
+                    throw GiveUp {};
             attrs.push_back(a);
         }
     }
@@ -289,7 +295,7 @@ private:
         const char *start = m_p;
         const void *open = memchr(m_p, '<', size_t(m_end - m_p));
         if (!open)
-            throw GiveUp{};
+            throw GiveUp {};
         m_p = static_cast<const char *>(open);
         checkRange(start, m_p, false);
         return std::string_view(start, size_t(m_p - start));
@@ -315,10 +321,13 @@ private:
             highBits |= _mm_movemask_epi8(x);
             __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, controlMax), x);
             if (!attribute)
-                control = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, lineFeed)), control);
-            const __m128i markup = attribute ? _mm_cmpeq_epi8(x, lt)
-                                             : _mm_or_si128(_mm_cmpeq_epi8(x, gt), _mm_cmpeq_epi8(x, cr));
-            badMask = _mm_or_si128(badMask, _mm_or_si128(control, _mm_or_si128(markup, _mm_cmpeq_epi8(x, del))));
+                control = _mm_andnot_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, lineFeed)), control);
+            const __m128i markup = attribute
+                ? _mm_cmpeq_epi8(x, lt)
+                : _mm_or_si128(_mm_cmpeq_epi8(x, gt), _mm_cmpeq_epi8(x, cr));
+            badMask = _mm_or_si128(
+                badMask, _mm_or_si128(control, _mm_or_si128(markup, _mm_cmpeq_epi8(x, del))));
         }
         bad = unsigned(_mm_movemask_epi8(badMask));
         high = unsigned(highBits);
@@ -328,14 +337,16 @@ private:
             high |= c & 0x80u;
             const unsigned control = c < 0x20u;
             const unsigned allowed = unsigned(!attribute) & unsigned((c == '\t') | (c == '\n'));
-            const unsigned markup = attribute ? unsigned(c == '<') : unsigned((c == '>') | (c == '\r'));
+            const unsigned markup
+                = attribute ? unsigned(c == '<') : unsigned((c == '>') | (c == '\r'));
             bad |= (control & (allowed ^ 1u)) | unsigned(c == 0x7fu) | markup;
         }
         if (bad)
-            throw GiveUp{};
-        if (high && !plainUtf8(reinterpret_cast<const unsigned char *>(begin),
-                               reinterpret_cast<const unsigned char *>(end)))
-            throw GiveUp{};
+            throw GiveUp {};
+        if (high
+            && !plainUtf8(reinterpret_cast<const unsigned char *>(begin),
+                reinterpret_cast<const unsigned char *>(end)))
+            throw GiveUp {};
     }
 
     static bool blank(std::string_view s)
@@ -358,9 +369,13 @@ private:
                 continue;
             }
             const std::string_view rest = raw.substr(i);
-            struct Entity { std::string_view name; char value; };
-            static constexpr Entity entities[] = {
-                {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+            struct Entity
+            {
+                std::string_view name;
+                char value;
+            };
+            static constexpr Entity entities[] = { { "&amp;", '&' }, { "&lt;", '<' },
+                { "&gt;", '>' }, { "&quot;", '"' }, { "&apos;", '\'' } };
             bool matched = false;
             for (const Entity &e : entities) {
                 if (rest.substr(0, e.name.size()) == e.name) {
@@ -371,7 +386,7 @@ private:
                 }
             }
             if (!matched)
-                throw GiveUp{};
+                throw GiveUp {};
         }
         return QString::fromUtf8(out.data(), qsizetype(out.size()));
     }
@@ -382,8 +397,8 @@ private:
         for (size_t at = raw.find('&'); at != std::string_view::npos; at = raw.find('&', at + 1)) {
             const std::string_view rest = raw.substr(at);
             if (!(rest.starts_with("&amp;") || rest.starts_with("&lt;") || rest.starts_with("&gt;")
-                  || rest.starts_with("&quot;") || rest.starts_with("&apos;")))
-                throw GiveUp{};
+                    || rest.starts_with("&quot;") || rest.starts_with("&apos;")))
+                throw GiveUp {};
         }
     }
 
@@ -391,13 +406,13 @@ private:
     void closeTag(std::string_view tag)
     {
         if (!startsWith("</"))
-            throw GiveUp{};
+            throw GiveUp {};
         m_p += 2;
         if (name() != tag)
-            throw GiveUp{};
+            throw GiveUp {};
         skipSpace();
         if (m_p >= m_end || *m_p != '>')
-            throw GiveUp{};
+            throw GiveUp {};
         ++m_p;
     }
 
@@ -405,13 +420,13 @@ private:
     bool nextChild(std::string_view parent)
     {
         if (!blank(text()))
-            throw GiveUp{};
+            throw GiveUp {};
         if (startsWith("</")) {
             closeTag(parent);
             return false;
         }
         if (m_p + 1 < m_end && (m_p[1] == '!' || m_p[1] == '?'))
-            throw GiveUp{};
+            throw GiveUp {};
         return true;
     }
 
@@ -428,7 +443,7 @@ private:
     void emptyElement(std::string_view tag, bool empty)
     {
         if (!empty && nextChild(tag))
-            throw GiveUp{};
+            throw GiveUp {};
     }
 
     void readRootChildren()
@@ -442,7 +457,7 @@ private:
             } else if (tag == "bookmark") {
                 readBookmark(attrs, empty);
             } else {
-                throw GiveUp{};
+                throw GiveUp {};
             }
         }
     }
@@ -461,7 +476,7 @@ private:
     struct RawApplication
     {
         std::string_view raw; // into the document
-        std::string owned;    // the decoded name, only when the raw one has entities
+        std::string owned; // the decoded name, only when the raw one has entities
         qint64 stamp;
         std::string_view name() const { return owned.empty() ? raw : std::string_view(owned); }
     };
@@ -483,15 +498,15 @@ private:
             } else if (a.name == "visited") {
                 visited = parseTimestamp(a.raw);
             } else {
-                throw GiveUp{};
+                throw GiveUp {};
             }
         }
         if (!href)
-            throw GiveUp{};
+            throw GiveUp {};
         std::string hrefStorage;
         std::string_view hrefText = decoded(*href, hrefStorage);
         if (m_seen.contains(hrefText))
-            throw GiveUp{};
+            throw GiveUp {};
         // A decoded href is kept alive by the reader; the view must follow it there (a short
         // string's characters do not move with it).
         if (!hrefStorage.empty())
@@ -505,7 +520,7 @@ private:
             bool childEmpty = false;
             const std::string_view tag = openTag(childAttrs, childEmpty);
             if (!childAttrs.empty())
-                throw GiveUp{};
+                throw GiveUp {};
             if (tag == "title") {
                 if (!childEmpty) {
                     title = text();
@@ -517,7 +532,7 @@ private:
             } else if (tag == "info") {
                 readInfo(childEmpty);
             } else {
-                throw GiveUp{};
+                throw GiveUp {};
             }
         }
 
@@ -537,7 +552,7 @@ private:
         bookmark.applications.reserve(qsizetype(m_apps.size()));
         for (const RawApplication &app : m_apps)
             bookmark.applications.append(
-                {QString::fromUtf8(app.name().data(), qsizetype(app.name().size())), app.stamp});
+                { QString::fromUtf8(app.name().data(), qsizetype(app.name().size())), app.stamp });
         m_bookmarks.append(std::move(bookmark));
     }
 
@@ -548,14 +563,14 @@ private:
             bool metaEmpty = false;
             if (openTag(attrs, metaEmpty) != "metadata" || attrs.size() != 1
                 || attrs[0].name != "owner" || attrs[0].raw != metadataOwner)
-                throw GiveUp{};
+                throw GiveUp {};
             while (!metaEmpty && nextChild("metadata")) {
                 bool childEmpty = false;
                 const std::string_view tag = openTag(attrs, childEmpty);
                 if (tag == "mime:mime-type") {
                     for (const Attribute &a : attrs) {
                         if (a.name != "type")
-                            throw GiveUp{};
+                            throw GiveUp {};
                         checkEntities(a.raw);
                     }
                     emptyElement(tag, childEmpty);
@@ -565,11 +580,11 @@ private:
                         if (a.name == "href")
                             href = true;
                         else if (a.name != "type")
-                            throw GiveUp{};
+                            throw GiveUp {};
                         checkEntities(a.raw);
                     }
                     if (!href)
-                        throw GiveUp{};
+                        throw GiveUp {};
                     emptyElement(tag, childEmpty);
                 } else if (tag == "bookmark:private" && attrs.empty()) {
                     emptyElement(tag, childEmpty);
@@ -578,7 +593,7 @@ private:
                 } else if (tag == "bookmark:applications" && attrs.empty()) {
                     readApplications(childEmpty);
                 } else {
-                    throw GiveUp{};
+                    throw GiveUp {};
                 }
             }
         }
@@ -591,7 +606,7 @@ private:
             bool groupEmpty = false;
             const std::string_view tag = openTag(attrs, groupEmpty);
             if (tag != "bookmark:group" || !attrs.empty())
-                throw GiveUp{};
+                throw GiveUp {};
             if (!groupEmpty) {
                 checkEntities(text());
                 closeTag(tag);
@@ -606,7 +621,7 @@ private:
             bool appEmpty = false;
             const std::string_view tag = openTag(attrs, appEmpty);
             if (tag != "bookmark:application")
-                throw GiveUp{};
+                throw GiveUp {};
             std::optional<std::string_view> appName;
             bool exec = false;
             std::optional<qint64> modified, timestamp;
@@ -623,30 +638,33 @@ private:
                 } else if (a.name == "timestamp") {
                     timestamp = parseUnixStamp(a.raw);
                 } else {
-                    throw GiveUp{};
+                    throw GiveUp {};
                 }
             }
             if (!appName || !exec)
-                throw GiveUp{};
+                throw GiveUp {};
             emptyElement(tag, appEmpty);
             // A missing date means "now", as the reference does; a repeated name replaces.
             const qint64 stamp = modified ? *modified : timestamp ? *timestamp : m_now;
             std::string storage;
             const std::string_view name = decoded(*appName, storage);
             auto found = std::find_if(m_apps.begin(), m_apps.end(),
-                                      [name](const RawApplication &app) { return app.name() == name; });
+                [name](const RawApplication &app) { return app.name() == name; });
             if (found != m_apps.end())
                 found->stamp = stamp;
             else
-                m_apps.push_back({storage.empty() ? name : std::string_view(), std::move(storage), stamp});
+                m_apps.push_back(
+                    { storage.empty() ? name : std::string_view(), std::move(storage), stamp });
         }
     }
 
     const char *m_p;
     const char *m_end;
     qint64 m_now;
+
 public:
     std::optional<qint64> m_minimumLastUsed;
+
 private:
     QList<StoreBookmark> m_bookmarks;
     std::unordered_set<std::string_view> m_seen;
@@ -658,8 +676,8 @@ private:
 
 } // namespace
 
-std::optional<QList<StoreBookmark>> XbelReader::readFast(const QByteArray &data, qint64 nowMSecs,
-                                                         std::optional<qint64> minimumLastUsed)
+std::optional<QList<StoreBookmark>> XbelReader::readFast(
+    const QByteArray &data, qint64 nowMSecs, std::optional<qint64> minimumLastUsed)
 {
     try {
         Reader reader(data.constData(), data.constData() + data.size(), nowMSecs);

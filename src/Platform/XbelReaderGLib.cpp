@@ -46,10 +46,10 @@ XbelReader::Result XbelReader::readWithGLib(const QByteArray &data)
         gchar **apps = g_bookmark_file_get_applications(file, uri, &appCount, nullptr);
         for (gsize a = 0; apps && a < appCount; ++a) {
             GDateTime *stamp = nullptr;
-            if (g_bookmark_file_get_application_info(file, uri, apps[a], nullptr, nullptr, &stamp,
-                                                     nullptr)) {
+            if (g_bookmark_file_get_application_info(
+                    file, uri, apps[a], nullptr, nullptr, &stamp, nullptr)) {
                 bookmark.applications.append(
-                    {QString::fromUtf8(apps[a]), toMSecs(stamp).value_or(0)});
+                    { QString::fromUtf8(apps[a]), toMSecs(stamp).value_or(0) });
             }
         }
         g_strfreev(apps);
@@ -63,8 +63,8 @@ XbelReader::Result XbelReader::readWithGLib(const QByteArray &data)
 
 XbelReader::Result XbelReader::read(const QByteArray &data, std::optional<qint64> minimumLastUsed)
 {
-    if (std::optional<QList<StoreBookmark>> fast =
-            readFast(data, QDateTime::currentMSecsSinceEpoch(), minimumLastUsed)) {
+    if (std::optional<QList<StoreBookmark>> fast
+        = readFast(data, QDateTime::currentMSecsSinceEpoch(), minimumLastUsed)) {
         Result result;
         result.ok = true;
         result.usedFastPath = true;
@@ -73,6 +73,7 @@ XbelReader::Result XbelReader::read(const QByteArray &data, std::optional<qint64
     }
     Result result = readWithGLib(data);
     if (minimumLastUsed)
-        result.bookmarks.removeIf([&](const StoreBookmark &b) { return b.lastUsed() < minimumLastUsed; });
+        result.bookmarks.removeIf(
+            [&](const StoreBookmark &b) { return b.lastUsed() < minimumLastUsed; });
     return result;
 }

@@ -8,19 +8,23 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QPointer>
 #include <QSet>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(storeLog, QUILLMOTH_APP_ID ".store", QtInfoMsg)
 
-RecentFilesStore::RecentFilesStore(QObject *parent) : RecentFilesStore(new MetadataQuery, parent) {}
+RecentFilesStore::RecentFilesStore(QObject *parent)
+    : RecentFilesStore(new MetadataQuery, parent)
+{
+}
 
 RecentFilesStore::RecentFilesStore(MetadataQuery *query, QObject *parent)
-    : QObject(parent), m_query(query)
+    : QObject(parent)
+    , m_query(query)
 {
     m_query->setParent(this);
     // Only this store's own query reaches the handler; both notifications go to it.
@@ -33,12 +37,15 @@ RecentFilesStore::RecentFilesStore(MetadataQuery *query, QObject *parent)
     QPointer<RecentFilesStore> weak(this);
     QThread *thread = QThread::create([weak] {
         primeFileAccess();
-        QMetaObject::invokeMethod(qApp ? static_cast<QObject *>(qApp) : nullptr, [weak] {
-            if (RecentFilesStore *store = weak.data()) {
-                store->m_query->stopQuery();
-                store->start();
-            }
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp ? static_cast<QObject *>(qApp) : nullptr,
+            [weak] {
+                if (RecentFilesStore *store = weak.data()) {
+                    store->m_query->stopQuery();
+                    store->start();
+                }
+            },
+            Qt::QueuedConnection);
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start(QThread::LowPriority);
@@ -52,11 +59,11 @@ RecentFilesStore::~RecentFilesStore()
 
 void RecentFilesStore::start()
 {
-    const std::optional<QDateTime> cutoff =
-        Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays);
+    const std::optional<QDateTime> cutoff
+        = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays);
     if (!cutoff)
         return;
-    m_query->setSearchScopes({MetadataQuery::Scope::localComputer});
+    m_query->setSearchScopes({ MetadataQuery::Scope::localComputer });
     m_query->setPredicateLastUsedAtOrAfter(*cutoff);
     m_query->setSortByLastUsed(false);
     m_query->startQuery();
@@ -65,14 +72,13 @@ void RecentFilesStore::start()
 QStringList RecentFilesStore::primeTargets()
 {
     const QString home = HomeFolder::path();
-    QStringList targets = {home + QStringLiteral("/Desktop"), home + QStringLiteral("/Documents"),
-                           home + QStringLiteral("/Downloads")};
+    QStringList targets = { home + QStringLiteral("/Desktop"), home + QStringLiteral("/Documents"),
+        home + QStringLiteral("/Downloads") };
     const QString cloud = home + QStringLiteral("/Library/CloudStorage");
     const QDir cloudDir(cloud);
     if (cloudDir.exists()) {
-        const QStringList entries =
-            cloudDir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Unsorted);
+        const QStringList entries = cloudDir.entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
         for (const QString &name : entries)
             targets << cloud + QLatin1Char('/') + name;
     }
@@ -82,19 +88,20 @@ QStringList RecentFilesStore::primeTargets()
 void RecentFilesStore::primeFileAccess()
 {
     for (const QString &target : primeTargets())
-        (void)QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                     QDir::Unsorted);
+        (void)QDir(target).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
 }
 
-std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
-                                                     const std::optional<QDateTime> &cutoff)
+std::optional<RecentItem> RecentFilesStore::makeItem(
+    const MetadataItem &result, const std::optional<QDateTime> &cutoff)
 {
     const QVariant pathValue = result.valueForAttribute(MetadataAttribute::path);
     if (pathValue.typeId() != QMetaType::QString)
         return std::nullopt;
     const QString path = pathValue.toString();
 
-    if (path.contains(QLatin1String("/Library/")) && !path.contains(QLatin1String("/Library/CloudStorage/")))
+    if (path.contains(QLatin1String("/Library/"))
+        && !path.contains(QLatin1String("/Library/CloudStorage/")))
         return std::nullopt;
 
     QVariant dateValue = result.valueForAttribute(MetadataAttribute::lastUsedDate);
@@ -107,8 +114,8 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
     if (cutoff && date < *cutoff)
         return std::nullopt;
 
-    const std::optional<FileAttributes> attributes =
-        result.attributesRead ? result.attributes : FileAttributes::lookup(path);
+    const std::optional<FileAttributes> attributes
+        = result.attributesRead ? result.attributes : FileAttributes::lookup(path);
     if (!attributes || !attributes->name)
         return std::nullopt;
     if (attributes->contentType && conformsToApplication(*attributes->contentType))
@@ -161,7 +168,7 @@ struct RecentFilesStore::ItemBuilder
     QList<RecentItem> finish()
     {
         std::stable_sort(collected.begin(), collected.end(),
-                         [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+            [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
         return std::move(collected);
     }
 
@@ -171,8 +178,8 @@ struct RecentFilesStore::ItemBuilder
     qsizetype next = 0;
 };
 
-QList<RecentItem> RecentFilesStore::buildItems(const MetadataQuery::Results &results,
-                                              const std::optional<QDateTime> &cutoff)
+QList<RecentItem> RecentFilesStore::buildItems(
+    const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff)
 {
     ItemBuilder builder(cutoff);
     for (const auto &result : results)
@@ -214,10 +221,11 @@ void RecentFilesStore::continueBuilding()
     QStringList names;
     for (qsizetype i = 0; i < std::min<qsizetype>(12, m_items.size()); ++i) {
         const QString &name = m_items.at(i).name();
-        names << (name.size() > maxLoggedNameLength ? name.left(maxLoggedNameLength) + QChar(0x2026) : name);
+        names << (name.size() > maxLoggedNameLength ? name.left(maxLoggedNameLength) + QChar(0x2026)
+                                                    : name);
     }
     qCInfo(storeLog, "gathered %ld raw, kept %ld: %s", long(m_query->resultCount()),
-           long(m_items.size()), qUtf8Printable(names.join(QStringLiteral(" \u00B7 "))));
+        long(m_items.size()), qUtf8Printable(names.join(QStringLiteral(" \u00B7 "))));
 
     m_query->enableUpdates();
 }

@@ -32,11 +32,11 @@ public:
     static constexpr int batchBudgetMs = 8;
 
     // One raw result to an item, or nothing. The cheap tests come before any file attribute.
-    static std::optional<RecentItem> makeItem(const MetadataItem &result,
-                                              const std::optional<QDateTime> &cutoff);
+    static std::optional<RecentItem> makeItem(
+        const MetadataItem &result, const std::optional<QDateTime> &cutoff);
     // The whole processing of one report: items made, de-duplicated (first wins) and sorted.
-    static QList<RecentItem> buildItems(const MetadataQuery::Results &results,
-                                        const std::optional<QDateTime> &cutoff);
+    static QList<RecentItem> buildItems(
+        const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff);
     // Lists the user's usual folders once; nothing is kept.
     static void primeFileAccess();
     // The folders primeFileAccess lists, in order.

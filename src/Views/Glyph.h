@@ -9,4 +9,4 @@ namespace Glyph {
 QPixmap render(const QString &name, const QColor &colour, int size, qreal devicePixelRatio);
 // The icons live in the program's static library, whose resources must be registered once.
 void ensureResources();
-}
+} // namespace Glyph

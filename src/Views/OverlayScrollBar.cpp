@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QScrollBar>
 
-OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea *area) : QWidget(area), m_area(area)
+OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea *area)
+    : QWidget(area)
+    , m_area(area)
 {
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
@@ -77,7 +79,8 @@ void OverlayScrollBar::paintEvent(QPaintEvent *)
     colour.setAlphaF(float(0.45 * m_opacity));
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
-    painter.drawRoundedRect(QRectF(knob).adjusted(0.5, 1, -0.5, -1), thickness / 2.0, thickness / 2.0);
+    painter.drawRoundedRect(
+        QRectF(knob).adjusted(0.5, 1, -0.5, -1), thickness / 2.0, thickness / 2.0);
 }
 
 void OverlayScrollBar::mousePressEvent(QMouseEvent *event)
@@ -98,7 +101,8 @@ void OverlayScrollBar::mouseMoveEvent(QMouseEvent *event)
     const int length = thumb().height();
     const int travel = std::max(1, height() - length);
     const int top = int(event->position().y()) - m_grab;
-    bar->setValue(bar->minimum() + (bar->maximum() - bar->minimum()) * std::clamp(top, 0, travel) / travel);
+    bar->setValue(
+        bar->minimum() + (bar->maximum() - bar->minimum()) * std::clamp(top, 0, travel) / travel);
 }
 
 void OverlayScrollBar::enterEvent(QEnterEvent *)

@@ -14,7 +14,11 @@ constexpr int headerHeight = 11 + 14 + 3;
 class RowDelegate : public QStyledItemDelegate
 {
 public:
-    explicit RowDelegate(RecentList *list) : QStyledItemDelegate(list), m_list(list) {}
+    explicit RowDelegate(RecentList *list)
+        : QStyledItemDelegate(list)
+        , m_list(list)
+    {
+    }
 
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
     {
@@ -22,13 +26,15 @@ public:
         return QSize(100, header ? headerHeight : RecentRow::height);
     }
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
     {
         const RecentListModel *model = m_list->listModel();
         const QRect rect = option.rect.adjusted(8, 0, -8, 0);
         if (const RecentItem *item = model->itemAt(index.row())) {
             const bool selected = m_list->selectedId() && *m_list->selectedId() == item->id();
-            RecentRow{*item, selected, m_list->hoveredRow() == index.row(), m_list->theme()}.paint(*painter, rect);
+            RecentRow { *item, selected, m_list->hoveredRow() == index.row(), m_list->theme() }
+                .paint(*painter, rect);
             return;
         }
         // Section header: upper-cased, 11 semibold, tracked 0.4, secondary colour.
@@ -38,7 +44,7 @@ public:
         painter->setFont(font);
         painter->setPen(m_list->theme().secondaryText());
         painter->drawText(rect.adjusted(8, 11, -8, -3), Qt::AlignLeft | Qt::AlignBottom,
-                          model->headerAt(index.row()).toUpper());
+            model->headerAt(index.row()).toUpper());
         painter->restore();
     }
 
@@ -53,9 +59,9 @@ void RecentListModel::setGroups(const QList<DayGroup> &groups)
     beginResetModel();
     m_entries.clear();
     for (const DayGroup &group : groups) {
-        m_entries.append({group.label, std::nullopt});
+        m_entries.append({ group.label, std::nullopt });
         for (const RecentItem &item : group.items)
-            m_entries.append({QString(), item});
+            m_entries.append({ QString(), item });
     }
     endResetModel();
 }
@@ -93,7 +99,9 @@ int RecentListModel::rowOf(const QUrl &id) const
     return -1;
 }
 
-RecentList::RecentList(QWidget *parent) : QListView(parent), m_model(new RecentListModel(this))
+RecentList::RecentList(QWidget *parent)
+    : QListView(parent)
+    , m_model(new RecentListModel(this))
 {
     setModel(m_model);
     setItemDelegate(new RowDelegate(this));
@@ -148,7 +156,9 @@ void RecentList::mousePressEvent(QMouseEvent *event)
             Q_EMIT clicked(RecentItem(*item));
 }
 
-void RecentList::mouseReleaseEvent(QMouseEvent *) {}
+void RecentList::mouseReleaseEvent(QMouseEvent *)
+{
+}
 
 void RecentList::mouseDoubleClickEvent(QMouseEvent *event)
 {

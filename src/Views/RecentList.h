@@ -66,6 +66,6 @@ private:
     const RecentItem *itemAtPoint(const QPoint &pos, int *row = nullptr) const;
     RecentListModel *m_model;
     std::optional<QUrl> m_selected;
-    Theme m_theme{ColorScheme::light};
+    Theme m_theme { ColorScheme::light };
     int m_hovered = -1;
 };

@@ -49,7 +49,8 @@ void RecentRow::paint(QPainter &painter, const QRect &rect) const
     const QFont timeFont = font(11, QFont::Normal);
     const QString timeText = time(item.date());
     const int timeWidth = QFontMetrics(timeFont).horizontalAdvance(timeText);
-    const QRect timeRect(content.right() - timeWidth + 1, content.top(), timeWidth, content.height());
+    const QRect timeRect(
+        content.right() - timeWidth + 1, content.top(), timeWidth, content.height());
 
     const int textLeft = iconRect.right() + 1 + 10;
     const int textWidth = std::max(0, timeRect.left() - 10 - textLeft);
@@ -61,19 +62,22 @@ void RecentRow::paint(QPainter &painter, const QRect &rect) const
     // One line each, cut at the end; line breaks and controls in names must not break the row.
     auto oneLine = [](QString text) {
         for (QChar &c : text)
-            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
+                || c == QChar::ParagraphSeparator)
                 c = QLatin1Char(' ');
         return text;
     };
     painter.setFont(nameFont);
     painter.setPen(theme.primaryText());
-    painter.drawText(QRect(textLeft, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(oneLine(item.name()), Qt::ElideRight, textWidth));
+    painter.drawText(QRect(textLeft, top, textWidth, nameMetrics.height()),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        nameMetrics.elidedText(oneLine(item.name()), Qt::ElideRight, textWidth));
     painter.setFont(pathFont);
     painter.setPen(theme.secondaryText());
-    painter.drawText(QRect(textLeft, top + nameMetrics.height() + 1, textWidth, pathMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     pathMetrics.elidedText(oneLine(item.path()), Qt::ElideRight, textWidth));
+    painter.drawText(
+        QRect(textLeft, top + nameMetrics.height() + 1, textWidth, pathMetrics.height()),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        pathMetrics.elidedText(oneLine(item.path()), Qt::ElideRight, textWidth));
     painter.setFont(timeFont);
     painter.drawText(timeRect, Qt::AlignRight | Qt::AlignVCenter, timeText);
     painter.restore();

@@ -7,7 +7,8 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 
-ResizeHandle::ResizeHandle(QWidget *parent) : QWidget(parent)
+ResizeHandle::ResizeHandle(QWidget *parent)
+    : QWidget(parent)
 {
     setCursor(Qt::SizeHorCursor);
     setFixedWidth(gripWidth);

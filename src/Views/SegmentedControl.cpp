@@ -7,7 +7,8 @@
 #include <QPainterPath>
 
 SegmentedControl::SegmentedControl(QStringList titles, QWidget *parent)
-    : QWidget(parent), m_titles(std::move(titles))
+    : QWidget(parent)
+    , m_titles(std::move(titles))
 {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

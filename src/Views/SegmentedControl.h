@@ -30,7 +30,7 @@ protected:
 private:
     QStringList m_titles;
     int m_selected = 0;
-    Theme m_theme{ColorScheme::light};
+    Theme m_theme { ColorScheme::light };
     qreal m_pillX = -1;
     QVariantAnimation m_slide;
 };

@@ -6,9 +6,9 @@
 #include "Views/RecentRow.h"
 #include "Views/SegmentedControl.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDir>
-#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +18,8 @@
 
 namespace {
 
-const QStringList modeTitles = {QStringLiteral("All"), QStringLiteral("Exclude"), QStringLiteral("Only")};
+const QStringList modeTitles
+    = { QStringLiteral("All"), QStringLiteral("Exclude"), QStringLiteral("Only") };
 
 int indexOf(FolderFilterMode mode)
 {
@@ -29,7 +30,9 @@ int indexOf(FolderFilterMode mode)
 class MiddleElidedLabel : public QLabel
 {
 public:
-    MiddleElidedLabel(QString text, QWidget *parent) : QLabel(parent), m_full(std::move(text))
+    MiddleElidedLabel(QString text, QWidget *parent)
+        : QLabel(parent)
+        , m_full(std::move(text))
     {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         setToolTip(m_full);
@@ -50,7 +53,11 @@ private:
 class FolderRow : public QWidget
 {
 public:
-    FolderRow(const Theme &theme, QWidget *parent) : QWidget(parent), m_theme(theme) {}
+    FolderRow(const Theme &theme, QWidget *parent)
+        : QWidget(parent)
+        , m_theme(theme)
+    {
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -69,7 +76,10 @@ private:
 } // namespace
 
 SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, QWidget *parent)
-    : QWidget(parent), m_filter(filter), m_onDone(std::move(onDone)), m_chooser(dialogChooser(this))
+    : QWidget(parent)
+    , m_filter(filter)
+    , m_onDone(std::move(onDone))
+    , m_chooser(dialogChooser(this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -101,8 +111,9 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     m_sectionTitle->setFont(sectionFont);
     m_modes = new SegmentedControl(modeTitles, this);
     connect(m_modes, &SegmentedControl::segmentClicked, this, [this](int index) {
-        m_filter.setMode(index == 0 ? FolderFilterMode::all : index == 1 ? FolderFilterMode::exclude
-                                                                        : FolderFilterMode::include);
+        m_filter.setMode(index == 0 ? FolderFilterMode::all
+                : index == 1        ? FolderFilterMode::exclude
+                                    : FolderFilterMode::include);
     });
     m_caption = new QLabel(this);
     m_caption->setFont(RecentRow::font(11, QFont::Normal));
@@ -120,7 +131,8 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    scroll->setStyleSheet(QStringLiteral(
+        "QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     m_rows = new QWidget;
     m_rowsLayout = new QVBoxLayout(m_rows);
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
@@ -156,19 +168,24 @@ QString SettingsView::modeCaption(FolderFilterMode mode, bool hasFolders)
     case FolderFilterMode::all:
         return QStringLiteral("Recents from your whole Mac.");
     case FolderFilterMode::include:
-        return hasFolders ? QStringLiteral("Recents only from these folders:")
-                          : QStringLiteral("Add folders below to show only their recents. Until then, everything is shown.");
+        return hasFolders
+            ? QStringLiteral("Recents only from these folders:")
+            : QStringLiteral(
+                "Add folders below to show only their recents. Until then, everything is shown.");
     case FolderFilterMode::exclude:
         break;
     }
-    return hasFolders ? QStringLiteral("Recents from everywhere except these folders:")
-                      : QStringLiteral("Add folders below to hide their recents. Until then, everything is shown.");
+    return hasFolders
+        ? QStringLiteral("Recents from everywhere except these folders:")
+        : QStringLiteral(
+            "Add folders below to hide their recents. Until then, everything is shown.");
 }
 
 QString SettingsView::chooserMessage(FolderFilterMode mode)
 {
     return QStringLiteral("Choose folders to ")
-        + (mode == FolderFilterMode::include ? QStringLiteral("show recents from") : QStringLiteral("exclude"));
+        + (mode == FolderFilterMode::include ? QStringLiteral("show recents from")
+                                             : QStringLiteral("exclude"));
 }
 
 QString SettingsView::abbreviatedWithTilde(const QString &path)
@@ -210,7 +227,7 @@ void SettingsView::addFolders()
         const QString standard = QDir::cleanPath(fileUrl(path).toLocalFile());
         if (standard.isEmpty() || m_filter.folders().contains(standard))
             continue;
-        m_filter.setFolders(m_filter.folders() + QStringList{standard});
+        m_filter.setFolders(m_filter.folders() + QStringList { standard });
     }
 }
 
@@ -235,14 +252,20 @@ void SettingsView::styleButtons()
     const QString accent = Theme::css(m_theme.accent());
     const QString secondary = Theme::css(m_theme.secondaryText());
     auto flat = [](const QString &colour, int vertical) {
-        return QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: %2px 2px; text-align: left; }")
-            .arg(colour).arg(vertical);
+        return QStringLiteral("QPushButton { border: none; background: transparent; color: %1; "
+                              "padding: %2px 2px; text-align: left; }")
+            .arg(colour)
+            .arg(vertical);
     };
     m_done->setStyleSheet(flat(accent, 0));
     m_add->setStyleSheet(flat(accent, 0));
-    m_add->setIcon(QIcon(Glyph::render(QStringLiteral("plus"), m_theme.accent(), 12, devicePixelRatioF())));
-    m_quit->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 8px 0; }").arg(secondary));
-    m_quit->setIcon(QIcon(Glyph::render(QStringLiteral("power"), m_theme.secondaryText(), 12, devicePixelRatioF())));
+    m_add->setIcon(
+        QIcon(Glyph::render(QStringLiteral("plus"), m_theme.accent(), 12, devicePixelRatioF())));
+    m_quit->setStyleSheet(QStringLiteral(
+        "QPushButton { border: none; background: transparent; color: %1; padding: 8px 0; }")
+                              .arg(secondary));
+    m_quit->setIcon(QIcon(
+        Glyph::render(QStringLiteral("power"), m_theme.secondaryText(), 12, devicePixelRatioF())));
     m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(Theme::css(m_theme.hairline())));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
     m_sectionTitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
@@ -270,10 +293,12 @@ void SettingsView::rebuild()
         auto *icon = new QLabel(row);
         QColor folderColour = m_theme.accent();
         folderColour.setAlphaF(0.85f);
-        icon->setPixmap(Glyph::render(QStringLiteral("folder"), folderColour, 12, devicePixelRatioF()));
+        icon->setPixmap(
+            Glyph::render(QStringLiteral("folder"), folderColour, 12, devicePixelRatioF()));
         auto *texts = new QVBoxLayout;
         texts->setSpacing(1);
-        auto *name = new QLabel(fileUrl(path).fileName().isEmpty() ? path : fileUrl(path).fileName(), row);
+        auto *name
+            = new QLabel(fileUrl(path).fileName().isEmpty() ? path : fileUrl(path).fileName(), row);
         name->setFont(RecentRow::font(13, QFont::Medium));
         name->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -285,11 +310,14 @@ void SettingsView::rebuild()
         auto *remove = new QPushButton(row);
         noFocusRing(remove);
         remove->setToolTip(QStringLiteral("Remove"));
-        remove->setIcon(QIcon(Glyph::render(QStringLiteral("xmark-circle"), m_theme.secondaryText(), 12, devicePixelRatioF())));
-        remove->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+        remove->setIcon(QIcon(Glyph::render(
+            QStringLiteral("xmark-circle"), m_theme.secondaryText(), 12, devicePixelRatioF())));
+        remove->setStyleSheet(
+            QStringLiteral("QPushButton { border: none; background: transparent; }"));
         connect(remove, &QPushButton::clicked, this, [this, path] {
             // Deferred: the button itself goes away with the rebuild.
-            QMetaObject::invokeMethod(this, [this, path] { m_filter.remove(path); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, path] { m_filter.remove(path); }, Qt::QueuedConnection);
         });
         layout->addWidget(icon);
         layout->addLayout(texts, 1);

@@ -50,7 +50,7 @@ private:
     FolderFilter &m_filter;
     std::function<void()> m_onDone;
     FolderChooser m_chooser;
-    Theme m_theme{ColorScheme::light};
+    Theme m_theme { ColorScheme::light };
     QLabel *m_title, *m_sectionTitle, *m_caption;
     QPushButton *m_done, *m_add, *m_quit;
     SegmentedControl *m_modes;

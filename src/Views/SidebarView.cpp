@@ -44,8 +44,8 @@ QPixmap tile(qreal ratio)
     painter.drawRoundedRect(rect.translated(0, 1), 6, 6);
     painter.setBrush(Theme::badgeGradient(rect));
     painter.drawRoundedRect(rect, 6, 6);
-    painter.drawPixmap(QRectF(6.5, 6.5, 11, 11), Glyph::render(QStringLiteral("clock"), QColor(255, 255, 255, 230), 11, ratio),
-                       QRectF());
+    painter.drawPixmap(QRectF(6.5, 6.5, 11, 11),
+        Glyph::render(QStringLiteral("clock"), QColor(255, 255, 255, 230), 11, ratio), QRectF());
     return pixmap;
 }
 
@@ -75,15 +75,18 @@ SidebarView::SidebarView(QWidget *parent)
 }
 
 SidebarView::SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
-                         std::shared_ptr<Workspace> workspace, QWidget *parent)
-    : QWidget(parent), m_store(store ? store : new RecentFilesStore(this)), m_folderFilter(folderFilter),
-      m_workspace(std::move(workspace))
+    std::shared_ptr<Workspace> workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store ? store : new RecentFilesStore(this))
+    , m_folderFilter(folderFilter)
+    , m_workspace(std::move(workspace))
 {
     build();
     connect(m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
     connect(m_store, &RecentFilesStore::isLoadingChanged, this, &SidebarView::refresh);
     connect(&m_folderFilter, &FolderFilter::changed, this, &SidebarView::refresh);
-    connect(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed, this, &SidebarView::applyTheme);
+    connect(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed, this,
+        &SidebarView::applyTheme);
     applyTheme();
 }
 
@@ -208,9 +211,10 @@ void SidebarView::build()
     connect(m_list, &RecentList::clicked, this, &SidebarView::select);
     connect(m_list, &RecentList::doubleClicked, this, &SidebarView::open);
     connect(m_list, &RecentList::contextMenuRequested, this,
-            [this](const RecentItem &item, const QPoint &at) { rowMenu(item)->popup(at); });
+        [this](const RecentItem &item, const QPoint &at) { rowMenu(item)->popup(at); });
 
-    m_settings = new SettingsView(m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
+    m_settings = new SettingsView(
+        m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
     m_pages->addWidget(main);
     m_pages->addWidget(m_settings);
 
@@ -226,7 +230,7 @@ QList<RecentItem> SidebarView::filteredItems() const
 QList<DayGroup> SidebarView::groups() const
 {
     return ItemListing::groups(m_store->items(), m_folderFilter, m_search->text(), m_filter,
-                               QDateTime::currentDateTime(), Calendar::current());
+        QDateTime::currentDateTime(), Calendar::current());
 }
 
 QString SidebarView::searchText() const
@@ -251,7 +255,8 @@ void SidebarView::refresh()
     const QList<DayGroup> sections = groups();
     if (sections.isEmpty()) {
         const bool searching = !m_search->text().isEmpty();
-        m_emptyTitle->setText(searching ? QStringLiteral("No matches") : QStringLiteral("Nothing recent"));
+        m_emptyTitle->setText(
+            searching ? QStringLiteral("No matches") : QStringLiteral("Nothing recent"));
         m_emptyMessage->setText(searching ? QStringLiteral("Try a different search.")
                                           : QStringLiteral("Files you open will show up here."));
         m_content->setCurrentWidget(m_empty);
@@ -267,23 +272,31 @@ void SidebarView::applyTheme()
 {
     m_theme = Theme::current();
     const qreal ratio = devicePixelRatioF();
-    const QString primary = Theme::css(m_theme.primaryText()), secondary = Theme::css(m_theme.secondaryText());
+    const QString primary = Theme::css(m_theme.primaryText()),
+                  secondary = Theme::css(m_theme.secondaryText());
     m_tile->setPixmap(tile(ratio));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(primary));
     m_subtitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
-    m_gear->setIcon(QIcon(Glyph::render(QStringLiteral("gear"), m_theme.secondaryText(), 11, ratio)));
+    m_gear->setIcon(
+        QIcon(Glyph::render(QStringLiteral("gear"), m_theme.secondaryText(), 11, ratio)));
     m_gear->setIconSize(QSize(11, 11));
     m_gear->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
-    m_magnifier->setPixmap(Glyph::render(QStringLiteral("magnifier"), m_theme.secondaryText(), 11, ratio));
-    m_clear->setIcon(QIcon(Glyph::render(QStringLiteral("xmark-circle"), m_theme.secondaryText(), 11, ratio)));
+    m_magnifier->setPixmap(
+        Glyph::render(QStringLiteral("magnifier"), m_theme.secondaryText(), 11, ratio));
+    m_clear->setIcon(
+        QIcon(Glyph::render(QStringLiteral("xmark-circle"), m_theme.secondaryText(), 11, ratio)));
     m_clear->setIconSize(QSize(11, 11));
-    m_clear->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    m_clear->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; background: transparent; }"));
     static_cast<FieldBox *>(m_searchBox)->fill = m_theme.fieldFill();
-    m_search->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: %1; }").arg(primary));
+    m_search->setStyleSheet(
+        QStringLiteral("QLineEdit { background: transparent; border: none; color: %1; }")
+            .arg(primary));
     QPalette palette = m_search->palette();
     palette.setColor(QPalette::PlaceholderText, m_theme.secondaryText());
     m_search->setPalette(palette);
-    m_emptyIcon->setPixmap(Glyph::render(QStringLiteral("clock-question"), m_theme.secondaryText(), 22, ratio));
+    m_emptyIcon->setPixmap(
+        Glyph::render(QStringLiteral("clock-question"), m_theme.secondaryText(), 22, ratio));
     m_emptyTitle->setStyleSheet(QStringLiteral("color: %1;").arg(primary));
     m_emptyMessage->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
     m_kinds->setTheme(m_theme);
@@ -307,7 +320,8 @@ void SidebarView::setShowingSettings(bool showing)
     fade->setEasingCurve(QEasingCurve::OutQuad);
     fade->setStartValue(0.0);
     fade->setEndValue(1.0);
-    connect(fade, &QPropertyAnimation::finished, incoming, [incoming] { incoming->setGraphicsEffect(nullptr); });
+    connect(fade, &QPropertyAnimation::finished, incoming,
+        [incoming] { incoming->setGraphicsEffect(nullptr); });
     m_pages->setCurrentWidget(incoming);
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
@@ -331,7 +345,7 @@ QMenu *SidebarView::rowMenu(const RecentItem &item)
     m_menu = new QMenu(this);
     m_menu->addAction(QStringLiteral("Open"), this, [this, item] { open(item); });
     m_menu->addAction(QStringLiteral("Reveal in Finder"), this,
-                      [this, url = item.url()] { m_workspace->activateFileViewerSelecting({url}); });
+        [this, url = item.url()] { m_workspace->activateFileViewerSelecting({ url }); });
     m_menu->addSeparator();
     m_menu->addAction(QStringLiteral("Copy Path"), this, [path = item.url().toLocalFile()] {
         QClipboard *clipboard = QGuiApplication::clipboard();

@@ -30,8 +30,8 @@ class SidebarView : public QWidget
 public:
     explicit SidebarView(QWidget *parent = nullptr);
     // For tests: the store, filter and workspace to use.
-    SidebarView(RecentFilesStore *store, FolderFilter &folderFilter, std::shared_ptr<Workspace> workspace,
-                QWidget *parent = nullptr);
+    SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
+        std::shared_ptr<Workspace> workspace, QWidget *parent = nullptr);
     ~SidebarView() override;
 
     RecentFilesStore *store() const { return m_store; }
@@ -80,7 +80,7 @@ private:
     ItemFilter m_filter = ItemFilter::all;
     std::optional<QUrl> m_selectedID;
     bool m_showingSettings = false;
-    Theme m_theme{ColorScheme::light};
+    Theme m_theme { ColorScheme::light };
 
     QStackedWidget *m_pages = nullptr;
     QStackedWidget *m_content = nullptr;

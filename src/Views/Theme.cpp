@@ -14,7 +14,10 @@ QColor withAlpha(QColor colour, qreal alpha)
 
 } // namespace
 
-Theme::Theme(ColorScheme scheme) : m_scheme(scheme) {}
+Theme::Theme(ColorScheme scheme)
+    : m_scheme(scheme)
+{
+}
 
 Theme Theme::current()
 {
@@ -109,5 +112,9 @@ QAbstractButton *noFocusRing(QAbstractButton *button)
 
 QString Theme::css(const QColor &c)
 {
-    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
+    return QStringLiteral("rgba(%1,%2,%3,%4)")
+        .arg(c.red())
+        .arg(c.green())
+        .arg(c.blue())
+        .arg(c.alphaF());
 }

@@ -44,7 +44,9 @@ qint64 AppProcess::residentKiB() const
 
 int AppProcess::openDescriptors() const
 {
-    return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid())).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+    return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid()))
+                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
+                   .size());
 }
 
 static QSet<QString> inodesIn(const QString &table, int column)
@@ -65,14 +67,18 @@ static QSet<QString> inodesIn(const QString &table, int column)
 QStringList AppProcess::socketKinds() const
 {
     const QString net = QStringLiteral("/proc/%1/net/").arg(pid());
-    const QList<QPair<QString, QSet<QString>>> tables = {
-        {QStringLiteral("tcp"), inodesIn(net + "tcp", 9)},   {QStringLiteral("tcp6"), inodesIn(net + "tcp6", 9)},
-        {QStringLiteral("udp"), inodesIn(net + "udp", 9)},   {QStringLiteral("udp6"), inodesIn(net + "udp6", 9)},
-        {QStringLiteral("raw"), inodesIn(net + "raw", 9)},   {QStringLiteral("unix"), inodesIn(net + "unix", 6)}};
+    const QList<QPair<QString, QSet<QString>>> tables
+        = { { QStringLiteral("tcp"), inodesIn(net + "tcp", 9) },
+              { QStringLiteral("tcp6"), inodesIn(net + "tcp6", 9) },
+              { QStringLiteral("udp"), inodesIn(net + "udp", 9) },
+              { QStringLiteral("udp6"), inodesIn(net + "udp6", 9) },
+              { QStringLiteral("raw"), inodesIn(net + "raw", 9) },
+              { QStringLiteral("unix"), inodesIn(net + "unix", 6) } };
     QStringList kinds;
     const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
     static const QRegularExpression socket(QStringLiteral("^socket:\\[(\\d+)\\]$"));
-    for (const QString &fd : fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)) {
+    for (const QString &fd :
+        fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)) {
         // The link text itself ("socket:[123]"), not a resolved path.
         const QByteArray link = QFile::encodeName(fds.filePath(fd));
         char buffer[256];

@@ -8,8 +8,9 @@
 #include <QUrl>
 
 TempHome::TempHome()
-    : m_oldHome(qgetenv("HOME")), m_oldData(qgetenv("XDG_DATA_HOME")),
-      m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+    : m_oldHome(qgetenv("HOME"))
+    , m_oldData(qgetenv("XDG_DATA_HOME"))
+    , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
 {
     QDir().mkpath(dataHome());
     QDir().mkpath(configHome());
@@ -78,8 +79,9 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries)
         if (!e.applications.isEmpty()) {
             out += QStringLiteral("        <bookmark:applications>\n");
             for (const auto &app : e.applications)
-                out += QStringLiteral("          <bookmark:application name=\"%1\" exec=\"&apos;%1 %u&apos;\" "
-                                      "modified=\"%2\" count=\"1\"/>\n")
+                out += QStringLiteral(
+                    "          <bookmark:application name=\"%1\" exec=\"&apos;%1 %u&apos;\" "
+                    "modified=\"%2\" count=\"1\"/>\n")
                            .arg(escape(app.first), isoTime(app.second));
             out += QStringLiteral("        </bookmark:applications>\n");
         }
@@ -112,7 +114,7 @@ QMutex captureMutex;
 QStringList captured;
 QByteArray capturedCategory;
 QtMessageHandler previousHandler = nullptr;
-}
+} // namespace
 
 LogCapture::LogCapture(const char *category)
 {

@@ -34,7 +34,7 @@ private:
 // One entry of a generated recently-used store.
 struct XbelEntry
 {
-    QString href;                  // full URI; use fileUri() for local paths
+    QString href; // full URI; use fileUri() for local paths
     std::optional<QDateTime> visited;
     std::optional<QDateTime> modified;
     std::optional<QDateTime> added;

@@ -47,29 +47,33 @@ QString timestamp(QRandomGenerator &r)
 QString text(QRandomGenerator &r)
 {
     if (plainOnly)
-        return pick(r, {"report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9", "  spaced  ",
-                        "&quot;q&quot; &apos;x&apos;", "emoji \U0001F600", ""});
-    return pick(r, {"report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9 \u2014 menu", "  spaced  ",
-                    "<![CDATA[raw & <text>]]>", "a<!-- note -->b", "&quot;quoted&quot; &apos;x&apos;",
-                    "\u05e9\u05dc\u05d5\u05dd", "&#x263A; smile", "tab\there", "emoji \U0001F600", ""});
+        return pick(r,
+            { "report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9", "  spaced  ",
+                "&quot;q&quot; &apos;x&apos;", "emoji \U0001F600", "" });
+    return pick(r,
+        { "report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9 \u2014 menu", "  spaced  ",
+            "<![CDATA[raw & <text>]]>", "a<!-- note -->b", "&quot;quoted&quot; &apos;x&apos;",
+            "\u05e9\u05dc\u05d5\u05dd", "&#x263A; smile", "tab\there", "emoji \U0001F600", "" });
 }
 
 QString href(QRandomGenerator &r, int i)
 {
-    return pick(r, {QStringLiteral("file:///home/u/Documents/file-%1.txt").arg(i),
-                    QStringLiteral("file:///home/u/My%20Files/%C3%A9t%C3%A9-%1.pdf").arg(i),
-                    QStringLiteral("file://localhost/tmp/x%1").arg(i),
-                    QStringLiteral("https://example.org/%1").arg(i),
-                    QStringLiteral("file:///home/u/a&amp;b-%1").arg(i),
-                    QStringLiteral("sftp://host/home/u/%1").arg(i),
-                    QStringLiteral("file:///home/u/%FF%FE-%1").arg(i),
-                    QStringLiteral("file:///home/u/quote&quot;%1").arg(i)});
+    return pick(r,
+        { QStringLiteral("file:///home/u/Documents/file-%1.txt").arg(i),
+            QStringLiteral("file:///home/u/My%20Files/%C3%A9t%C3%A9-%1.pdf").arg(i),
+            QStringLiteral("file://localhost/tmp/x%1").arg(i),
+            QStringLiteral("https://example.org/%1").arg(i),
+            QStringLiteral("file:///home/u/a&amp;b-%1").arg(i),
+            QStringLiteral("sftp://host/home/u/%1").arg(i),
+            QStringLiteral("file:///home/u/%FF%FE-%1").arg(i),
+            QStringLiteral("file:///home/u/quote&quot;%1").arg(i) });
 }
 
 QString attribute(QRandomGenerator &r, const QString &name, const QString &value)
 {
-    const QString quote = !plainOnly && r.bounded(5) == 0 ? QStringLiteral("'") : QStringLiteral("\"");
-    const QString space = pick(r, {" ", " ", " ", "\n      ", "\t"});
+    const QString quote
+        = !plainOnly && r.bounded(5) == 0 ? QStringLiteral("'") : QStringLiteral("\"");
+    const QString space = pick(r, { " ", " ", " ", "\n      ", "\t" });
     return space + name + QStringLiteral("=") + quote + value + quote;
 }
 
@@ -86,16 +90,18 @@ QByteArray randomXbel(QRandomGenerator &r, int entries, bool plain)
         doc += QStringLiteral("<!-- written by a test -->\n");
     doc += QStringLiteral("<xbel") + attribute(r, "version", "1.0");
     if (!unusualNamespaces) {
-        doc += attribute(r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
+        doc += attribute(
+            r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
         doc += attribute(r, "xmlns:mime", "http://www.freedesktop.org/standards/shared-mime-info");
     }
     doc += QStringLiteral(">\n");
     if (r.bounded(4) == 0)
         doc += QStringLiteral("  <title>") + text(r) + QStringLiteral("</title>\n");
     for (int i = 0; i < entries; ++i) {
-        const int index = !plain && r.bounded(20) == 0 && i > 0 ? i - 1 : i; // sometimes a duplicate
+        const int index
+            = !plain && r.bounded(20) == 0 && i > 0 ? i - 1 : i; // sometimes a duplicate
         doc += QStringLiteral("  <bookmark") + attribute(r, "href", href(r, index));
-        QStringList attrs = {"added", "modified", "visited"};
+        QStringList attrs = { "added", "modified", "visited" };
         for (const QString &a : attrs)
             if (r.bounded(5) != 0)
                 doc += attribute(r, a, timestamp(r));
@@ -107,8 +113,10 @@ QByteArray randomXbel(QRandomGenerator &r, int entries, bool plain)
         if (r.bounded(8) != 0) {
             doc += QStringLiteral("    <info>\n      <metadata");
             if (unusualNamespaces) {
-                doc += attribute(r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
-                doc += attribute(r, "xmlns:mime", "http://www.freedesktop.org/standards/shared-mime-info");
+                doc += attribute(
+                    r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
+                doc += attribute(
+                    r, "xmlns:mime", "http://www.freedesktop.org/standards/shared-mime-info");
             }
             doc += attribute(r, "owner", "http://freedesktop.org") + QStringLiteral(">\n");
             if (r.bounded(3) != 0)
@@ -123,11 +131,12 @@ QByteArray randomXbel(QRandomGenerator &r, int entries, bool plain)
                 const int apps = 1 + int(r.bounded(3));
                 for (int a = 0; a < apps; ++a) {
                     doc += QStringLiteral("          <bookmark:application")
-                        + attribute(r, "name", pick(r, {"gedit", "evince", "Firefox", "gedit"}))
+                        + attribute(r, "name", pick(r, { "gedit", "evince", "Firefox", "gedit" }))
                         + attribute(r, "exec", "&apos;app %u&apos;");
                     switch (r.bounded(4)) {
                     case 0:
-                        doc += attribute(r, "timestamp", QString::number(1600000000 + r.bounded(100000000)));
+                        doc += attribute(
+                            r, "timestamp", QString::number(1600000000 + r.bounded(100000000)));
                         break;
                     case 1:
                         break; // no date at all: the reader uses "now"
@@ -164,7 +173,8 @@ QByteArray mutated(QRandomGenerator &r, QByteArray document)
         document.remove(at, 1 + qsizetype(r.bounded(8)));
         break;
     default:
-        document.insert(at, pick(r, {"<", ">", "&", "\"", "<x>", "</bookmark>", "\xc3"}).toUtf8());
+        document.insert(
+            at, pick(r, { "<", ">", "&", "\"", "<x>", "</bookmark>", "\xc3" }).toUtf8());
     }
     return document;
 }

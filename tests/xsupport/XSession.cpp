@@ -9,15 +9,14 @@
 #include <cstring>
 
 namespace {
-template<typename T>
-struct Freed
+template <typename T> struct Freed
 {
     T *p;
     ~Freed() { std::free(p); }
     T *operator->() const { return p; }
     explicit operator bool() const { return p != nullptr; }
 };
-}
+} // namespace
 
 XConnection::XConnection(const QByteArray &display)
 {
@@ -34,18 +33,23 @@ XConnection::~XConnection()
         xcb_disconnect(m_c);
 }
 
-bool XConnection::ok() const { return m_c && !xcb_connection_has_error(m_c) && m_root; }
+bool XConnection::ok() const
+{
+    return m_c && !xcb_connection_has_error(m_c) && m_root;
+}
 
 quint32 XConnection::atom(const char *name) const
 {
-    Freed<xcb_intern_atom_reply_t> r{xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr)};
+    Freed<xcb_intern_atom_reply_t> r { xcb_intern_atom_reply(
+        m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr) };
     return r ? r->atom : 0;
 }
 
-std::optional<quint32> XConnection::cardinal(quint32 window, const char *property, quint32 type) const
+std::optional<quint32> XConnection::cardinal(
+    quint32 window, const char *property, quint32 type) const
 {
-    Freed<xcb_get_property_reply_t> r{xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, atom(property), type, 0, 1), nullptr)};
+    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(
+        m_c, xcb_get_property(m_c, 0, window, atom(property), type, 0, 1), nullptr) };
     if (!r || r->format != 32 || xcb_get_property_value_length(r.p) < 4)
         return std::nullopt;
     return *static_cast<quint32 *>(xcb_get_property_value(r.p));
@@ -53,17 +57,18 @@ std::optional<quint32> XConnection::cardinal(quint32 window, const char *propert
 
 QByteArray XConnection::text(quint32 window, quint32 property) const
 {
-    Freed<xcb_get_property_reply_t> r{xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr)};
+    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
+        xcb_get_property(m_c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr) };
     if (!r || r->format != 8)
         return {};
-    return QByteArray(static_cast<const char *>(xcb_get_property_value(r.p)), xcb_get_property_value_length(r.p));
+    return QByteArray(
+        static_cast<const char *>(xcb_get_property_value(r.p)), xcb_get_property_value_length(r.p));
 }
 
 QList<quint32> XConnection::atoms(quint32 window, const char *property) const
 {
-    Freed<xcb_get_property_reply_t> r{xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, atom(property), XCB_ATOM_ATOM, 0, 1024), nullptr)};
+    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(
+        m_c, xcb_get_property(m_c, 0, window, atom(property), XCB_ATOM_ATOM, 0, 1024), nullptr) };
     QList<quint32> list;
     if (r && r->format == 32) {
         const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
@@ -75,13 +80,14 @@ QList<quint32> XConnection::atoms(quint32 window, const char *property) const
 
 quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
 {
-    QList<quint32> pending{m_root};
+    QList<quint32> pending { m_root };
     while (!pending.isEmpty()) {
         const quint32 w = pending.takeFirst();
         if (w != m_root && text(w, XCB_ATOM_WM_NAME) == title
             && cardinal(w, "_NET_WM_PID", XCB_ATOM_CARDINAL) == quint32(pid))
             return w;
-        Freed<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(m_c, xcb_query_tree(m_c, w), nullptr)};
+        Freed<xcb_query_tree_reply_t> tree { xcb_query_tree_reply(
+            m_c, xcb_query_tree(m_c, w), nullptr) };
         if (!tree)
             continue;
         const xcb_window_t *children = xcb_query_tree_children(tree.p);
@@ -93,9 +99,10 @@ quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
 
 QRect XConnection::geometry(quint32 window) const
 {
-    Freed<xcb_get_geometry_reply_t> g{xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, window), nullptr)};
-    Freed<xcb_translate_coordinates_reply_t> t{xcb_translate_coordinates_reply(
-        m_c, xcb_translate_coordinates(m_c, window, m_root, 0, 0), nullptr)};
+    Freed<xcb_get_geometry_reply_t> g { xcb_get_geometry_reply(
+        m_c, xcb_get_geometry(m_c, window), nullptr) };
+    Freed<xcb_translate_coordinates_reply_t> t { xcb_translate_coordinates_reply(
+        m_c, xcb_translate_coordinates(m_c, window, m_root, 0, 0), nullptr) };
     if (!g || !t)
         return {};
     return QRect(t->dst_x, t->dst_y, g->width, g->height);
@@ -103,15 +110,15 @@ QRect XConnection::geometry(quint32 window) const
 
 bool XConnection::viewable(quint32 window) const
 {
-    Freed<xcb_get_window_attributes_reply_t> a{
-        xcb_get_window_attributes_reply(m_c, xcb_get_window_attributes(m_c, window), nullptr)};
+    Freed<xcb_get_window_attributes_reply_t> a { xcb_get_window_attributes_reply(
+        m_c, xcb_get_window_attributes(m_c, window), nullptr) };
     return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 bool XConnection::acceptsInput(quint32 window) const
 {
-    Freed<xcb_get_property_reply_t> r{xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr)};
+    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
+        xcb_get_property(m_c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr) };
     if (!r || r->format != 32 || xcb_get_property_value_length(r.p) < 8)
         return true; // no hints: the window manager gives input
     const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
@@ -130,33 +137,37 @@ quint32 XConnection::activeWindow() const
 
 void XConnection::requestActivate(quint32 window) const
 {
-    xcb_client_message_event_t e{};
+    xcb_client_message_event_t e {};
     e.response_type = XCB_CLIENT_MESSAGE;
     e.format = 32;
     e.window = window;
     e.type = atom("_NET_ACTIVE_WINDOW");
     e.data.data32[0] = 2;
-    xcb_send_event(m_c, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&e));
+    xcb_send_event(m_c, 0, m_root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&e));
     xcb_flush(m_c);
 }
 
 void XConnection::requestClose(quint32 window) const
 {
-    xcb_client_message_event_t e{};
+    xcb_client_message_event_t e {};
     e.response_type = XCB_CLIENT_MESSAGE;
     e.format = 32;
     e.window = window;
     e.type = atom("_NET_CLOSE_WINDOW");
     e.data.data32[1] = 2;
-    xcb_send_event(m_c, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&e));
+    xcb_send_event(m_c, 0, m_root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&e));
     xcb_flush(m_c);
 }
 
-void XConnection::setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const
+void XConnection::setRootProperty(
+    const char *property, quint32 type, const QList<quint32> &values) const
 {
-    xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, m_root, atom(property), type, 32, values.size(), values.constData());
+    xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, m_root, atom(property), type, 32, values.size(),
+        values.constData());
     xcb_flush(m_c);
 }
 
@@ -169,10 +180,11 @@ void XConnection::deleteRootProperty(const char *property) const
 quint32 XConnection::vanishedWindow() const
 {
     const xcb_window_t w = xcb_generate_id(m_c);
-    xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 10, 10, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_destroy_window(m_c, w);
-    Freed<xcb_get_input_focus_reply_t> sync{xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)};
+    Freed<xcb_get_input_focus_reply_t> sync { xcb_get_input_focus_reply(
+        m_c, xcb_get_input_focus(m_c), nullptr) };
     return w;
 }
 
@@ -187,7 +199,8 @@ AppRun::AppRun(const QStringList &extraEnvironment)
             env.insert(kv.left(eq), kv.mid(eq + 1));
     }
     if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("io.github.quillmoth.Quillmoth.shell.info=true"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+            QStringLiteral("io.github.quillmoth.Quillmoth.shell.info=true"));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(QUILLMOTH_APP_BINARY), {});
@@ -205,7 +218,9 @@ AppRun::~AppRun()
 quint32 AppRun::waitForPanel(const XConnection &x, int timeoutMs)
 {
     quint32 window = 0;
-    if (!QTest::qWaitFor([&] { return running() && (window = x.findWindow(pid(), "Quillmoth")) != 0; }, timeoutMs))
+    if (!QTest::qWaitFor(
+            [&] { return running() && (window = x.findWindow(pid(), "Quillmoth")) != 0; },
+            timeoutMs))
         return 0;
     return window;
 }
