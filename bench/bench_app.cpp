@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The whole program, started as a user starts it, on the current X display (run through
 // tests/with-x when there is none): cold start to the first painted panel with a 10,000-entry
 // store, resident memory once the list is in, and wake-ups while nothing changes.

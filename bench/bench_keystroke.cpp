@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One keystroke in the search field with 10,000 items: groups recomputed, the list rebuilt and
 // its visible rows repainted (offscreen).
 #include "Model/FolderFilter.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // From a changed store to published items: the store re-read (ours against GBookmarkFile on the
 // same file), one processing of the results, and the list's search and grouping.
 #include "Model/ItemListing.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary locations against arbitrary home folders and listed folders: breadcrumbs are total
 // and well formed, and the containment rule keeps its laws.
 #include "Model/FileUrl.h"

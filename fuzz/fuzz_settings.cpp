@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary settings files: reading never crashes and always yields a defined mode, a list of
 // folders and a width within the allowed range; writing keeps them readable.
 #include "Model/FolderFilter.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole store files: the reader must never crash, and must accept, reject and read exactly as
 // GBookmarkFile does.
 #include "Platform/XbelReader.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The panel takes the keyboard only when a click lands in a text field; any other click leaves
 // the active application as it was. A real panel in this process, real openbox, real clicks.
 #include "SidebarPanel.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The panel follows the active application: shown for the file manager and for Quillmoth
 // itself, hidden for anything else. Real program, real openbox, small X clients as the other
 // applications.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program on a real X server with openbox: where the panel stands, how wide it opens,
 // how resizes persist, reopen, one instance per session, and sessions that lack a screen, a
 // window manager or EWMH.

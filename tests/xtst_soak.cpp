@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program under a real X server while the store is rewritten thousands of times:
 // memory and descriptors stay flat, and it opens no network socket.
 #include "AppProcess.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the panel with a fixed set of items in the light and the dark scheme:
 //   QT_QPA_PLATFORM=offscreen build/tools/render_panel docs/
 #include "Model/FolderFilter.h"

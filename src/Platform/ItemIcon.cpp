@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The icon half of RecentItem: icons come from the icon theme, sized once and cached per path.
 #include "Model/RecentItem.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The fast reader: a strict, single-pass reader for the store's usual shape. It gives up
 // (returns nullopt) at anything it does not fully understand, so that GBookmarkFile decides:
 // comments, CDATA, doctypes, character references, unusual whitespace, unknown elements or

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A tiny X client whose identity the tests choose: it maps one window carrying only the
 // properties it is told to set, prints the window id and stays until killed.
 //   --class INSTANCE,CLASS   WM_CLASS
