@@ -3,6 +3,7 @@
 
 #include "Model/RecentItem.h"
 #include "TestSupport.h"
+#include "Views/ItemIcon.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -108,20 +109,20 @@ void RecentItemTest::iconIsCachedPerPathAndSized()
     const RecentItem older(
         url, url, QStringLiteral("a"), QStringLiteral("Documents"), when.addDays(-1), false);
 
-    const QPixmap icon = item.icon();
+    const QPixmap icon = ItemIcon::icon(item);
     QVERIFY(!icon.isNull());
     QCOMPARE(icon.deviceIndependentSize().toSize(), QSize(32, 32));
     // Unequal records for the same path share one cached image.
-    QCOMPARE(older.icon().cacheKey(), icon.cacheKey());
+    QCOMPARE(ItemIcon::icon(older).cacheKey(), icon.cacheKey());
 
     const QUrl cloudUrl = QUrl::fromLocalFile(cloudFolder + QLatin1Char('/'));
     const RecentItem cloud(
         cloudUrl, cloudUrl, QStringLiteral("Provider-x"), QStringLiteral("Home"), when, true);
-    QCOMPARE(cloud.icon().deviceIndependentSize().toSize(), QSize(32, 32));
+    QCOMPARE(ItemIcon::icon(cloud).deviceIndependentSize().toSize(), QSize(32, 32));
     // A file that does not exist still gets an icon.
     const QUrl gone = QUrl::fromLocalFile(home.path() + QStringLiteral("/missing.pdf"));
-    QVERIFY(!RecentItem(gone, gone, QStringLiteral("m"), QStringLiteral("Home"), when, false)
-                 .icon()
+    QVERIFY(!ItemIcon::icon(
+        RecentItem(gone, gone, QStringLiteral("m"), QStringLiteral("Home"), when, false))
                  .isNull());
 }
 

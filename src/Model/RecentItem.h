@@ -10,8 +10,6 @@
 
 #include <memory>
 
-class QPixmap;
-
 // One recently used file or folder, ready for display. Immutable: rebuilt, never edited.
 class RecentItem
 {
@@ -25,10 +23,6 @@ public:
     const QString &path() const { return d->path; }
     const QDateTime &date() const { return d->date; }
     bool isFolder() const { return d->isFolder; }
-
-    // 32 x 32 icon from the process-wide cache keyed by path text (defined with the icon theme
-    // code in Platform, so this header stays free of GUI types).
-    QPixmap icon() const;
 
     // Short parent-folder trail for a location: "Home", "/" or one or two folder names.
     static QString breadcrumb(const QUrl &url);

@@ -4,7 +4,6 @@
 #include "Platform/BlurBehind.h"
 
 #include <QGuiApplication>
-#include <QWidget>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -67,11 +66,10 @@ bool BlurBehind::compositorRunning()
     return owned;
 }
 
-void BlurBehind::request(QWidget *window, const QRegion &region)
+void BlurBehind::request(QWindow *window, const QRegion &region)
 {
     xcb_connection_t *connection = x11Connection();
-    if (!connection || !window || !window->windowHandle()
-        || !window->testAttribute(Qt::WA_WState_Created))
+    if (!connection || !window || !window->handle())
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
     const xcb_atom_t property = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION", false);
@@ -83,7 +81,7 @@ void BlurBehind::request(QWidget *window, const QRegion &region)
         return;
     }
     // The property is in native pixels: x, y, width, height per rectangle.
-    const qreal ratio = window->devicePixelRatioF();
+    const qreal ratio = window->devicePixelRatio();
     std::vector<uint32_t> data;
     for (const QRect &r : region) {
         data.push_back(uint32_t(std::lround(r.x() * ratio)));

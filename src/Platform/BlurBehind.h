@@ -5,7 +5,7 @@
 
 #include <QRegion>
 
-class QWidget;
+class QWindow;
 
 // Asks the compositor to blur what lies behind a top-level window (KWin's
 // _KDE_NET_WM_BLUR_BEHIND_REGION on X11) and tells whether any compositor runs at all.
@@ -15,5 +15,5 @@ namespace BlurBehind {
 bool compositorRunning();
 // Sets (or, with an empty region, removes) the blur-behind region of `window`'s native window,
 // in the window's device-independent coordinates. Does nothing off X11 or before the window exists.
-void request(QWidget *window, const QRegion &region);
+void request(QWindow *window, const QRegion &region);
 } // namespace BlurBehind

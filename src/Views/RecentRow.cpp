@@ -3,6 +3,8 @@
 
 #include "Views/RecentRow.h"
 
+#include "Views/ItemIcon.h"
+
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
@@ -44,7 +46,7 @@ void RecentRow::paint(QPainter &painter, const QRect &rect) const
         painter.fillPath(clip, *background);
 
     const QRect content = rect.adjusted(8, 6, -8, -6);
-    const QPixmap icon = item.icon();
+    const QPixmap icon = ItemIcon::icon(item);
     const QRect iconRect(content.left(), content.center().y() - 12, 24, 24);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(iconRect, icon);

@@ -371,5 +371,5 @@ void SidebarView::resizeEvent(QResizeEvent *)
     m_grip->setGeometry(width() - ResizeHandle::gripWidth, 0, ResizeHandle::gripWidth, height());
     m_grip->raise();
     if (window() == this || window())
-        BlurBehind::request(window(), QRegion(window()->rect()));
+        BlurBehind::request(window()->windowHandle(), QRegion(window()->rect()));
 }

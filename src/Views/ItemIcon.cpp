@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The icon half of RecentItem: icons come from the icon theme, sized once and cached per path.
+#include "Views/ItemIcon.h"
+
 #include "Model/RecentItem.h"
 
 #include <QCache>
@@ -59,19 +60,19 @@ QPixmap render(const QIcon &icon)
 
 } // namespace
 
-QPixmap RecentItem::icon() const
+QPixmap ItemIcon::icon(const RecentItem &item)
 {
-    const QString key = url().toLocalFile();
+    const QString key = item.url().toLocalFile();
     if (QPixmap *cached = iconCache().object(key))
         return *cached;
 
     QIcon icon;
-    if (isFolder() && key.contains(QLatin1String("/Library/CloudStorage/"))) {
+    if (item.isFolder() && key.contains(QLatin1String("/Library/CloudStorage/"))) {
         icon = themedIcon({ QStringLiteral("folder") }, QStringLiteral("folder"));
     } else {
         static const QMimeDatabase database;
         const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
-        const bool folder = isFolder() || type.name() == QLatin1String("inode/directory");
+        const bool folder = item.isFolder() || type.name() == QLatin1String("inode/directory");
         QStringList names { type.iconName(), type.genericIconName() };
         if (folder)
             names.prepend(QStringLiteral("folder"));
