@@ -5,6 +5,7 @@
 
 #include "AppDelegate.h"
 #include "FinderFollower.h"
+#include "Platform/CompositorWatcher.h"
 #include "Platform/DisplayDetection.h"
 #include "Platform/QuitOnSignals.h"
 #include "Platform/SingleInstance.h"
@@ -30,6 +31,8 @@ int QuillmothApp::run(int argc, char **argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager &) {});
     QObject::connect(&app, &QGuiApplication::saveStateRequest, &app, [](QSessionManager &) {});
 
+    // Before the delegate, so the views it makes find it and it outlives them.
+    CompositorWatcher compositor;
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
         [&delegate] { delegate.applicationShouldHandleReopen(AppDelegate::hasVisibleWindows()); });
