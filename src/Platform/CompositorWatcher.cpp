@@ -13,8 +13,22 @@
 #include <xcb/xfixes.h>
 
 namespace {
+
 CompositorWatcher *firstWatcher = nullptr;
+
+// The XFixes extension's data, or nullptr when the server lacks it. Its version must be agreed
+// before any other XFixes request.
+const xcb_query_extension_reply_t *xfixesOf(xcb_connection_t *c)
+{
+    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present)
+        return nullptr;
+    const Xcb::Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(c,
+        xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+    return version && version->major_version >= 1 ? xfixes : nullptr;
 }
+
+} // namespace
 
 CompositorWatcher::CompositorWatcher(QObject *parent)
     : QObject(parent)
@@ -51,18 +65,11 @@ CompositorWatcher *CompositorWatcher::instance()
 void CompositorWatcher::watch()
 {
     Xcb::addEventMask(m_root, XCB_EVENT_MASK_PROPERTY_CHANGE);
-    const xcb_query_extension_reply_t *xfixes
-        = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
-    const Xcb::Reply<xcb_xfixes_query_version_reply_t> version(xfixes && xfixes->present
-            ? xcb_xfixes_query_version_reply(m_connection,
-                xcb_xfixes_query_version(
-                    m_connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
-                nullptr)
-            : nullptr);
-    if (!version || version->major_version < 1) {
+    const xcb_query_extension_reply_t *xfixes = xfixesOf(m_connection);
+    if (!xfixes) {
         qCWarning(lcPlatform,
-            "The X server has no XFixes extension, so a compositor that starts "
-            "or stops later goes unnoticed");
+            "The X server has no XFixes extension, so a compositor that "
+            "starts or stops later goes unnoticed");
         return;
     }
     // A compositor that exits without giving the selection up is noticed too.
