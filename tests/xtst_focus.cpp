@@ -1,16 +1,22 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The panel takes the keyboard only when a click lands in a text field; any other click leaves
-// the active application as it was. A real panel in this process, real openbox, real clicks.
+// Window-manager and compositor facts seen from a real panel in this process, with real openbox:
+// the panel takes the keyboard only when a click lands in a text field (any other click leaves
+// the active application as it was), and a compositor that comes and goes is noticed.
+#include "Platform/BlurBehind.h"
+#include "Platform/CompositorWatcher.h"
 #include "SidebarPanel.h"
 #include "XSession.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include <xcb/xcb.h>
 
 class FocusTest : public QObject
 {
@@ -79,6 +85,39 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return clicks == 2; }, 5000));
         QTest::qWait(200);
         QCOMPARE(x.activeWindow(), files.window());
+    }
+
+    // A compositor announces itself by owning _NET_WM_CM_S0 and KWin's blur by a root property;
+    // both are followed as they change, and blur counts only while something composites.
+    void compositorComesAndGoes()
+    {
+        QVERIFY(x.ok());
+        CompositorWatcher watcher;
+        QSignalSpy changed(&watcher, &CompositorWatcher::changed);
+        QVERIFY(!watcher.isCompositing());
+
+        xcb_connection_t *c = x.connection();
+        const xcb_window_t owner = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, x.root(), 0, 0, 1, 1, 0,
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(c, owner, x.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        xcb_flush(c);
+        QVERIFY(changed.wait(10000));
+        QVERIFY(watcher.isCompositing());
+        QVERIFY(!watcher.isBlurring());
+
+        x.setRootProperty(BlurBehind::propertyName, XCB_ATOM_CARDINAL, { 0 });
+        QVERIFY(changed.wait(10000));
+        QVERIFY(watcher.isBlurring());
+
+        // The compositor ends without giving up the selection, as a crash would, and leaves its
+        // blur announcement behind.
+        xcb_destroy_window(c, owner);
+        xcb_flush(c);
+        QVERIFY(changed.wait(10000));
+        QVERIFY(!watcher.isCompositing());
+        QVERIFY(!watcher.isBlurring());
+        x.deleteRootProperty(BlurBehind::propertyName);
     }
 };
 

@@ -3,76 +3,20 @@
 
 #include "Platform/BlurBehind.h"
 
-#include <QGuiApplication>
-#include <QWindow>
+#include "Platform/Xcb.h"
 
-#include <xcb/xcb.h>
+#include <QWindow>
 
 #include <cmath>
 #include <vector>
 
-namespace {
-
-xcb_connection_t *x11Connection()
-{
-    if (!qApp)
-        return nullptr;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t *connection, const QByteArray &name, bool onlyIfExists)
-{
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection,
-        xcb_intern_atom(connection, onlyIfExists, uint16_t(name.size()), name.constData()),
-        nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return result;
-}
-
-int defaultScreenNumber()
-{
-    // Qt does not expose the screen number; DISPLAY's ":0.N" does.
-    const QByteArray display = qgetenv("DISPLAY");
-    const qsizetype dot = display.lastIndexOf('.');
-    const qsizetype colon = display.lastIndexOf(':');
-    if (dot > colon && colon >= 0) {
-        bool ok = false;
-        const int n = display.mid(dot + 1).toInt(&ok);
-        if (ok)
-            return n;
-    }
-    return 0;
-}
-
-} // namespace
-
-bool BlurBehind::compositorRunning()
-{
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        return true;
-    xcb_connection_t *connection = x11Connection();
-    if (!connection)
-        return false;
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(defaultScreenNumber());
-    const xcb_atom_t selection = atom(connection, name, false);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-        connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
-    free(reply);
-    return owned;
-}
-
 void BlurBehind::request(QWindow *window, const QRegion &region)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = Xcb::connection();
     if (!connection || !window || !window->handle())
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
-    const xcb_atom_t property = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION", false);
+    const xcb_atom_t property = Xcb::atom(propertyName);
     if (property == XCB_ATOM_NONE)
         return;
     if (region.isEmpty()) {

@@ -8,11 +8,12 @@
 class QWindow;
 
 // Asks the compositor to blur what lies behind a top-level window (KWin's
-// _KDE_NET_WM_BLUR_BEHIND_REGION on X11) and tells whether any compositor runs at all.
+// _KDE_NET_WM_BLUR_BEHIND_REGION on X11). Whether anything honours the request is
+// CompositorWatcher's to tell.
 namespace BlurBehind {
-// Whether translucent windows are composited: on X11, whether the _NET_WM_CM_S<screen> selection
-// has an owner; Wayland sessions are always composited; anything else (offscreen) is not.
-bool compositorRunning();
+// The property a window sets to ask for blur, and that KWin sets on the root window while its
+// blur effect runs.
+inline constexpr char propertyName[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
 // Sets (or, with an empty region, removes) the blur-behind region of `window`'s native window,
 // in the window's device-independent coordinates. Does nothing off X11 or before the window exists.
 void request(QWindow *window, const QRegion &region);

@@ -7,6 +7,7 @@
 #include "Model/ItemListing.h"
 #include "Platform/BlurBehind.h"
 #include "Platform/ColorScheme.h"
+#include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "Views/Glyph.h"
@@ -90,6 +91,8 @@ SidebarView::SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
     connect(&m_folderFilter, &FolderFilter::changed, this, &SidebarView::refresh);
     connect(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed, this,
         &SidebarView::applyTheme);
+    if (const CompositorWatcher *compositor = CompositorWatcher::instance())
+        connect(compositor, &CompositorWatcher::changed, this, qOverload<>(&QWidget::update));
     applyTheme();
 }
 
@@ -362,7 +365,8 @@ void SidebarView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     // The backdrop below everything: translucent over a compositor's blur, opaque without one.
-    painter.fillRect(rect(), m_theme.backdrop(BlurBehind::compositorRunning()));
+    const CompositorWatcher *compositor = CompositorWatcher::instance();
+    painter.fillRect(rect(), m_theme.backdrop(compositor && compositor->isBlurring()));
     painter.fillRect(QRect(width() - 1, 0, 1, height()), m_theme.hairline());
 }
 
