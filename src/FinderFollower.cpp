@@ -11,7 +11,8 @@
 #include <QTimer>
 #include <QWindow>
 
-Q_LOGGING_CATEGORY(lcShell, QUILLMOTH_APP_ID ".shell", QtInfoMsg)
+// Warnings by default, as every category here: info and debug lines are for a user who asks.
+Q_LOGGING_CATEGORY(lcShell, QUILLMOTH_APP_ID ".shell", QtWarningMsg)
 
 FinderFollower &FinderFollower::shared()
 {
@@ -37,7 +38,8 @@ FinderFollower::FinderFollower()
 void FinderFollower::reportObservability()
 {
     if (!m_observer->observable())
-        qCInfo(lcShell).noquote() << "The panel stays shown:" << m_observer->unobservableReason();
+        qCWarning(lcShell).noquote()
+            << "The panel stays shown:" << m_observer->unobservableReason();
 }
 
 void FinderFollower::attach(QWidget *panel)

@@ -28,8 +28,10 @@ class RecordingWorkspace : public Workspace
 public:
     QList<QUrl> opened;
     QList<QList<QUrl>> revealed;
+    QString fileManager;
     void openUrl(const QUrl &url) override { opened << url; }
     void activateFileViewerSelecting(const QList<QUrl> &urls) override { revealed << urls; }
+    QString fileManagerName() const override { return fileManager; }
 };
 
 struct Fixture
@@ -180,7 +182,10 @@ void SidebarViewTest::clicksAndRowMenu()
     QStringList titles;
     for (QAction *action : menu->actions())
         titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(titles, (QStringList { "Open", "Reveal in Finder", "-", "Copy Path" }));
+    QCOMPARE(titles, (QStringList { "Open", "Reveal in File Manager", "-", "Copy Path" }));
+    f.workspace->fileManager = QStringLiteral("Files");
+    QCOMPARE(f.view->rowMenu(spaced)->actions().at(1)->text(), QStringLiteral("Reveal in Files"));
+    menu = f.view->rowMenu(spaced);
     menu->actions().at(1)->trigger();
     QCOMPARE(f.workspace->revealed, QList<QList<QUrl>> { { QUrl::fromLocalFile(f.spaced) } });
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.report)); // revealing does not select

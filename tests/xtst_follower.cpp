@@ -20,13 +20,16 @@ void put(const QString &path, const QByteArray &content)
     writeFile(path, content);
 }
 
-// Makes `desktopId` the default handler of folders for GLib, in this test's home.
-void setDefaultFileManager(const TempHome &home, const QString &desktopId, const QString &wmClass)
+// Makes `desktopId` the default handler of folders for GLib, in this test's home; a file
+// manager by its categories unless `categories` says otherwise.
+void setDefaultFileManager(const TempHome &home, const QString &desktopId, const QString &wmClass,
+    const QByteArray &categories = "System;FileManager;")
 {
     put(home.configHome() + QStringLiteral("/mimeapps.list"),
         "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
     QByteArray entry = "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
-                       "MimeType=inode/directory;\n";
+                       "MimeType=inode/directory;\nCategories="
+        + categories + "\n";
     if (!wmClass.isEmpty())
         entry += "StartupWMClass=" + wmClass.toUtf8() + "\n";
     put(home.dataHome() + QStringLiteral("/applications/") + desktopId + QStringLiteral(".desktop"),
@@ -136,7 +139,10 @@ private Q_SLOTS:
 
     void wellKnownFileManagers()
     {
-        TempHome home; // no default handler anywhere
+        // The default handler of folders is an editor, which is no file manager.
+        TempHome home;
+        setDefaultFileManager(
+            home, QStringLiteral("code"), QStringLiteral("Code"), "Development;IDE;");
         AppRun app(isolatedData(home));
         const quint32 panel = app.waitForPanel(x);
         QVERIFY(panel);
@@ -161,6 +167,7 @@ private Q_SLOTS:
             { { "--class", "pcmanfm-qt2,Pcmanfm-qt2" }, false },
             { { "--class", "caja,Caja" }, true },
             { { "--class", "xterm,XTerm" }, false },
+            { { "--class", "code,Code" }, false },
         };
         for (const Case &c : cases) {
             FakeApp other(c.args);

@@ -336,7 +336,11 @@ private Q_SLOTS:
         XConnection other(bare.name());
         QVERIFY(other.ok());
         TempHome home;
-        AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
+        // No installed default folder handler, so the well-known file managers count.
+        const QString share = home.mkdir(QStringLiteral("share"));
+        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
+        AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
+            QStringLiteral("XDG_DATA_DIRS=") + share });
         const quint32 panel = app.waitForPanel(other);
         QVERIFY(panel);
         QVERIFY(waitViewable(other, panel));

@@ -76,8 +76,8 @@ int main(int argc, char **argv)
     while ((view.store()->isLoading() || view.contentState() != QLatin1String("list"))
         && clock.elapsed() < 5000)
         app.processEvents(QEventLoop::AllEvents, 50);
-    for (const auto &[scheme, name] : { std::pair { ColorScheme::light, "panel-light.png" },
-             std::pair { ColorScheme::dark, "panel-dark.png" } }) {
+    for (const auto &[scheme, name] : { std::pair { ColorPreference::light, "panel-light.png" },
+             std::pair { ColorPreference::dark, "panel-dark.png" } }) {
         ColorSchemeMonitor::shared().setOverride(scheme);
         app.processEvents();
         const QString target = out + QLatin1Char('/') + QLatin1String(name);

@@ -3,14 +3,20 @@
 
 #include "Platform/ColorScheme.h"
 
+#include <QColor>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+
+#include <gio/gio.h>
 
 namespace {
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -18,6 +24,10 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
 const QString appearance = QStringLiteral("org.freedesktop.appearance");
 const QString colorSchemeKey = QStringLiteral("color-scheme");
+constexpr const char *gnomeSchema = "org.gnome.desktop.interface";
+constexpr const char *gnomeKey = "color-scheme";
+// kdeglobals holds a few kilobytes; anything far beyond is not a settings file.
+constexpr qint64 maxKdeGlobalsBytes = 1024 * 1024;
 
 // Read wraps the value in one more variant than ReadOne; unwrap whatever arrives.
 std::optional<uint> portalNumber(QVariant value)
@@ -40,9 +50,19 @@ ColorSchemeMonitor &ColorSchemeMonitor::shared()
     return *monitor;
 }
 
+ColorSchemeMonitor::~ColorSchemeMonitor()
+{
+    if (m_gnomeSettings) {
+        g_signal_handlers_disconnect_by_data(m_gnomeSettings, this);
+        g_object_unref(m_gnomeSettings);
+    }
+}
+
 ColorSchemeMonitor::ColorSchemeMonitor()
 {
-    m_last = scheme();
+    watchGnome();
+    watchKde();
+    m_last = preference();
     if (qApp)
         qApp->installEventFilter(this);
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -53,33 +73,71 @@ ColorSchemeMonitor::ColorSchemeMonitor()
     }
 }
 
-std::optional<ColorScheme> ColorSchemeMonitor::fromPortalValue(uint value)
+std::optional<ColorPreference> ColorSchemeMonitor::fromPortalValue(uint value)
 {
     if (value == 1)
-        return ColorScheme::dark;
+        return ColorPreference::dark;
     if (value == 2)
-        return ColorScheme::light;
+        return ColorPreference::light;
     return std::nullopt;
 }
 
-ColorScheme ColorSchemeMonitor::fromPalette()
+std::optional<ColorPreference> ColorSchemeMonitor::fromGnomeValue(const QString &value)
 {
-    const QColor window = QGuiApplication::palette().color(QPalette::Window);
-    return window.lightnessF() < 0.5 ? ColorScheme::dark : ColorScheme::light;
+    if (value == QLatin1String("prefer-dark"))
+        return ColorPreference::dark;
+    if (value == QLatin1String("prefer-light"))
+        return ColorPreference::light;
+    return std::nullopt;
 }
 
-ColorScheme ColorSchemeMonitor::scheme() const
+std::optional<ColorPreference> ColorSchemeMonitor::fromKdeGlobals(const QByteArray &text)
 {
-    if (m_override)
-        return *m_override;
-    if (m_portal)
-        return *m_portal;
+    QByteArray group, scheme, background;
+    for (const QByteArray &raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            group = line;
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        const QByteArray key = line.left(equals).trimmed();
+        if (group == "[General]" && key == "ColorScheme")
+            scheme = line.mid(equals + 1).trimmed();
+        else if (group == "[Colors:Window]" && key == "BackgroundNormal")
+            background = line.mid(equals + 1).trimmed();
+    }
+    if (scheme.contains("Dark"))
+        return ColorPreference::dark;
+    const QList<QByteArray> rgb = background.split(',');
+    if (rgb.size() >= 3) {
+        const QColor window(
+            rgb[0].trimmed().toInt(), rgb[1].trimmed().toInt(), rgb[2].trimmed().toInt());
+        if (window.isValid())
+            return window.lightnessF() < 0.5 ? ColorPreference::dark : ColorPreference::light;
+    }
+    if (!scheme.isEmpty())
+        return ColorPreference::light;
+    return std::nullopt;
+}
+
+ColorPreference ColorSchemeMonitor::fromPalette()
+{
+    const QColor window = QGuiApplication::palette().color(QPalette::Window);
+    return window.lightnessF() < 0.5 ? ColorPreference::dark : ColorPreference::light;
+}
+
+ColorPreference ColorSchemeMonitor::preference() const
+{
+    for (const std::optional<ColorPreference> &source : { m_override, m_portal, m_gnome, m_kde })
+        if (source)
+            return *source;
     return fromPalette();
 }
 
-void ColorSchemeMonitor::setOverride(std::optional<ColorScheme> scheme)
+void ColorSchemeMonitor::setOverride(std::optional<ColorPreference> preference)
 {
-    m_override = scheme;
+    m_override = preference;
     emitIfChanged();
 }
 
@@ -124,6 +182,63 @@ void ColorSchemeMonitor::readPortal()
     ask(QStringLiteral("ReadOne"), true);
 }
 
+void ColorSchemeMonitor::watchGnome()
+{
+    // Only when the schema and its key are installed: GSettings aborts on unknown schemas.
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+    GSettingsSchema *schema
+        = source ? g_settings_schema_source_lookup(source, gnomeSchema, TRUE) : nullptr;
+    if (!schema)
+        return;
+    const bool hasKey = g_settings_schema_has_key(schema, gnomeKey);
+    g_settings_schema_unref(schema);
+    if (!hasKey)
+        return;
+    m_gnomeSettings = g_settings_new(gnomeSchema);
+    g_signal_connect(m_gnomeSettings, "changed::color-scheme",
+        G_CALLBACK(+[](GSettings *, const char *, gpointer self) {
+            static_cast<ColorSchemeMonitor *>(self)->readGnome();
+        }),
+        this);
+    readGnome(); // GSettings reports changes only of keys that were read
+}
+
+void ColorSchemeMonitor::readGnome()
+{
+    gchar *value = g_settings_get_string(m_gnomeSettings, gnomeKey);
+    m_gnome = fromGnomeValue(QString::fromUtf8(value));
+    g_free(value);
+    emitIfChanged();
+}
+
+void ColorSchemeMonitor::watchKde()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    m_kdeGlobals = config + QStringLiteral("/kdeglobals");
+    // The folder for files that appear or are replaced by rename, the file for writes in place.
+    if (QFileInfo(config).isDir())
+        m_kdeWatcher.addPath(config);
+    connect(
+        &m_kdeWatcher, &QFileSystemWatcher::directoryChanged, this, &ColorSchemeMonitor::readKde);
+    connect(&m_kdeWatcher, &QFileSystemWatcher::fileChanged, this, &ColorSchemeMonitor::readKde);
+    readKde();
+}
+
+void ColorSchemeMonitor::readKde()
+{
+    QFile file(m_kdeGlobals);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_kde.reset();
+    } else {
+        if (!m_kdeWatcher.files().contains(m_kdeGlobals))
+            m_kdeWatcher.addPath(m_kdeGlobals);
+        m_kde = fromKdeGlobals(file.read(maxKdeGlobalsBytes));
+    }
+    emitIfChanged();
+}
+
 void ColorSchemeMonitor::portalSettingChanged(
     const QString &nameSpace, const QString &key, const QDBusVariant &value)
 {
@@ -133,7 +248,7 @@ void ColorSchemeMonitor::portalSettingChanged(
         setPortalPreference(fromPortalValue(*number));
 }
 
-void ColorSchemeMonitor::setPortalPreference(std::optional<ColorScheme> preference)
+void ColorSchemeMonitor::setPortalPreference(std::optional<ColorPreference> preference)
 {
     m_portal = preference;
     emitIfChanged();
@@ -143,7 +258,7 @@ bool ColorSchemeMonitor::eventFilter(QObject *watched, QEvent *event)
 {
     // The text and accent colours come from the palette, so any palette change re-renders.
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
-        m_last = scheme();
+        m_last = preference();
         Q_EMIT changed();
     }
     return false;
@@ -151,7 +266,7 @@ bool ColorSchemeMonitor::eventFilter(QObject *watched, QEvent *event)
 
 void ColorSchemeMonitor::emitIfChanged()
 {
-    const ColorScheme now = scheme();
+    const ColorPreference now = preference();
     if (now == m_last)
         return;
     m_last = now;

@@ -4,34 +4,44 @@
 #pragma once
 
 #include <QDBusVariant>
+#include <QFileSystemWatcher>
 #include <QObject>
 
 #include <optional>
 
-// The desktop's light or dark appearance.
-enum class ColorScheme { light, dark };
+typedef struct _GSettings GSettings;
 
-// Follows the desktop's colour scheme live: the desktop portal's org.freedesktop.appearance
-// "color-scheme" when it states a preference, else the lightness of the application palette.
+// Whether the desktop asks for light or dark surfaces.
+enum class ColorPreference { light, dark };
+
+// Follows the desktop's light or dark preference live, first source that states one wins: the
+// desktop portal's org.freedesktop.appearance "color-scheme"; GNOME's org.gnome.desktop.interface
+// "color-scheme" (when that schema is installed); KDE's colour scheme in kdeglobals; else the
+// lightness of the application palette.
 class ColorSchemeMonitor : public QObject
 {
     Q_OBJECT
 public:
     static ColorSchemeMonitor &shared();
+    ~ColorSchemeMonitor() override;
 
-    ColorScheme scheme() const;
+    ColorPreference preference() const;
 
-    // Pins the scheme regardless of the desktop (renders of a fixed appearance); nullopt follows
-    // the desktop again.
-    void setOverride(std::optional<ColorScheme> scheme);
+    // Pins the preference regardless of the desktop (renders of a fixed appearance); nullopt
+    // follows the desktop again.
+    void setOverride(std::optional<ColorPreference> preference);
 
     // The portal's value: 1 prefers dark, 2 prefers light, anything else states no preference.
-    static std::optional<ColorScheme> fromPortalValue(uint value);
+    static std::optional<ColorPreference> fromPortalValue(uint value);
+    // GNOME's value: "prefer-dark", "prefer-light"; "default" states none.
+    static std::optional<ColorPreference> fromGnomeValue(const QString &value);
+    // A kdeglobals file's text: a scheme named "...Dark...", else its window background.
+    static std::optional<ColorPreference> fromKdeGlobals(const QByteArray &text);
     // Dark when the palette's window colour is dark.
-    static ColorScheme fromPalette();
+    static ColorPreference fromPalette();
 
 Q_SIGNALS:
-    // The scheme, or the palette the colours are taken from, has changed.
+    // The preference, or the palette the colours are taken from, has changed.
     void changed();
 
 protected:
@@ -40,7 +50,11 @@ protected:
 private:
     ColorSchemeMonitor();
     void readPortal();
-    void setPortalPreference(std::optional<ColorScheme> preference);
+    void setPortalPreference(std::optional<ColorPreference> preference);
+    void watchGnome();
+    void readGnome();
+    void watchKde();
+    void readKde();
     void emitIfChanged();
 
 private Q_SLOTS:
@@ -48,7 +62,12 @@ private Q_SLOTS:
         const QString &nameSpace, const QString &key, const QDBusVariant &value);
 
 private:
-    std::optional<ColorScheme> m_portal;
-    std::optional<ColorScheme> m_override;
-    ColorScheme m_last = ColorScheme::light;
+    std::optional<ColorPreference> m_portal;
+    std::optional<ColorPreference> m_gnome;
+    std::optional<ColorPreference> m_kde;
+    std::optional<ColorPreference> m_override;
+    ColorPreference m_last = ColorPreference::light;
+    GSettings *m_gnomeSettings = nullptr;
+    QFileSystemWatcher m_kdeWatcher;
+    QString m_kdeGlobals;
 };

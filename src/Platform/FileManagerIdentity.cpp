@@ -3,32 +3,104 @@
 
 #include "Platform/FileManagerIdentity.h"
 
+#include <QFileInfo>
+
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
+
+#include <memory>
 
 namespace {
 
-// GDesktopAppInfo's own header lives outside gio-2.0's include path; its "filename" property
-// gives the same answer without it.
-QString startupWmClass(GAppInfo *info)
+struct Unref
 {
-    if (!g_object_class_find_property(G_OBJECT_GET_CLASS(info), "filename"))
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using DesktopInfo = std::unique_ptr<GDesktopAppInfo, Unref>;
+
+QString desktopIdOf(GAppInfo *info)
+{
+    QString id = QString::fromUtf8(g_app_info_get_id(info));
+    if (id.endsWith(QLatin1String(".desktop")))
+        id.chop(8);
+    return id;
+}
+
+// The program a desktop entry runs, as the file that the kernel would execute.
+QString resolvedExecutable(GAppInfo *info)
+{
+    const char *program = g_app_info_get_executable(info);
+    if (!program || !*program)
         return {};
-    gchar *filename = nullptr;
-    g_object_get(info, "filename", &filename, nullptr);
-    if (!filename)
-        return {};
-    QString result;
-    GKeyFile *file = g_key_file_new();
-    if (g_key_file_load_from_file(file, filename, G_KEY_FILE_NONE, nullptr)) {
-        gchar *value = g_key_file_get_string(
-            file, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_STARTUP_WM_CLASS, nullptr);
-        if (value)
-            result = QString::fromUtf8(value).trimmed();
-        g_free(value);
-    }
-    g_key_file_free(file);
-    g_free(filename);
-    return result;
+    gchar *found = g_find_program_in_path(program);
+    const QString path = found ? QString::fromUtf8(found) : QString();
+    g_free(found);
+    return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
+}
+
+bool isFileManager(GDesktopAppInfo *info, const QString &desktopId, const QString &wmClass)
+{
+    const QStringList categories = QString::fromUtf8(g_desktop_app_info_get_categories(info))
+                                       .split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList &known = FileManagerIdentity::wellKnown();
+    return categories.contains(QLatin1String("FileManager")) || known.contains(desktopId)
+        || (!wmClass.isEmpty() && known.contains(wmClass));
+}
+
+std::optional<FileManager> describe(GDesktopAppInfo *info)
+{
+    GAppInfo *app = G_APP_INFO(info);
+    const QString id = desktopIdOf(app);
+    const QString wmClass = QString::fromUtf8(g_desktop_app_info_get_startup_wm_class(info));
+    if (id.isEmpty() || !isFileManager(info, id, wmClass))
+        return std::nullopt;
+    FileManager manager;
+    manager.desktopId = id;
+    manager.name = QString::fromUtf8(g_app_info_get_name(app));
+    manager.identifiers << id;
+    if (!wmClass.isEmpty() && wmClass != id)
+        manager.identifiers << wmClass;
+    manager.executable = resolvedExecutable(app);
+    return manager;
+}
+
+// The default handler of folders, when it is a file manager. Asked afresh each time: GLib
+// keeps the desktop entries cached and watched, so a new default is seen without a restart.
+std::optional<FileManager> defaultFileManager()
+{
+    GAppInfo *info = g_app_info_get_default_for_type("inode/directory", FALSE);
+    if (!info)
+        return std::nullopt;
+    std::optional<FileManager> manager;
+    if (G_IS_DESKTOP_APP_INFO(info))
+        manager = describe(G_DESKTOP_APP_INFO(info));
+    g_object_unref(info);
+    return manager;
+}
+
+// The well-known file managers, the current desktop's own first.
+QStringList candidatesForDesktop()
+{
+    static const QList<std::pair<QString, QStringList>> owners {
+        { QStringLiteral("GNOME"),
+            { QStringLiteral("org.gnome.Nautilus"), QStringLiteral("nautilus") } },
+        { QStringLiteral("KDE"), { QStringLiteral("org.kde.dolphin"), QStringLiteral("dolphin") } },
+        { QStringLiteral("XFCE"), { QStringLiteral("thunar") } },
+        { QStringLiteral("X-Cinnamon"), { QStringLiteral("nemo") } },
+        { QStringLiteral("MATE"), { QStringLiteral("caja") } },
+        { QStringLiteral("LXDE"), { QStringLiteral("pcmanfm") } },
+        { QStringLiteral("LXQt"), { QStringLiteral("pcmanfm-qt") } },
+    };
+    QStringList order;
+    const QStringList desktops
+        = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &desktop : desktops)
+        for (const auto &[name, ids] : owners)
+            if (desktop == name)
+                order << ids;
+    order << FileManagerIdentity::wellKnown();
+    order.removeDuplicates();
+    return order;
 }
 
 } // namespace
@@ -55,24 +127,28 @@ const QStringList &FileManagerIdentity::wellKnown()
 
 QStringList FileManagerIdentity::identifiers()
 {
-    // Asked afresh each time: GLib keeps the desktop files cached and watches them, so a change
-    // of the default file manager is seen without a restart.
-    GAppInfo *info = g_app_info_get_default_for_type("inode/directory", FALSE);
+    if (const std::optional<FileManager> manager = defaultFileManager())
+        return manager->identifiers;
+    return wellKnown();
+}
+
+std::optional<FileManager> FileManagerIdentity::fromDesktopId(const QString &desktopId)
+{
+    const QByteArray file = (desktopId + QStringLiteral(".desktop")).toUtf8();
+    const DesktopInfo info(g_desktop_app_info_new(file.constData()));
     if (!info)
-        return wellKnown();
-    QStringList ids;
-    if (const char *id = g_app_info_get_id(info)) {
-        QString name = QString::fromUtf8(id);
-        if (name.endsWith(QLatin1String(".desktop")))
-            name.chop(8);
-        if (!name.isEmpty())
-            ids << name;
-    }
-    const QString wmClass = startupWmClass(info);
-    if (!wmClass.isEmpty() && !ids.contains(wmClass))
-        ids << wmClass;
-    g_object_unref(info);
-    return ids.isEmpty() ? wellKnown() : ids;
+        return std::nullopt;
+    return describe(info.get());
+}
+
+std::optional<FileManager> FileManagerIdentity::current()
+{
+    if (std::optional<FileManager> manager = defaultFileManager())
+        return manager;
+    for (const QString &id : candidatesForDesktop())
+        if (std::optional<FileManager> manager = fromDesktopId(id))
+            return manager;
+    return std::nullopt;
 }
 
 bool FileManagerIdentity::matches(const QStringList &windowIds, const QStringList &fileManagerIds)
@@ -81,4 +157,18 @@ bool FileManagerIdentity::matches(const QStringList &windowIds, const QStringLis
         if (fileManagerIds.contains(id, Qt::CaseSensitive))
             return true;
     return false;
+}
+
+bool FileManagerIdentity::openFolder(const FileManager &fileManager, const QUrl &folder)
+{
+    const QByteArray file = (fileManager.desktopId + QStringLiteral(".desktop")).toUtf8();
+    const DesktopInfo info(g_desktop_app_info_new(file.constData()));
+    if (!info)
+        return false;
+    const QByteArray uri = folder.toEncoded();
+    GList *uris = g_list_append(nullptr, const_cast<char *>(uri.constData()));
+    const gboolean launched
+        = g_app_info_launch_uris(G_APP_INFO(info.get()), uris, nullptr, nullptr);
+    g_list_free(uris);
+    return launched;
 }

@@ -18,7 +18,8 @@
 
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(storeLog, QUILLMOTH_APP_ID ".store", QtInfoMsg)
+// Warnings by default: the info line names the user's files, so it shows only when asked for.
+Q_LOGGING_CATEGORY(storeLog, QUILLMOTH_APP_ID ".store", QtWarningMsg)
 
 RecentFilesStore::RecentFilesStore(QObject *parent)
     : RecentFilesStore(new MetadataQuery, parent)

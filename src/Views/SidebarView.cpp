@@ -350,8 +350,10 @@ QMenu *SidebarView::rowMenu(const RecentItem &item)
     delete m_menu;
     m_menu = new QMenu(this);
     m_menu->addAction(QStringLiteral("Open"), this, [this, item] { open(item); });
-    m_menu->addAction(QStringLiteral("Reveal in Finder"), this,
-        [this, url = item.url()] { m_workspace->activateFileViewerSelecting({ url }); });
+    const QString fileManager = m_workspace->fileManagerName();
+    m_menu->addAction(
+        fileManager.isEmpty() ? tr("Reveal in File Manager") : tr("Reveal in %1").arg(fileManager),
+        this, [this, url = item.url()] { m_workspace->activateFileViewerSelecting({ url }); });
     m_menu->addSeparator();
     m_menu->addAction(QStringLiteral("Copy Path"), this, [path = item.url().toLocalFile()] {
         QClipboard *clipboard = QGuiApplication::clipboard();

@@ -3,6 +3,8 @@
 
 #include "Views/Theme.h"
 
+#include "Platform/ColorScheme.h"
+
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QPalette>
@@ -24,7 +26,8 @@ Theme::Theme(ColorScheme scheme)
 
 Theme Theme::current()
 {
-    return Theme(ColorSchemeMonitor::shared().scheme());
+    const bool dark = ColorSchemeMonitor::shared().preference() == ColorPreference::dark;
+    return Theme(dark ? ColorScheme::dark : ColorScheme::light);
 }
 
 QColor Theme::primary() const

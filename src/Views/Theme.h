@@ -3,13 +3,14 @@
 
 #pragma once
 
-#include "Platform/ColorScheme.h"
-
 #include <QColor>
 #include <QLinearGradient>
 #include <QRectF>
 
 class QAbstractButton;
+
+// The panel's light or dark appearance.
+enum class ColorScheme { light, dark };
 
 // The panel's style record: built from a colour scheme whenever the views draw, never stored
 // between renders, so every view switches together when the desktop's appearance changes.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QSaveFile>
 #include <QUrl>
@@ -119,17 +120,22 @@ QByteArray capturedCategory;
 QtMessageHandler previousHandler = nullptr;
 } // namespace
 
-LogCapture::LogCapture(const char *category)
+LogCapture::LogCapture(const char *category, Level level)
 {
     QMutexLocker lock(&captureMutex);
     captured.clear();
     capturedCategory = category;
+    // Info lines are off unless the user asks for them, as these rules do.
+    if (level == Level::info)
+        QLoggingCategory::setFilterRules(
+            QString::fromUtf8(category) + QStringLiteral(".info=true"));
     previousHandler = qInstallMessageHandler(&LogCapture::handler);
 }
 
 LogCapture::~LogCapture()
 {
     qInstallMessageHandler(previousHandler);
+    QLoggingCategory::setFilterRules(QString());
 }
 
 QStringList LogCapture::lines() const
@@ -142,7 +148,7 @@ void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, cons
 {
     {
         QMutexLocker lock(&captureMutex);
-        if (context.category && capturedCategory == context.category && type == QtInfoMsg) {
+        if (context.category && capturedCategory == context.category && type != QtDebugMsg) {
             captured << message;
             return;
         }

@@ -53,11 +53,13 @@ QString isoTime(const QDateTime &time);
 void writeStoreAtomically(const QString &storePath, const QByteArray &document);
 void writeFile(const QString &path, const QByteArray &content);
 
-// Captures the messages of one logging category while alive.
+// Captures the info and warning lines of one logging category while alive; with Level::info
+// it turns the category's info lines on, as a user would with QT_LOGGING_RULES.
 class LogCapture
 {
 public:
-    explicit LogCapture(const char *category);
+    enum class Level { defaults, info };
+    explicit LogCapture(const char *category, Level level = Level::info);
     ~LogCapture();
     QStringList lines() const;
 

@@ -1,0 +1,130 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Light or dark without a desktop portal: KDE's kdeglobals in a temporary home, rewritten while
+// the monitor runs, and GNOME's setting through GSettings' memory backend.
+#include "Platform/ColorScheme.h"
+#include "TestSupport.h"
+#include "Views/Theme.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDir>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gio/gio.h>
+
+namespace {
+
+void writeKdeGlobals(const TempHome &home, const QByteArray &text)
+{
+    QSaveFile file(home.configHome() + QStringLiteral("/kdeglobals"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    QVERIFY(file.commit());
+}
+
+bool becomesDark(bool dark)
+{
+    return QTest::qWaitFor([dark] { return Theme::current().isDark() == dark; }, 10000);
+}
+
+} // namespace
+
+class ColorSchemeTest : public QObject
+{
+    Q_OBJECT
+
+    TempHome home;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir().mkpath(home.configHome());
+        writeKdeGlobals(home, "[General]\nColorScheme=BreezeLight\n");
+        QCOMPARE(ColorSchemeMonitor::fromPalette(), ColorPreference::light); // offscreen palette
+        QVERIFY(!QDBusConnection::sessionBus().isConnected()); // no portal
+        QVERIFY(!Theme::current().isDark());
+    }
+
+    void kdeGlobalsText_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("expected"); // -1 none, 0 light, 1 dark
+        QTest::newRow("dark name") << QByteArray("[General]\nColorScheme=BreezeDark\n") << 1;
+        QTest::newRow("light name") << QByteArray("[General]\r\nColorScheme=Breeze\r\n") << 0;
+        QTest::newRow("custom, dark window") << QByteArray(
+            "[General]\nColorScheme=Mine\n[Colors:Window]\nBackgroundNormal=35,38,41\n")
+                                             << 1;
+        QTest::newRow("window only")
+            << QByteArray("[Colors:Window]\nBackgroundNormal=239, 240, 241") << 0;
+        QTest::newRow("other groups") << QByteArray("[Colors:View]\nBackgroundNormal=0,0,0\n"
+                                                    "[KDE]\nColorScheme=BreezeDark\n")
+                                      << -1;
+        QTest::newRow("garbage") << QByteArray("\x00\xff[General\nColorScheme", 22) << -1;
+    }
+
+    void kdeGlobalsText()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, expected);
+        const std::optional<ColorPreference> preference = ColorSchemeMonitor::fromKdeGlobals(text);
+        QCOMPARE(preference ? int(*preference == ColorPreference::dark) : -1, expected);
+    }
+
+    void followsKdeLive()
+    {
+        QSignalSpy changed(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed);
+        writeKdeGlobals(home, "[General]\nColorScheme=BreezeDark\n"); // replaced by rename
+        QVERIFY(becomesDark(true));
+        QVERIFY(!changed.isEmpty());
+        {
+            // Written in place, as some tools do.
+            QFile file(home.configHome() + QStringLiteral("/kdeglobals"));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[Colors:Window]\nBackgroundNormal=250,250,250\n");
+        }
+        QVERIFY(becomesDark(false));
+        writeKdeGlobals(home, "[Colors:Window]\nBackgroundNormal=20,20,20\n");
+        QVERIFY(becomesDark(true));
+        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QVERIFY(becomesDark(false)); // the palette again
+    }
+
+    void gnomeSettingComesBeforeKde()
+    {
+        GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+        GSettingsSchema *schema = source
+            ? g_settings_schema_source_lookup(source, "org.gnome.desktop.interface", TRUE)
+            : nullptr;
+        if (!schema || !g_settings_schema_has_key(schema, "color-scheme"))
+            QSKIP("needs the GNOME desktop schemas (gsettings-desktop-schemas)");
+        g_settings_schema_unref(schema);
+        GSettings *gnome = g_settings_new("org.gnome.desktop.interface");
+        writeKdeGlobals(home, "[General]\nColorScheme=BreezeDark\n");
+        QVERIFY(becomesDark(true));
+        g_settings_set_string(gnome, "color-scheme", "prefer-light");
+        QVERIFY(becomesDark(false));
+        g_settings_set_string(gnome, "color-scheme", "default"); // no preference: KDE's counts
+        QVERIFY(becomesDark(true));
+        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QVERIFY(becomesDark(false));
+        g_settings_set_string(gnome, "color-scheme", "prefer-dark");
+        QVERIFY(becomesDark(true));
+        g_object_unref(gnome);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // No portal, and GNOME's settings in memory only.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillmoth-test-bus");
+    qputenv("GSETTINGS_BACKEND", "memory");
+    QApplication app(argc, argv);
+    ColorSchemeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_colorscheme.moc"
