@@ -59,9 +59,10 @@ std::optional<qint64> StoreTimestamp::parseIso8601(std::string_view text)
     const int hour = digits(text, 11, 2), minute = digits(text, 14, 2);
     const int second = digits(text, 17, 2);
     const int micro = text.size() == microsecondsLength ? digits(text, 20, 6) : 0;
-    // A non-digit reads as -1, which every range check below turns away.
-    if (micro < 0 || !isValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0
-        || minute > 59 || second < 0 || second > 59)
+    // Any field that is not all digits reads as -1, which makes the or of them negative.
+    if ((year | month | day | hour | minute | second | micro) < 0)
+        return std::nullopt;
+    if (!isValidDate(year, month, day) || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     const qint64 days = daysFromCivil(year, unsigned(month), unsigned(day));
     return ((days * 24 + hour) * 60 + minute) * 60000 + qint64(second) * 1000 + micro / 1000;
