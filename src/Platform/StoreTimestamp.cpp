@@ -26,9 +26,11 @@ int digits(std::string_view text, size_t at, size_t count)
 {
     int value = 0;
     for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
+        // One comparison: anything below '0' wraps around to a large value.
+        const unsigned digit = unsigned(static_cast<unsigned char>(text[i])) - '0';
+        if (digit > 9)
             return -1;
-        value = value * 10 + (text[i] - '0');
+        value = value * 10 + int(digit);
     }
     return value;
 }

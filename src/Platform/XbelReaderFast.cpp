@@ -52,7 +52,7 @@ void checkEntities(std::string_view raw)
 
 // The text of an attribute value with entities replaced; a view of the raw text when it has
 // none, else of `storage`.
-std::string_view decoded(std::string_view raw, std::string &storage)
+inline std::string_view decoded(std::string_view raw, std::string &storage)
 {
     if (raw.find('&') == std::string_view::npos)
         return raw;
