@@ -49,7 +49,8 @@ public:
     // Whitespace, then either a child start tag (true) or the close tag of `parent` (false).
     bool nextChild(std::string_view parent);
 
-    // The text of an element with text content only: "<t></t>" has (empty) text, "<t/>" none.
+    // The raw text of an element with text content only, its entities checked: "<t></t>" has
+    // (empty) text, "<t/>" none.
     std::optional<std::string_view> textElement(std::string_view tag, bool empty);
     // An element that must have no content.
     void emptyElement(std::string_view tag, bool empty);
