@@ -43,6 +43,69 @@ QThreadPool &lookupPool()
     return pool(1);
 }
 
+using ReadStatus = MetadataQuery::ReadStatus;
+
+// The store's bytes; `status` says whether they were read, and if not, why.
+QByteArray readStoreFile(const QString &storePath, ReadStatus &status)
+{
+    QFile file(storePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        status = file.exists() ? ReadStatus::unreadable : ReadStatus::missing;
+        return {};
+    }
+    QByteArray data = file.readAll();
+    status = file.error() == QFileDevice::NoError ? ReadStatus::ok : ReadStatus::unreadable;
+    return data;
+}
+
+// One item per entry used at or after the cutoff, with what the entry itself tells.
+QList<std::shared_ptr<MetadataItem>> itemsFrom(
+    const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs)
+{
+    QList<std::shared_ptr<MetadataItem>> items;
+    items.reserve(bookmarks.size());
+    for (const StoreBookmark &bookmark : bookmarks) {
+        auto item = std::make_shared<MetadataItem>();
+        item->lastUsed = bookmark.lastUsed();
+        if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
+            continue;
+        item->path = localPathFromUri(bookmark.href);
+        if (bookmark.title && !bookmark.title->isEmpty())
+            item->displayName = *bookmark.title;
+        else if (item->path)
+            item->displayName = displayBasename(*item->path);
+        items.append(std::move(item));
+    }
+    return items;
+}
+
+// One look-up per location, spread over the cores: this is where a large store's reading waits
+// on the file system.
+void lookUpAttributes(QList<std::shared_ptr<MetadataItem>> &items)
+{
+    QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
+        if (item->path)
+            item->attributes = FileAttributes::lookup(*item->path);
+        item->attributesRead = true;
+        if (item->attributes)
+            item->url = fileUrl(*item->path);
+        if (!item->lastUsed && item->attributes)
+            item->contentChange = item->attributes->modificationTime;
+    });
+}
+
+// Newest first (or oldest first); results without a last-used date go last.
+void sortByLastUsed(MetadataQuery::Results &results, bool ascending)
+{
+    std::stable_sort(results.begin(), results.end(),
+        [ascending](const std::shared_ptr<const MetadataItem> &a,
+            const std::shared_ptr<const MetadataItem> &b) {
+            if (!a->lastUsed || !b->lastUsed)
+                return a->lastUsed.has_value() && !b->lastUsed.has_value();
+            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
+        });
+}
+
 } // namespace
 
 QString MetadataQuery::defaultStorePath()
@@ -234,60 +297,19 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(
     const QString &storePath, std::optional<qint64> cutoffMs, bool ascending)
 {
     Snapshot snapshot;
-    QFile file(storePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        snapshot.status = file.exists() ? ReadStatus::unreadable : ReadStatus::missing;
-        if (file.error() == QFileDevice::OpenError && !file.exists())
-            snapshot.status = ReadStatus::missing;
+    const QByteArray data = readStoreFile(storePath, snapshot.status);
+    if (snapshot.status != ReadStatus::ok)
         return snapshot;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        snapshot.status = ReadStatus::unreadable;
-        return snapshot;
-    }
     const XbelReader::Result read = XbelReader::read(data, cutoffMs);
     if (!read.ok) {
         snapshot.status = ReadStatus::malformed;
         return snapshot;
     }
-
-    snapshot.status = ReadStatus::ok;
-    QList<std::shared_ptr<MetadataItem>> items;
-    items.reserve(read.bookmarks.size());
-    for (const StoreBookmark &bookmark : read.bookmarks) {
-        auto item = std::make_shared<MetadataItem>();
-        item->lastUsed = bookmark.lastUsed();
-        if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
-            continue;
-        item->path = localPathFromUri(bookmark.href);
-        if (bookmark.title && !bookmark.title->isEmpty())
-            item->displayName = *bookmark.title;
-        else if (item->path)
-            item->displayName = displayBasename(*item->path);
-        items.append(std::move(item));
-    }
-    // One look-up per location, spread over the cores: this is where a large store's reading
-    // waits on the file system.
-    QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
-        if (item->path)
-            item->attributes = FileAttributes::lookup(*item->path);
-        item->attributesRead = true;
-        if (item->attributes)
-            item->url = fileUrl(*item->path);
-        if (!item->lastUsed && item->attributes)
-            item->contentChange = item->attributes->modificationTime;
-    });
+    QList<std::shared_ptr<MetadataItem>> items = itemsFrom(read.bookmarks, cutoffMs);
+    lookUpAttributes(items);
     snapshot.results.reserve(items.size());
     for (std::shared_ptr<MetadataItem> &item : items)
         snapshot.results.append(std::move(item));
-    // Newest first (or oldest first); results without a last-used date go last.
-    std::stable_sort(snapshot.results.begin(), snapshot.results.end(),
-        [ascending](const std::shared_ptr<const MetadataItem> &a,
-            const std::shared_ptr<const MetadataItem> &b) {
-            if (!a->lastUsed || !b->lastUsed)
-                return a->lastUsed.has_value() && !b->lastUsed.has_value();
-            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
-        });
+    sortByLastUsed(snapshot.results, ascending);
     return snapshot;
 }

@@ -1,0 +1,247 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Platform/Utf8Check.h"
+#include "Platform/XmlEntities.h"
+
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// A strict, single-pass scanner over the store's XML: start and end tags, attributes and text,
+// each checked for characters that GBookmarkFile would refuse or read differently. It throws
+// GiveUp at anything outside that plain shape (comments, CDATA, doctypes, processing
+// instructions, unusual whitespace), so that its caller can leave the input to GLib. Views it
+// returns point into the scanned bytes, with entities still escaped.
+//
+// Defined inline below: the store reader calls these for every element of stores with tens of
+// thousands of entries, and inlining them into it (with the tag names it passes as constants)
+// is a good part of its speed.
+class XbelScanner
+{
+public:
+    struct GiveUp
+    {
+    };
+
+    struct Attribute
+    {
+        std::string_view name;
+        std::string_view raw;
+    };
+
+    XbelScanner(const char *begin, const char *end);
+
+    // Leading whitespace and an optional "<?xml ...?>" declaration.
+    void skipProlog();
+    // Only whitespace is left.
+    void expectEnd();
+
+    // At '<' of a start tag: reads the name and attributes; `empty` tells "<x/>".
+    std::string_view openTag(std::vector<Attribute> &attrs, bool &empty);
+    // Expects "</tag>" (optional space before '>').
+    void closeTag(std::string_view tag);
+    // Text up to the next '<'.
+    std::string_view text();
+    // Whitespace, then either a child start tag (true) or the close tag of `parent` (false).
+    bool nextChild(std::string_view parent);
+
+    // The raw text of an element with text content only, its entities checked: "<t></t>" has
+    // (empty) text, "<t/>" none.
+    std::optional<std::string_view> textElement(std::string_view tag, bool empty);
+    // An element that must have no content.
+    void emptyElement(std::string_view tag, bool empty);
+
+private:
+    static bool isSpace(char c);
+    static bool isNameStart(char c);
+    static bool isNameChar(char c);
+    static bool isBlank(std::string_view s);
+    bool startsWith(std::string_view s) const;
+    void skipSpace();
+    std::string_view name();
+    Attribute attribute();
+
+    const char *m_p;
+    const char *m_end;
+};
+
+inline bool XbelScanner::isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+inline bool XbelScanner::isNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+}
+
+inline bool XbelScanner::isNameChar(char c)
+{
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+inline bool XbelScanner::isBlank(std::string_view s)
+{
+    for (char c : s)
+        if (!isSpace(c))
+            return false;
+    return true;
+}
+
+inline XbelScanner::XbelScanner(const char *begin, const char *end)
+    : m_p(begin)
+    , m_end(end)
+{
+}
+
+inline void XbelScanner::skipProlog()
+{
+    skipSpace();
+    if (startsWith("<?xml")) {
+        const std::string_view rest(m_p, size_t(m_end - m_p));
+        const size_t close = rest.find("?>");
+        if (close == std::string_view::npos
+            || !Utf8Check::isAllowedAttributeValue(m_p + 5, m_p + close))
+            throw GiveUp {};
+        m_p += close + 2;
+    }
+    skipSpace();
+}
+
+inline void XbelScanner::expectEnd()
+{
+    skipSpace();
+    if (m_p != m_end)
+        throw GiveUp {};
+}
+
+inline std::string_view XbelScanner::openTag(std::vector<Attribute> &attrs, bool &empty)
+{
+    attrs.clear();
+    if (m_p >= m_end || *m_p != '<')
+        throw GiveUp {};
+    ++m_p;
+    const std::string_view tag = name();
+    for (;;) {
+        const char *beforeSpace = m_p;
+        skipSpace();
+        if (m_p >= m_end)
+            throw GiveUp {};
+        if (*m_p == '>' || *m_p == '/') {
+            empty = *m_p == '/';
+            if (empty && (m_p + 1 >= m_end || m_p[1] != '>'))
+                throw GiveUp {};
+            m_p += empty ? 2 : 1;
+            return tag;
+        }
+        // Attributes are separated by whitespace.
+        if (beforeSpace == m_p)
+            throw GiveUp {};
+        const Attribute a = attribute();
+        for (const Attribute &other : attrs)
+            if (other.name == a.name)
+                throw GiveUp {};
+        attrs.push_back(a);
+    }
+}
+
+// name="value" or name='value'.
+inline XbelScanner::Attribute XbelScanner::attribute()
+{
+    Attribute a;
+    a.name = name();
+    if (m_p + 1 >= m_end || *m_p != '=' || (m_p[1] != '"' && m_p[1] != '\''))
+        throw GiveUp {};
+    const char quote = m_p[1];
+    m_p += 2;
+    const char *start = m_p;
+    const void *close = memchr(m_p, quote, size_t(m_end - m_p));
+    if (!close)
+        throw GiveUp {};
+    m_p = static_cast<const char *>(close);
+    if (!Utf8Check::isAllowedAttributeValue(start, m_p))
+        throw GiveUp {};
+    a.raw = std::string_view(start, size_t(m_p - start));
+    ++m_p;
+    return a;
+}
+
+inline void XbelScanner::closeTag(std::string_view tag)
+{
+    if (!startsWith("</"))
+        throw GiveUp {};
+    m_p += 2;
+    if (name() != tag)
+        throw GiveUp {};
+    skipSpace();
+    if (m_p >= m_end || *m_p != '>')
+        throw GiveUp {};
+    ++m_p;
+}
+
+inline std::string_view XbelScanner::text()
+{
+    const char *start = m_p;
+    const void *open = memchr(m_p, '<', size_t(m_end - m_p));
+    if (!open)
+        throw GiveUp {};
+    m_p = static_cast<const char *>(open);
+    if (!Utf8Check::isAllowedText(start, m_p))
+        throw GiveUp {};
+    return std::string_view(start, size_t(m_p - start));
+}
+
+inline bool XbelScanner::nextChild(std::string_view parent)
+{
+    if (!isBlank(text()))
+        throw GiveUp {};
+    if (startsWith("</")) {
+        closeTag(parent);
+        return false;
+    }
+    if (m_p + 1 < m_end && (m_p[1] == '!' || m_p[1] == '?'))
+        throw GiveUp {};
+    return true;
+}
+
+inline std::optional<std::string_view> XbelScanner::textElement(std::string_view tag, bool empty)
+{
+    if (empty)
+        return std::nullopt;
+    const std::string_view raw = text();
+    closeTag(tag);
+    if (!XmlEntities::hasOnlyPredefined(raw))
+        throw GiveUp {};
+    return raw;
+}
+
+inline void XbelScanner::emptyElement(std::string_view tag, bool empty)
+{
+    if (!empty && nextChild(tag))
+        throw GiveUp {};
+}
+
+inline bool XbelScanner::startsWith(std::string_view s) const
+{
+    return size_t(m_end - m_p) >= s.size() && std::string_view(m_p, s.size()) == s;
+}
+
+inline void XbelScanner::skipSpace()
+{
+    while (m_p < m_end && isSpace(*m_p))
+        ++m_p;
+}
+
+inline std::string_view XbelScanner::name()
+{
+    const char *start = m_p;
+    if (m_p >= m_end || !isNameStart(*m_p))
+        throw GiveUp {};
+    while (m_p < m_end && isNameChar(*m_p))
+        ++m_p;
+    return std::string_view(start, size_t(m_p - start));
+}
