@@ -22,11 +22,6 @@ Theme::Theme(ColorScheme scheme)
 {
 }
 
-Theme Theme::current()
-{
-    return Theme(ColorSchemeMonitor::shared().scheme());
-}
-
 QColor Theme::primary() const
 {
     return isDark() ? QColor(Qt::white) : QColor(Qt::black);

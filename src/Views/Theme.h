@@ -17,8 +17,6 @@ class Theme
 {
 public:
     explicit Theme(ColorScheme scheme);
-    // The desktop's scheme right now.
-    static Theme current();
 
     ColorScheme scheme() const { return m_scheme; }
     bool isDark() const { return m_scheme == ColorScheme::dark; }
