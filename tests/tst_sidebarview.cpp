@@ -294,6 +294,7 @@ void SidebarViewTest::hostileNamesDrawSafely()
     view.resize(220, 500);
     view.show();
     QVERIFY(QTest::qWaitFor([&] { return view.list()->listModel()->rowCount() == 5; }, 5000));
+    view.grab(); // paints every row
     // Every row keeps its height, whatever its name holds.
     for (int row = 1; row < 5; ++row)
         QCOMPARE(view.list()->rowRect(row).height(), 43);
