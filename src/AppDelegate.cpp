@@ -4,10 +4,14 @@
 #include "AppDelegate.h"
 
 #include "FinderFollower.h"
+#include "Model/FolderFilter.h"
 #include "Model/PanelWidth.h"
 #include "Model/Settings.h"
+#include "Platform/ColorScheme.h"
+#include "Platform/Workspace.h"
 #include "Platform/X11Window.h"
 #include "SidebarPanel.h"
+#include "Store/RecentFilesStore.h"
 #include "Views/SidebarView.h"
 
 #include <QApplication>
@@ -22,6 +26,7 @@ AppDelegate::AppDelegate(QObject *parent)
 
 AppDelegate::~AppDelegate()
 {
+    // The panel's view uses the store: the panel goes first.
     delete m_panel;
 }
 
@@ -44,18 +49,26 @@ SidebarPanel *AppDelegate::makePanel()
 {
     const QRect frame = panelFrame();
     auto *panel = new SidebarPanel(frame);
-    panel->setContentView(new SidebarView);
+    auto *view = new SidebarView(
+        *m_store, FolderFilter::shared(), *m_workspace, ColorSchemeMonitor::shared());
+    panel->setContentView(view);
     // Whatever size the content asked for, the panel ends at the computed frame.
     panel->setGeometry(frame);
-    // The weak hold: the connection ends with the panel.
-    connect(panel, &SidebarPanel::resizeEnded, panel,
-        [](int width) { PanelWidth::store(*Settings::open(), width); });
+    // The weak hold: the connections end with the panel.
+    const auto storeWidth = [](int width) { PanelWidth::store(*Settings::open(), width); };
+    connect(panel, &SidebarPanel::resizeEnded, panel, storeWidth);
+    connect(view, &SidebarView::widthChosen, panel, storeWidth);
     return panel;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
 {
     delete m_panel;
+    m_panel = nullptr;
+    if (!m_store)
+        m_store = std::make_unique<RecentFilesStore>();
+    if (!m_workspace)
+        m_workspace = Workspace::system();
     m_panel = makePanel();
     FinderFollower &follower = FinderFollower::shared();
     follower.attach(m_panel);

@@ -7,7 +7,11 @@
 #include <QPointer>
 #include <QRect>
 
+#include <memory>
+
+class RecentFilesStore;
 class SidebarPanel;
+class Workspace;
 
 // Holds the one panel for the life of the process and answers the application's lifecycle.
 class AppDelegate : public QObject
@@ -35,5 +39,8 @@ public:
 private:
     SidebarPanel *makePanel();
 
+    // What the panel's view shows and acts through; made once, outliving every panel.
+    std::unique_ptr<RecentFilesStore> m_store;
+    std::shared_ptr<Workspace> m_workspace;
     SidebarPanel *m_panel = nullptr;
 };

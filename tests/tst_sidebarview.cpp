@@ -3,21 +3,26 @@
 
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
+#include "Platform/ColorScheme.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
 #include "Views/RecentList.h"
+#include "Views/RecentRow.h"
 #include "Views/SegmentedControl.h"
 #include "Views/SettingsView.h"
 #include "Views/SidebarView.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -38,7 +43,8 @@ struct Fixture
 {
     TempHome home;
     std::unique_ptr<FolderFilter> filter;
-    std::shared_ptr<RecordingWorkspace> workspace = std::make_shared<RecordingWorkspace>();
+    RecordingWorkspace workspace;
+    std::unique_ptr<RecentFilesStore> store;
     std::unique_ptr<SidebarView> view;
     QString report, folder, photo, spaced;
 
@@ -62,15 +68,16 @@ struct Fixture
         }
         writeStoreAtomically(home.storePath(), xbelDocument(entries));
         filter = std::make_unique<FolderFilter>(Settings::open());
+        store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
         view = std::make_unique<SidebarView>(
-            new RecentFilesStore(new MetadataQuery(home.storePath())), *filter, workspace);
+            *store, *filter, workspace, ColorSchemeMonitor::shared());
         view->resize(262, 700);
         view->show();
     }
 
     bool waitLive()
     {
-        return QTest::qWaitFor([&] { return !view->store()->isLoading(); }, 5000);
+        return QTest::qWaitFor([&] { return !store->isLoading(); }, 5000);
     }
     RecentList *list() { return view->list(); }
     int rowNamed(const QString &name)
@@ -94,7 +101,10 @@ private Q_SLOTS:
     void searchAndKindFilter();
     void clicksAndRowMenu();
     void settingsPageRoundTrip();
+    void folderChooserStartsAtHome();
     void hostileNamesDrawSafely();
+    void rowTimeInEveryLocale_data();
+    void rowTimeInEveryLocale();
 };
 
 void SidebarViewTest::loadingEmptyAndHeader()
@@ -122,6 +132,8 @@ void SidebarViewTest::loadingEmptyAndHeader()
     QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 3 items"));
     QTest::keyClicks(f.view->searchField(), QStringLiteral("zzz"));
     QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 3 items"));
+    f.filter->setMode(FolderFilterMode::include);
+    QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 1 item"));
 }
 
 void SidebarViewTest::searchAndKindFilter()
@@ -166,13 +178,13 @@ void SidebarViewTest::clicksAndRowMenu()
     QWidget *viewport = f.list()->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, f.centerOf(QStringLiteral("beach.jpg")));
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.photo));
-    QVERIFY(f.workspace->opened.isEmpty());
+    QVERIFY(f.workspace.opened.isEmpty());
     // Selection survives being filtered out and comes back.
     QTest::keyClicks(f.view->searchField(), QStringLiteral("report"));
     QCOMPARE(f.rowNamed(QStringLiteral("beach.jpg")), -1);
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.photo));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, f.centerOf(QStringLiteral("report.pdf")));
-    QCOMPARE(f.workspace->opened, QList<QUrl> { QUrl::fromLocalFile(f.report) });
+    QCOMPARE(f.workspace.opened, QList<QUrl> { QUrl::fromLocalFile(f.report) });
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.report));
     QCOMPARE(f.view->searchText(), QString()); // opening clears the search
 
@@ -187,16 +199,12 @@ void SidebarViewTest::clicksAndRowMenu()
     QCOMPARE(f.view->rowMenu(spaced)->actions().at(1)->text(), QStringLiteral("Reveal in Files"));
     menu = f.view->rowMenu(spaced);
     menu->actions().at(1)->trigger();
-    QCOMPARE(f.workspace->revealed, QList<QList<QUrl>> { { QUrl::fromLocalFile(f.spaced) } });
+    QCOMPARE(f.workspace.revealed, QList<QList<QUrl>> { { QUrl::fromLocalFile(f.spaced) } });
     QCOMPARE(f.view->selectedID(), QUrl::fromLocalFile(f.report)); // revealing does not select
     f.view->rowMenu(spaced)->actions().at(3)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), f.spaced); // plain, unescaped path
     f.view->rowMenu(spaced)->actions().at(0)->trigger();
-    QCOMPARE(f.workspace->opened.last(), QUrl::fromLocalFile(f.spaced));
-    // Nothing in the list takes keyboard focus.
-    QCOMPARE(f.list()->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(f.view->settingsButton()->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(f.view->filterControl()->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(f.workspace.opened.last(), QUrl::fromLocalFile(f.spaced));
 }
 
 void SidebarViewTest::settingsPageRoundTrip()
@@ -209,7 +217,7 @@ void SidebarViewTest::settingsPageRoundTrip()
     QTest::mouseClick(f.view->settingsButton(), Qt::LeftButton);
     QVERIFY(f.view->showingSettings());
     SettingsView *settings = f.view->settingsView();
-    QCOMPARE(settings->caption()->text(), QStringLiteral("Recents from your whole Mac."));
+    QCOMPARE(settings->caption()->text(), QStringLiteral("Recents from your whole computer."));
     QVERIFY(!settings->folderSection()->isVisibleTo(settings));
 
     SegmentedControl *modes = settings->modeControl();
@@ -254,7 +262,6 @@ void SidebarViewTest::settingsPageRoundTrip()
     QCOMPARE(settings->caption()->text(),
         QStringLiteral(
             "Add folders below to hide their recents. Until then, everything is shown."));
-    QCOMPARE(settings->doneButton()->focusPolicy(), Qt::NoFocus);
 
     QTest::mouseClick(settings->doneButton(), Qt::LeftButton);
     QVERIFY(!f.view->showingSettings());
@@ -286,16 +293,87 @@ void SidebarViewTest::hostileNamesDrawSafely()
     entries << gone; // a deleted file is dropped, not drawn
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     FolderFilter filter(Settings::open());
-    auto workspace = std::make_shared<RecordingWorkspace>();
-    SidebarView view(new RecentFilesStore(new MetadataQuery(home.storePath())), filter, workspace);
+    RecordingWorkspace workspace;
+    RecentFilesStore store(new MetadataQuery(home.storePath()));
+    SidebarView view(store, filter, workspace, ColorSchemeMonitor::shared());
     view.resize(220, 500);
     view.show();
     QVERIFY(QTest::qWaitFor([&] { return view.list()->listModel()->rowCount() == 5; }, 5000));
-    const QImage image = view.grab().toImage();
-    QCOMPARE(image.size(), QSize(220, 500) * view.devicePixelRatioF());
+    view.grab(); // paints every row
     // Every row keeps its height, whatever its name holds.
     for (int row = 1; row < 5; ++row)
         QCOMPARE(view.list()->rowRect(row).height(), 43);
+
+    // On the settings page a folder's name and path are text as written: no markup, one line,
+    // no direction override reaching past them.
+    const QString folder = home.mkdir(QStringLiteral("<i>tilt\n\u202Egnp.exe & co"));
+    filter.setFolders({ folder });
+    filter.setMode(FolderFilterMode::include);
+    view.setShowingSettings(true);
+    const QString shownName = QStringLiteral("<i>tilt gnp.exe & co");
+    QList<QLabel *> texts;
+    for (QLabel *label : view.settingsView()->folderSection()->findChildren<QLabel *>())
+        if (!label->text().isEmpty())
+            texts << label;
+    QCOMPARE(texts.size(), 2);
+    for (QLabel *label : texts) {
+        QVERIFY(label->text().contains(QStringLiteral("<i>t")));
+        QVERIFY(!label->text().contains(QLatin1Char('\n')));
+        QVERIFY(!label->text().contains(QChar(0x202E)));
+        // Drawn as markup, "<i>tilt" would be narrower than its own characters.
+        QVERIFY(label->sizeHint().width()
+            >= QFontMetrics(label->font()).horizontalAdvance(label->text()));
+    }
+    QTextDocument tip;
+    tip.setHtml(texts.last()->toolTip());
+    QCOMPARE(tip.toPlainText(), QStringLiteral("~/") + shownName);
+}
+
+void SidebarViewTest::folderChooserStartsAtHome()
+{
+    // The real chooser over a panel-like window that never takes focus: it opens in the home
+    // folder and asks for no activation the panel would refuse.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("requestActivate")));
+    TempHome home;
+    FolderFilter filter(Settings::open());
+    filter.setMode(FolderFilterMode::exclude);
+    QWidget panel(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    auto *settings = new SettingsView(filter, {}, &panel);
+    panel.resize(262, 600);
+    panel.show();
+    QString openedIn;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &poll, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            openedIn = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    poll.start(20);
+    QTest::mouseClick(settings->addButton(), Qt::LeftButton);
+    QCOMPARE(openedIn, QDir(home.path()).absolutePath());
+    QVERIFY(filter.folders().isEmpty());
+}
+
+void SidebarViewTest::rowTimeInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    for (const char *name : { "en_US", "en_GB", "es_ES", "el_GR", "de_DE" })
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void SidebarViewTest::rowTimeInEveryLocale()
+{
+    // Hour on a 12-hour clock, two-digit minutes, the marker exactly as the locale writes it.
+    QFETCH(QString, locale);
+    const QLocale here(locale);
+    const QDate day(2026, 3, 2);
+    QCOMPARE(RecentRow::time(QDateTime(day, QTime(9, 5)), here),
+        QStringLiteral("9:05 ") + here.amText());
+    QCOMPARE(RecentRow::time(QDateTime(day, QTime(21, 5)), here),
+        QStringLiteral("9:05 ") + here.pmText());
+    QCOMPARE(RecentRow::time(QDateTime(day, QTime(0, 30)), here),
+        QStringLiteral("12:30 ") + here.amText());
 }
 
 QTEST_MAIN(SidebarViewTest)

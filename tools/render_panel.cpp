@@ -68,12 +68,14 @@ int main(int argc, char **argv)
     file.commit();
 
     FolderFilter filter(Settings::open());
-    SidebarView view(new RecentFilesStore(new MetadataQuery(store)), filter, Workspace::system());
+    RecentFilesStore recents(new MetadataQuery(store));
+    const std::shared_ptr<Workspace> workspace = Workspace::system();
+    SidebarView view(recents, filter, *workspace, ColorSchemeMonitor::shared());
     view.resize(262, 640);
     view.show();
     QElapsedTimer clock;
     clock.start();
-    while ((view.store()->isLoading() || view.contentState() != QLatin1String("list"))
+    while ((recents.isLoading() || view.contentState() != QLatin1String("list"))
         && clock.elapsed() < 5000)
         app.processEvents(QEventLoop::AllEvents, 50);
     for (const auto &[scheme, name] : { std::pair { ColorPreference::light, "panel-light.png" },

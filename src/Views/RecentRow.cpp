@@ -4,6 +4,7 @@
 #include "Views/RecentRow.h"
 
 #include "Views/ItemIcon.h"
+#include "Views/PlainText.h"
 
 #include <QFontMetrics>
 #include <QLocale>
@@ -27,11 +28,10 @@ QFont RecentRow::font(int pixelSize, QFont::Weight weight)
     return font;
 }
 
-QString RecentRow::time(const QDateTime &date)
+QString RecentRow::time(const QDateTime &date, const QLocale &locale)
 {
-    // The user's locale supplies the before-noon and after-noon markers.
-    static const QString format = QStringLiteral("h:mm AP");
-    static const QLocale locale;
+    // "aP" keeps the marker as the locale writes it ("am", "p. m.", "μ.μ."); "AP" would shout it.
+    static const QString format = QStringLiteral("h:mm aP");
     return locale.toString(date.toLocalTime(), format);
 }
 
@@ -64,14 +64,8 @@ void RecentRow::paint(QPainter &painter, const QRect &rect) const
     const QFontMetrics nameMetrics(nameFont), pathMetrics(pathFont);
     const int block = nameMetrics.height() + 1 + pathMetrics.height();
     const int top = content.center().y() - block / 2;
-    // One line each, cut at the end; line breaks and controls in names must not break the row.
-    auto oneLine = [](QString text) {
-        for (QChar &c : text)
-            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
-                || c == QChar::ParagraphSeparator)
-                c = QLatin1Char(' ');
-        return text;
-    };
+    // One line each, cut at the end: nothing in a name may break the row.
+    using PlainText::oneLine;
     painter.setFont(nameFont);
     painter.setPen(theme.primaryText());
     painter.drawText(QRect(textLeft, top, textWidth, nameMetrics.height()),

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QRect>
 #include <optional>
 
@@ -29,7 +30,7 @@ struct RecentRow
     std::optional<QColor> rowBackground() const;
     void paint(QPainter &painter, const QRect &rect) const;
 
-    // "h:mm a", one formatter for every row.
-    static QString time(const QDateTime &date);
+    // "h:mm a" with the locale's own before-noon and after-noon markers, one format for every row.
+    static QString time(const QDateTime &date, const QLocale &locale = QLocale());
     static QFont font(int pixelSize, QFont::Weight weight);
 };

@@ -4,7 +4,6 @@
 #include "Views/ResizeHandle.h"
 
 #include "Model/PanelWidth.h"
-#include "Model/Settings.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -33,5 +32,5 @@ void ResizeHandle::mouseReleaseEvent(QMouseEvent *)
     QWidget *panel = window();
     if (!panel || panel == this)
         return;
-    PanelWidth::store(*Settings::open(), panel->width());
+    Q_EMIT released(panel->width());
 }

@@ -6,13 +6,17 @@
 #include <QWidget>
 
 // The 6-point grip on the panel's trailing edge: dragging it moves the right edge to the pointer
-// (width held to 220..640, origin and height unchanged); releasing stores the width.
+// (width held to 220..640, origin and height unchanged); releasing reports the width.
 class ResizeHandle : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int gripWidth = 6;
     explicit ResizeHandle(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    // The drag ended with the panel this wide.
+    void released(int width);
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;

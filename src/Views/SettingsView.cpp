@@ -6,6 +6,7 @@
 #include "Model/FileUrl.h"
 #include "Model/HomeFolder.h"
 #include "Views/Glyph.h"
+#include "Views/PlainText.h"
 #include "Views/RecentRow.h"
 #include "Views/SegmentedControl.h"
 
@@ -21,8 +22,7 @@
 
 namespace {
 
-const QStringList modeTitles
-    = { QStringLiteral("All"), QStringLiteral("Exclude"), QStringLiteral("Only") };
+const QString removeButtonName = QStringLiteral("removeFolder");
 
 int indexOf(FolderFilterMode mode)
 {
@@ -35,10 +35,11 @@ class MiddleElidedLabel : public QLabel
 public:
     MiddleElidedLabel(QString text, QWidget *parent)
         : QLabel(parent)
-        , m_full(std::move(text))
+        , m_full(PlainText::oneLine(text))
     {
+        setTextFormat(Qt::PlainText);
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        setToolTip(m_full);
+        setToolTip(PlainText::toolTip(m_full));
     }
 
 protected:
@@ -87,13 +88,24 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addLayout(buildHeader());
+    column->addLayout(buildModeSection());
+    column->addWidget(buildFolderSection(), 1);
+    column->addStretch(0);
+    column->addLayout(buildQuitSection());
 
+    connect(&m_filter, &FolderFilter::changed, this, &SettingsView::rebuild);
+    rebuild();
+}
+
+QLayout *SettingsView::buildHeader()
+{
     auto *header = new QHBoxLayout;
     header->setContentsMargins(14, 15, 14, 12);
     header->setSpacing(9);
-    m_title = new QLabel(QStringLiteral("Settings"), this);
+    m_title = new QLabel(tr("Settings"), this);
     m_title->setFont(RecentRow::font(14, QFont::Bold));
-    m_done = new QPushButton(QStringLiteral("Done"), this);
+    m_done = new QPushButton(tr("Done"), this);
     noFocusRing(m_done);
     m_done->setFont(RecentRow::font(12, QFont::DemiBold));
     connect(m_done, &QPushButton::clicked, this, [this] {
@@ -103,33 +115,37 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     header->addWidget(m_title);
     header->addStretch();
     header->addWidget(m_done);
-    column->addLayout(header);
+    return header;
+}
 
-    auto *modeSection = new QVBoxLayout;
-    modeSection->setContentsMargins(12, 0, 12, 10);
-    modeSection->setSpacing(7);
-    m_sectionTitle = new QLabel(QStringLiteral("SHOW RECENTS FROM"), this);
+QLayout *SettingsView::buildModeSection()
+{
+    auto *section = new QVBoxLayout;
+    section->setContentsMargins(12, 0, 12, 10);
+    section->setSpacing(7);
+    m_sectionTitle = new QLabel(tr("SHOW RECENTS FROM"), this);
     QFont sectionFont = RecentRow::font(11, QFont::DemiBold);
     sectionFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.4);
     m_sectionTitle->setFont(sectionFont);
-    m_modes = new SegmentedControl(modeTitles, this);
-    connect(m_modes, &SegmentedControl::segmentClicked, this, [this](int index) {
-        m_filter.setMode(index == 0 ? FolderFilterMode::all
-                : index == 1        ? FolderFilterMode::exclude
-                                    : FolderFilterMode::include);
-    });
+    // In the order of FolderFilterModes::allCases.
+    m_modes = new SegmentedControl({ tr("All"), tr("Exclude"), tr("Only") }, this);
+    connect(m_modes, &SegmentedControl::segmentClicked, this,
+        [this](int index) { m_filter.setMode(FolderFilterModes::allCases[index]); });
     m_caption = new QLabel(this);
     m_caption->setFont(RecentRow::font(11, QFont::Normal));
     m_caption->setWordWrap(true);
-    modeSection->addWidget(m_sectionTitle);
-    modeSection->addWidget(m_modes);
-    modeSection->addWidget(m_caption);
-    column->addLayout(modeSection);
+    section->addWidget(m_sectionTitle);
+    section->addWidget(m_modes);
+    section->addWidget(m_caption);
+    return section;
+}
 
+QWidget *SettingsView::buildFolderSection()
+{
     m_folderSection = new QWidget(this);
-    auto *folders = new QVBoxLayout(m_folderSection);
-    folders->setContentsMargins(12, 0, 12, 10);
-    folders->setSpacing(6);
+    auto *section = new QVBoxLayout(m_folderSection);
+    section->setContentsMargins(12, 0, 12, 10);
+    section->setSpacing(6);
     auto *scroll = new QScrollArea(m_folderSection);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -141,54 +157,53 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
     m_rowsLayout->setSpacing(3);
     scroll->setWidget(m_rows);
-    m_add = new QPushButton(QStringLiteral("Add Folder\u2026"), m_folderSection);
+    m_add = new QPushButton(tr("Add Folder\u2026"), m_folderSection);
     noFocusRing(m_add);
     m_add->setFont(RecentRow::font(12, QFont::Medium));
     connect(m_add, &QPushButton::clicked, this, &SettingsView::addFolders);
-    folders->addWidget(scroll, 1);
-    folders->addWidget(m_add, 0, Qt::AlignLeft);
-    column->addWidget(m_folderSection, 1);
-    column->addStretch(0);
+    section->addWidget(scroll, 1);
+    section->addWidget(m_add, 0, Qt::AlignLeft);
+    return m_folderSection;
+}
 
+QLayout *SettingsView::buildQuitSection()
+{
+    auto *section = new QVBoxLayout;
+    section->setContentsMargins(0, 0, 0, 6);
+    section->setSpacing(0);
     m_divider = new QWidget(this);
     m_divider->setFixedHeight(1);
-    m_quit = new QPushButton(QStringLiteral("Quit Quillmoth"), this);
+    m_quit = new QPushButton(tr("Quit Quillmoth"), this);
     noFocusRing(m_quit);
     m_quit->setFont(RecentRow::font(12, QFont::Medium));
     m_quit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_quit, &QPushButton::clicked, this, [] { QCoreApplication::quit(); });
-    column->addWidget(m_divider);
-    column->addWidget(m_quit);
-    column->addSpacing(6);
-
-    connect(&m_filter, &FolderFilter::changed, this, &SettingsView::rebuild);
-    rebuild();
+    section->addWidget(m_divider);
+    section->addWidget(m_quit);
+    return section;
 }
 
 QString SettingsView::modeCaption(FolderFilterMode mode, bool hasFolders)
 {
     switch (mode) {
     case FolderFilterMode::all:
-        return QStringLiteral("Recents from your whole Mac.");
+        return tr("Recents from your whole computer.");
     case FolderFilterMode::include:
         return hasFolders
-            ? QStringLiteral("Recents only from these folders:")
-            : QStringLiteral(
-                "Add folders below to show only their recents. Until then, everything is shown.");
+            ? tr("Recents only from these folders:")
+            : tr("Add folders below to show only their recents. Until then, everything is shown.");
     case FolderFilterMode::exclude:
         break;
     }
     return hasFolders
-        ? QStringLiteral("Recents from everywhere except these folders:")
-        : QStringLiteral(
-            "Add folders below to hide their recents. Until then, everything is shown.");
+        ? tr("Recents from everywhere except these folders:")
+        : tr("Add folders below to hide their recents. Until then, everything is shown.");
 }
 
 QString SettingsView::chooserMessage(FolderFilterMode mode)
 {
-    return QStringLiteral("Choose folders to ")
-        + (mode == FolderFilterMode::include ? QStringLiteral("show recents from")
-                                             : QStringLiteral("exclude"));
+    return mode == FolderFilterMode::include ? tr("Choose folders to show recents from")
+                                             : tr("Choose folders to exclude");
 }
 
 QString SettingsView::abbreviatedWithTilde(const QString &path)
@@ -206,16 +221,21 @@ QString SettingsView::abbreviatedWithTilde(const QString &path)
 SettingsView::FolderChooser SettingsView::dialogChooser(QWidget *parent)
 {
     return [parent](const QString &message) {
-        QFileDialog dialog(parent ? parent->window() : nullptr, message);
+        QFileDialog dialog(parent ? parent->window() : nullptr, message, HomeFolder::path());
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         dialog.setOption(QFileDialog::DontUseNativeDialog); // several folders at once
-        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Add"));
+        dialog.setLabelText(QFileDialog::Accept, tr("Add"));
         dialog.setLabelText(QFileDialog::LookIn, message);
         for (QAbstractItemView *view : dialog.findChildren<QAbstractItemView *>())
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        if (parent && parent->window())
-            parent->window()->activateWindow();
+        // The program comes forward through the chooser itself: the panel never takes focus, and
+        // asking to activate it would only be refused. Modal before it shows, or exec() cannot
+        // make it so.
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        dialog.raise();
+        dialog.activateWindow();
         if (dialog.exec() != QDialog::Accepted)
             return QStringList();
         return dialog.selectedFiles();
@@ -236,11 +256,7 @@ void SettingsView::addFolders()
 
 QList<QPushButton *> SettingsView::removeButtons() const
 {
-    QList<QPushButton *> buttons;
-    for (QPushButton *button : m_rows->findChildren<QPushButton *>())
-        if (button->toolTip() == QLatin1String("Remove"))
-            buttons << button;
-    return buttons;
+    return m_rows->findChildren<QPushButton *>(removeButtonName);
 }
 
 void SettingsView::setTheme(const Theme &theme)
@@ -288,44 +304,59 @@ void SettingsView::rebuild()
         delete item->widget();
         delete item;
     }
-    for (const QString &path : m_filter.folders()) {
-        auto *row = new FolderRow(m_theme, m_rows);
-        auto *layout = new QHBoxLayout(row);
-        layout->setContentsMargins(8, 5, 8, 5);
-        layout->setSpacing(8);
-        auto *icon = new QLabel(row);
-        QColor folderColour = m_theme.accent();
-        folderColour.setAlphaF(0.85f);
-        icon->setPixmap(
-            Glyph::render(QStringLiteral("folder"), folderColour, 12, devicePixelRatioF()));
-        auto *texts = new QVBoxLayout;
-        texts->setSpacing(1);
-        auto *name
-            = new QLabel(fileUrl(path).fileName().isEmpty() ? path : fileUrl(path).fileName(), row);
-        name->setFont(RecentRow::font(13, QFont::Medium));
-        name->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
-        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        auto *where = new MiddleElidedLabel(abbreviatedWithTilde(path), row);
-        where->setFont(RecentRow::font(10, QFont::Normal));
-        where->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.secondaryText())));
-        texts->addWidget(name);
-        texts->addWidget(where);
-        auto *remove = new QPushButton(row);
-        noFocusRing(remove);
-        remove->setToolTip(QStringLiteral("Remove"));
-        remove->setIcon(QIcon(Glyph::render(
-            QStringLiteral("xmark-circle"), m_theme.secondaryText(), 12, devicePixelRatioF())));
-        remove->setStyleSheet(
-            QStringLiteral("QPushButton { border: none; background: transparent; }"));
-        connect(remove, &QPushButton::clicked, this, [this, path] {
-            // Deferred: the button itself goes away with the rebuild.
-            QMetaObject::invokeMethod(
-                this, [this, path] { m_filter.remove(path); }, Qt::QueuedConnection);
-        });
-        layout->addWidget(icon);
-        layout->addLayout(texts, 1);
-        layout->addWidget(remove);
-        m_rowsLayout->addWidget(row);
-    }
+    for (const QString &path : m_filter.folders())
+        m_rowsLayout->addWidget(makeFolderRow(path));
     m_rowsLayout->addStretch();
+}
+
+QWidget *SettingsView::makeFolderRow(const QString &path)
+{
+    auto *row = new FolderRow(m_theme, m_rows);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(8, 5, 8, 5);
+    layout->setSpacing(8);
+    auto *icon = new QLabel(row);
+    QColor folderColour = m_theme.accent();
+    folderColour.setAlphaF(0.85f);
+    icon->setPixmap(Glyph::render(QStringLiteral("folder"), folderColour, 12, devicePixelRatioF()));
+    layout->addWidget(icon);
+    layout->addLayout(makeFolderTexts(path, row), 1);
+    layout->addWidget(makeRemoveButton(path, row));
+    return row;
+}
+
+// The folder's name over its path, both shown as written, never as markup.
+QLayout *SettingsView::makeFolderTexts(const QString &path, QWidget *row)
+{
+    const QString fileName = fileUrl(path).fileName();
+    auto *name = new QLabel(PlainText::oneLine(fileName.isEmpty() ? path : fileName), row);
+    name->setTextFormat(Qt::PlainText);
+    name->setFont(RecentRow::font(13, QFont::Medium));
+    name->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
+    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    auto *where = new MiddleElidedLabel(abbreviatedWithTilde(path), row);
+    where->setFont(RecentRow::font(10, QFont::Normal));
+    where->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.secondaryText())));
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    texts->addWidget(name);
+    texts->addWidget(where);
+    return texts;
+}
+
+QPushButton *SettingsView::makeRemoveButton(const QString &path, QWidget *row)
+{
+    auto *remove = new QPushButton(row);
+    remove->setObjectName(removeButtonName);
+    noFocusRing(remove);
+    remove->setToolTip(tr("Remove"));
+    remove->setIcon(QIcon(Glyph::render(
+        QStringLiteral("xmark-circle"), m_theme.secondaryText(), 12, devicePixelRatioF())));
+    remove->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    connect(remove, &QPushButton::clicked, this, [this, path] {
+        // Deferred: the button itself goes away with the rebuild.
+        QMetaObject::invokeMethod(
+            this, [this, path] { m_filter.remove(path); }, Qt::QueuedConnection);
+    });
+    return remove;
 }

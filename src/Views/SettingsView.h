@@ -11,13 +11,14 @@
 #include <functional>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 class QVBoxLayout;
 class QScrollArea;
 class SegmentedControl;
 
 // The in-panel settings page: the folder filter's mode and folders, and Quit. Every edit goes
-// straight to the shared filter, which stores it at once; "Done" only closes the page.
+// straight to the filter it was given, which stores it at once; "Done" only closes the page.
 class SettingsView : public QWidget
 {
     Q_OBJECT
@@ -47,17 +48,24 @@ public:
     QList<QPushButton *> removeButtons() const;
 
 private:
+    QLayout *buildHeader();
+    QLayout *buildModeSection();
+    QWidget *buildFolderSection();
+    QLayout *buildQuitSection();
     void rebuild();
     void styleButtons();
+    QWidget *makeFolderRow(const QString &path);
+    QLayout *makeFolderTexts(const QString &path, QWidget *row);
+    QPushButton *makeRemoveButton(const QString &path, QWidget *row);
 
     FolderFilter &m_filter;
     std::function<void()> m_onDone;
     FolderChooser m_chooser;
     Theme m_theme { ColorScheme::light };
-    QLabel *m_title, *m_sectionTitle, *m_caption;
-    QPushButton *m_done, *m_add, *m_quit;
-    SegmentedControl *m_modes;
-    QWidget *m_folderSection, *m_divider;
-    QWidget *m_rows;
-    QVBoxLayout *m_rowsLayout;
+    QLabel *m_title = nullptr, *m_sectionTitle = nullptr, *m_caption = nullptr;
+    QPushButton *m_done = nullptr, *m_add = nullptr, *m_quit = nullptr;
+    SegmentedControl *m_modes = nullptr;
+    QWidget *m_folderSection = nullptr, *m_divider = nullptr;
+    QWidget *m_rows = nullptr;
+    QVBoxLayout *m_rowsLayout = nullptr;
 };

@@ -73,24 +73,19 @@ protected:
 
 } // namespace
 
-SidebarView::SidebarView(QWidget *parent)
-    : SidebarView(nullptr, FolderFilter::shared(), Workspace::system(), parent)
-{
-}
-
-SidebarView::SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
-    std::shared_ptr<Workspace> workspace, QWidget *parent)
+SidebarView::SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
+    ColorSchemeMonitor &colorScheme, QWidget *parent)
     : QWidget(parent)
-    , m_store(store ? store : new RecentFilesStore(this))
+    , m_store(store)
     , m_folderFilter(folderFilter)
-    , m_workspace(std::move(workspace))
+    , m_workspace(&workspace)
+    , m_colorScheme(colorScheme)
 {
     build();
-    connect(m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
-    connect(m_store, &RecentFilesStore::isLoadingChanged, this, &SidebarView::refresh);
+    connect(&m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
+    connect(&m_store, &RecentFilesStore::isLoadingChanged, this, &SidebarView::refresh);
     connect(&m_folderFilter, &FolderFilter::changed, this, &SidebarView::refresh);
-    connect(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed, this,
-        &SidebarView::applyTheme);
+    connect(&m_colorScheme, &ColorSchemeMonitor::changed, this, &SidebarView::applyTheme);
     if (const CompositorWatcher *compositor = CompositorWatcher::instance())
         connect(compositor, &CompositorWatcher::changed, this, qOverload<>(&QWidget::update));
     applyTheme();
@@ -105,14 +100,33 @@ void SidebarView::build()
     root->setContentsMargins(0, 0, 0, 0);
     m_pages = new QStackedWidget(this);
     root->addWidget(m_pages);
+    m_pages->addWidget(buildMainColumn());
+    m_settings = new SettingsView(
+        m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
+    m_pages->addWidget(m_settings);
 
+    m_grip = new ResizeHandle(this);
+    m_grip->raise();
+    connect(m_grip, &ResizeHandle::released, this, &SidebarView::widthChosen);
+}
+
+// Header, search field and kind filter stay put; only the content below them scrolls.
+QWidget *SidebarView::buildMainColumn()
+{
     auto *main = new QWidget(m_pages);
     auto *column = new QVBoxLayout(main);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addWidget(buildHeader(main));
+    column->addLayout(buildSearchRow(main));
+    column->addLayout(buildKindRow(main));
+    column->addWidget(buildContent(main), 1);
+    return main;
+}
 
-    // Header.
-    m_header = new QWidget(main);
+QWidget *SidebarView::buildHeader(QWidget *parent)
+{
+    m_header = new QWidget(parent);
     auto *header = new QHBoxLayout(m_header);
     header->setContentsMargins(14, 15, 14, 8);
     header->setSpacing(9);
@@ -120,7 +134,7 @@ void SidebarView::build()
     m_tile->setFixedSize(24, 25);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(1);
-    m_title = new QLabel(QStringLiteral("Quillmoth"), m_header);
+    m_title = new QLabel(tr("Quillmoth"), m_header);
     m_title->setFont(RecentRow::font(14, QFont::Bold));
     m_subtitle = new QLabel(m_header);
     m_subtitle->setFont(RecentRow::font(11, QFont::Normal));
@@ -128,26 +142,26 @@ void SidebarView::build()
     titles->addWidget(m_subtitle);
     m_gear = new QToolButton(m_header);
     noFocusRing(m_gear);
-    m_gear->setToolTip(QStringLiteral("Settings"));
+    m_gear->setToolTip(tr("Settings"));
     m_gear->setAutoRaise(true);
     connect(m_gear, &QToolButton::clicked, this, [this] { setShowingSettings(true); });
     header->addWidget(m_tile);
     header->addLayout(titles);
     header->addStretch();
     header->addWidget(m_gear);
-    column->addWidget(m_header);
+    return m_header;
+}
 
-    // Search field.
-    auto *searchRow = new QHBoxLayout;
-    searchRow->setContentsMargins(12, 0, 12, 9);
-    m_searchBox = new FieldBox(main);
+QLayout *SidebarView::buildSearchRow(QWidget *parent)
+{
+    m_searchBox = new FieldBox(parent);
     m_searchBox->setFixedHeight(28);
     auto *search = new QHBoxLayout(m_searchBox);
     search->setContentsMargins(9, 0, 9, 0);
     search->setSpacing(7);
     m_magnifier = new QLabel(m_searchBox);
     m_search = new QLineEdit(m_searchBox);
-    m_search->setPlaceholderText(QStringLiteral("Search recent"));
+    m_search->setPlaceholderText(tr("Search recent"));
     m_search->setFrame(false);
     m_search->setFocusPolicy(Qt::ClickFocus); // only a click in it takes the keyboard
     QFont searchFont = RecentRow::font(12, QFont::Normal);
@@ -165,26 +179,42 @@ void SidebarView::build()
     search->addWidget(m_magnifier);
     search->addWidget(m_search, 1);
     search->addWidget(m_clear);
-    searchRow->addWidget(m_searchBox);
-    column->addLayout(searchRow);
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(12, 0, 12, 9);
+    row->addWidget(m_searchBox);
+    return row;
+}
 
-    // Kind filter.
-    auto *kindRow = new QHBoxLayout;
-    kindRow->setContentsMargins(12, 0, 12, 10);
+QLayout *SidebarView::buildKindRow(QWidget *parent)
+{
+    // The kinds' own names, shown as they are.
     QStringList kinds;
     for (ItemFilter f : ItemFilters::allCases)
         kinds << ItemFilters::rawValue(f);
-    m_kinds = new SegmentedControl(kinds, main);
+    m_kinds = new SegmentedControl(kinds, parent);
     connect(m_kinds, &SegmentedControl::segmentClicked, this, [this](int index) {
         m_filter = ItemFilters::allCases[index];
         m_kinds->setSelected(index);
         refresh();
     });
-    kindRow->addWidget(m_kinds);
-    column->addLayout(kindRow);
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(12, 0, 12, 10);
+    row->addWidget(m_kinds);
+    return row;
+}
 
-    // Content: loading, empty or the list.
-    m_content = new QStackedWidget(main);
+// Loading, empty or the list, one at a time.
+QWidget *SidebarView::buildContent(QWidget *parent)
+{
+    m_content = new QStackedWidget(parent);
+    m_content->addWidget(buildLoadingState());
+    m_content->addWidget(buildEmptyState());
+    m_content->addWidget(buildList());
+    return m_content;
+}
+
+QWidget *SidebarView::buildLoadingState()
+{
     m_loading = new QWidget(m_content);
     auto *loading = new QVBoxLayout(m_loading);
     loading->setContentsMargins(0, 40, 0, 0);
@@ -194,6 +224,11 @@ void SidebarView::build()
     spinner->setFixedSize(48, 6);
     loading->addWidget(spinner, 0, Qt::AlignHCenter | Qt::AlignTop);
     loading->addStretch();
+    return m_loading;
+}
+
+QWidget *SidebarView::buildEmptyState()
+{
     m_empty = new QWidget(m_content);
     auto *empty = new QVBoxLayout(m_empty);
     empty->setContentsMargins(20, 48, 20, 0);
@@ -209,33 +244,27 @@ void SidebarView::build()
     empty->addWidget(m_emptyTitle, 0, Qt::AlignHCenter);
     empty->addWidget(m_emptyMessage);
     empty->addStretch();
+    return m_empty;
+}
+
+QWidget *SidebarView::buildList()
+{
     m_list = new RecentList(m_content);
-    m_content->addWidget(m_loading);
-    m_content->addWidget(m_empty);
-    m_content->addWidget(m_list);
-    column->addWidget(m_content, 1);
     connect(m_list, &RecentList::clicked, this, &SidebarView::select);
     connect(m_list, &RecentList::doubleClicked, this, &SidebarView::open);
     connect(m_list, &RecentList::contextMenuRequested, this,
         [this](const RecentItem &item, const QPoint &at) { rowMenu(item)->popup(at); });
-
-    m_settings = new SettingsView(
-        m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
-    m_pages->addWidget(main);
-    m_pages->addWidget(m_settings);
-
-    m_grip = new ResizeHandle(this);
-    m_grip->raise();
+    return m_list;
 }
 
 QList<RecentItem> SidebarView::filteredItems() const
 {
-    return ItemListing::filteredItems(m_store->items(), m_folderFilter);
+    return ItemListing::filteredItems(m_store.items(), m_folderFilter);
 }
 
 QList<DayGroup> SidebarView::groups() const
 {
-    return ItemListing::groups(m_store->items(), m_folderFilter, m_search->text(), m_filter,
+    return ItemListing::groups(m_store.items(), m_folderFilter, m_search->text(), m_filter,
         QDateTime::currentDateTime(), Calendar::current());
 }
 
@@ -253,18 +282,19 @@ QString SidebarView::contentState() const
 
 void SidebarView::refresh()
 {
-    m_subtitle->setText(QStringLiteral("Last 7 days \u00B7 %1 items").arg(filteredItems().size()));
-    if (m_store->isLoading()) {
+    const qsizetype count = filteredItems().size();
+    m_subtitle->setText(count == 1 ? tr("Last 7 days \u00B7 1 item")
+                                   : tr("Last 7 days \u00B7 %1 items").arg(count));
+    if (m_store.isLoading()) {
         m_content->setCurrentWidget(m_loading);
         return;
     }
     const QList<DayGroup> sections = groups();
     if (sections.isEmpty()) {
         const bool searching = !m_search->text().isEmpty();
-        m_emptyTitle->setText(
-            searching ? QStringLiteral("No matches") : QStringLiteral("Nothing recent"));
-        m_emptyMessage->setText(searching ? QStringLiteral("Try a different search.")
-                                          : QStringLiteral("Files you open will show up here."));
+        m_emptyTitle->setText(searching ? tr("No matches") : tr("Nothing recent"));
+        m_emptyMessage->setText(
+            searching ? tr("Try a different search.") : tr("Files you open will show up here."));
         m_content->setCurrentWidget(m_empty);
         m_list->setGroups({});
         return;
@@ -276,7 +306,7 @@ void SidebarView::refresh()
 
 void SidebarView::applyTheme()
 {
-    m_theme = Theme::current();
+    m_theme = Theme::from(m_colorScheme);
     const qreal ratio = devicePixelRatioF();
     const QString primary = Theme::css(m_theme.primaryText()),
                   secondary = Theme::css(m_theme.secondaryText());
@@ -349,13 +379,13 @@ QMenu *SidebarView::rowMenu(const RecentItem &item)
 {
     delete m_menu;
     m_menu = new QMenu(this);
-    m_menu->addAction(QStringLiteral("Open"), this, [this, item] { open(item); });
+    m_menu->addAction(tr("Open"), this, [this, item] { open(item); });
     const QString fileManager = m_workspace->fileManagerName();
     m_menu->addAction(
         fileManager.isEmpty() ? tr("Reveal in File Manager") : tr("Reveal in %1").arg(fileManager),
         this, [this, url = item.url()] { m_workspace->activateFileViewerSelecting({ url }); });
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("Copy Path"), this, [path = item.url().toLocalFile()] {
+    m_menu->addAction(tr("Copy Path"), this, [path = item.url().toLocalFile()] {
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();
         clipboard->setText(path);

@@ -9,10 +9,11 @@
 
 #include <QWidget>
 
-#include <memory>
 #include <optional>
 
+class ColorSchemeMonitor;
 class FolderFilter;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -31,13 +32,11 @@ class SidebarView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SidebarView(QWidget *parent = nullptr);
-    // For tests: the store, filter and workspace to use.
-    SidebarView(RecentFilesStore *store, FolderFilter &folderFilter,
-        std::shared_ptr<Workspace> workspace, QWidget *parent = nullptr);
+    // Shows what `store` holds through `folderFilter` (which the settings page edits), acts on
+    // items through `workspace` and follows `colorScheme`; all of them outlive the view.
+    SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
+        ColorSchemeMonitor &colorScheme, QWidget *parent = nullptr);
     ~SidebarView() override;
-
-    RecentFilesStore *store() const { return m_store; }
 
     // Derived afresh on every read.
     QList<RecentItem> filteredItems() const;
@@ -67,19 +66,32 @@ public:
     // "loading", "empty" or "list".
     QString contentState() const;
 
+Q_SIGNALS:
+    // The grip was let go at this panel width.
+    void widthChosen(int width);
+
 protected:
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
 
 private:
     void build();
+    QWidget *buildMainColumn();
+    QWidget *buildHeader(QWidget *parent);
+    QLayout *buildSearchRow(QWidget *parent);
+    QLayout *buildKindRow(QWidget *parent);
+    QWidget *buildContent(QWidget *parent);
+    QWidget *buildLoadingState();
+    QWidget *buildEmptyState();
+    QWidget *buildList();
     void refresh();
     void applyTheme();
     void select(const RecentItem &item);
 
-    RecentFilesStore *m_store;
+    RecentFilesStore &m_store;
     FolderFilter &m_folderFilter;
-    std::shared_ptr<Workspace> m_workspace;
+    Workspace *m_workspace; // never null: the constructor's reference
+    ColorSchemeMonitor &m_colorScheme;
     ItemFilter m_filter = ItemFilter::all;
     std::optional<QUrl> m_selectedID;
     bool m_showingSettings = false;

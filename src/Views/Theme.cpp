@@ -24,10 +24,10 @@ Theme::Theme(ColorScheme scheme)
 {
 }
 
-Theme Theme::current()
+Theme Theme::from(const ColorSchemeMonitor &monitor)
 {
-    const bool dark = ColorSchemeMonitor::shared().preference() == ColorPreference::dark;
-    return Theme(dark ? ColorScheme::dark : ColorScheme::light);
+    return Theme(
+        monitor.preference() == ColorPreference::dark ? ColorScheme::dark : ColorScheme::light);
 }
 
 QColor Theme::primary() const

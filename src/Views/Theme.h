@@ -8,6 +8,7 @@
 #include <QRectF>
 
 class QAbstractButton;
+class ColorSchemeMonitor;
 
 // The panel's light or dark appearance.
 enum class ColorScheme { light, dark };
@@ -18,8 +19,8 @@ class Theme
 {
 public:
     explicit Theme(ColorScheme scheme);
-    // The desktop's scheme right now.
-    static Theme current();
+    // The theme for the desktop's current preference.
+    static Theme from(const ColorSchemeMonitor &monitor);
 
     ColorScheme scheme() const { return m_scheme; }
     bool isDark() const { return m_scheme == ColorScheme::dark; }
