@@ -59,11 +59,15 @@ QString AppRun::log()
 
 int AppRun::terminate()
 {
-    if (running()) {
+    if (running())
         m_process.terminate();
-        if (!m_process.waitForFinished(processLimitMs))
-            return -1;
-    }
+    return waitForEnd();
+}
+
+int AppRun::waitForEnd()
+{
+    if (running() && !m_process.waitForFinished(processLimitMs))
+        return -1;
     log();
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

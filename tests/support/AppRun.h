@@ -22,7 +22,9 @@ public:
     QProcess &process() { return m_process; }
     bool running() const { return m_process.state() == QProcess::Running; }
     QString log();
-    // SIGTERM and wait; the exit code, or -1 when it crashed or did not end.
+    // Waits for it to end by itself, or sends SIGTERM first; the exit code, or -1 when it
+    // crashed or did not end.
+    int waitForEnd();
     int terminate();
 
     // Resident memory in KiB and open descriptors, from /proc.
