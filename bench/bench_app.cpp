@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The whole program, started as a user starts it, on the current X display (run through
-// tests/with-x when there is none): cold start to the first painted panel with a 10,000-entry
-// store, resident memory once the list is in, and wake-ups while nothing changes.
+// The whole program (the build's own), started as a user starts it, on the current X display
+// (run through tests/with-x when there is none): cold start to the first painted panel with a
+// 10,000-entry store, resident memory once the list is in, and wake-ups while nothing changes.
+#include "AppRun.h"
 #include "StoreFixture.h"
 
 #include <benchmark/benchmark.h>
@@ -13,22 +14,14 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
 
 namespace {
 
-QString appBinary()
-{
-    const QString env = qEnvironmentVariable("QUILLMOTH_BINARY");
-    return env.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../quillmoth")
-                         : env;
-}
-
 struct Started
 {
-    std::unique_ptr<QProcess> process;
+    std::unique_ptr<AppRun> run;
     qint64 launchedMs = 0;
     qint64 firstPaintMs = -1;
     qint64 listMs = -1; // arrival of the store's first "gathered" line
@@ -38,44 +31,21 @@ struct Started
 Started start()
 {
     Started s;
-    s.process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"),
-        QStringLiteral("io.github.quillmoth.Quillmoth.shell.debug=true\nio.github.quillmoth."
-                       "Quillmoth.store.info=true"));
-    s.process->setProcessEnvironment(env);
-    s.process->setProcessChannelMode(QProcess::MergedChannels);
     s.launchedMs = QDateTime::currentMSecsSinceEpoch();
-    s.process->start(appBinary(), {});
+    s.run = std::make_unique<AppRun>(QStringList {
+        QStringLiteral("QT_LOGGING_RULES=io.github.quillmoth.Quillmoth.shell.debug=true\n"
+                       "io.github.quillmoth.Quillmoth.store.info=true") });
     static const QRegularExpression paint(QStringLiteral("first paint at (\\d+) ms"));
-    QByteArray err;
-    while ((s.firstPaintMs < 0 || s.listMs < 0) && s.process->waitForReadyRead(10000)) {
-        err += s.process->readAll();
+    while ((s.firstPaintMs < 0 || s.listMs < 0) && s.run->process().waitForReadyRead(10000)) {
+        const QString log = s.run->log();
         if (s.firstPaintMs < 0)
-            if (const auto m = paint.match(QString::fromLatin1(err)); m.hasMatch())
+            if (const auto m = paint.match(log); m.hasMatch())
                 s.firstPaintMs = m.captured(1).toLongLong();
-        if (s.listMs < 0 && err.contains("gathered ") && !err.contains("gathered 0 raw"))
+        if (s.listMs < 0 && log.contains(QLatin1String("gathered "))
+            && !log.contains(QLatin1String("gathered 0 raw")))
             s.listMs = QDateTime::currentMSecsSinceEpoch();
     }
     return s;
-}
-
-long long statusField(qint64 pid, const QByteArray &field)
-{
-    long long total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    const QStringList ids = field == "VmRSS:" ? QStringList { QString() }
-                                              : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &id : ids) {
-        QFile f(id.isEmpty() ? QStringLiteral("/proc/%1/status").arg(pid)
-                             : tasks.filePath(id) + QStringLiteral("/status"));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : f.readAll().split('\n'))
-            if (line.startsWith(field))
-                total += line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return total;
 }
 
 // Context switches per thread, by thread id.
@@ -97,12 +67,6 @@ QMap<QString, long long> switchesPerThread(qint64 pid)
     return result;
 }
 
-void stop(Started &s)
-{
-    s.process->terminate();
-    s.process->waitForFinished(5000);
-}
-
 void BM_ColdStartToFirstPaint(benchmark::State &state)
 {
     const StoreFixture fixture = StoreFixture::make(int(state.range(0)));
@@ -111,15 +75,15 @@ void BM_ColdStartToFirstPaint(benchmark::State &state)
         Started s = start();
         if (s.firstPaintMs < 0) {
             state.SkipWithError("the panel was never painted (is there an X display?)");
-            stop(s);
+            s.run->terminate();
             break;
         }
         state.SetIterationTime(double(s.firstPaintMs - s.launchedMs) / 1000.0);
         listMs += double(s.listMs - s.launchedMs);
         state.PauseTiming();
         QThread::msleep(300);
-        rssMb += double(statusField(s.process->processId(), "VmRSS:")) / 1024.0;
-        stop(s);
+        rssMb += double(s.run->residentKiB()) / 1024.0;
+        s.run->terminate();
         state.ResumeTiming();
     }
     state.counters["list_ms"] = benchmark::Counter(listMs, benchmark::Counter::kAvgIterations);
@@ -141,7 +105,7 @@ void BM_IdleWakeups(benchmark::State &state)
     for (auto _ : state) {
         Started s = start();
         QThread::sleep(3); // start-up work, including the store's folder priming, is over
-        const qint64 pid = s.process->processId();
+        const qint64 pid = s.run->pid();
         const auto before = switchesPerThread(pid);
         QThread::sleep(seconds);
         const auto after = switchesPerThread(pid);
@@ -158,8 +122,8 @@ void BM_IdleWakeups(benchmark::State &state)
                 wakeups += it.value();
         state.counters["wakeups_per_minute"] = double(wakeups) * 60.0 / seconds;
         state.counters["threads_ended"] = double(ended);
-        state.counters["rss_MB"] = double(statusField(pid, "VmRSS:")) / 1024.0;
-        stop(s);
+        state.counters["rss_MB"] = double(s.run->residentKiB()) / 1024.0;
+        s.run->terminate();
     }
 }
 BENCHMARK(BM_IdleWakeups)->Iterations(1)->Unit(benchmark::kSecond);
@@ -168,9 +132,5 @@ BENCHMARK(BM_IdleWakeups)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

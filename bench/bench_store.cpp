@@ -11,6 +11,8 @@
 #include "StoreFixture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
@@ -25,7 +27,7 @@ StoreFixture &fixture(int entries)
     auto found = fixtures.find(entries);
     if (found == fixtures.end())
         found = fixtures.emplace(entries, StoreFixture::make(entries)).first;
-    qputenv("HOME", QFile::encodeName(found->second.home));
+    qputenv("HOME", QFile::encodeName(found->second.home->path()));
     return found->second;
 }
 
@@ -118,8 +120,41 @@ void Groups(benchmark::State &state, const char *search)
     state.counters["items"] = double(items.size());
 }
 
+// The longest stretch the main thread spends away from its event loop while a store of 100,000
+// entries, all used within one day (one in twenty still on disk), is read and listed.
+void MainThreadStall(benchmark::State &state)
+{
+    TempHome home;
+    const QDateTime now = QDateTime::currentDateTime();
+    QList<XbelEntry> entries;
+    for (int i = 0; i < 100000; ++i) {
+        const QString name = QStringLiteral("Documents/many/f%1.txt").arg(i);
+        entries << usedAt(i % 20 ? home.path() + QLatin1Char('/') + name : home.touch(name),
+            now.addMSecs(-qint64(i) * 500));
+    }
+    writeStoreAtomically(home.storePath(), xbelDocument(entries));
+    for (auto _ : state) {
+        RecentFilesStore store;
+        QElapsedTimer sinceTick, clock;
+        qint64 longest = 0;
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(
+            &ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+        sinceTick.start();
+        clock.start();
+        ticker.start();
+        while (store.items().size() < 5000 && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (store.items().size() != 5000)
+            state.SkipWithError("the store did not list the 5,000 files on disk");
+        state.counters["longest_stall_ms"] = double(longest);
+    }
+}
+
 } // namespace
 
+BENCHMARK(MainThreadStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StoreReaderOnly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(QueryReRead)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -130,9 +165,5 @@ BENCHMARK_CAPTURE(Groups, five_letters, "repor")->Arg(10000)->Unit(benchmark::kM
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

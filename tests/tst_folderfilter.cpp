@@ -27,45 +27,50 @@ class FolderFilterTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void modesRawValues();
+    void containment_data();
     void containment();
     void allowsByMode();
     void persistsEveryAssignment();
     void removeRewritesAndNotifies();
-    void badStoredValuesFallBack();
-    void hostileBinaryValuesAreIgnored();
-    void corruptSettingsFileKeepsOtherKeys();
+    void hostileSettingsFiles_data();
+    void hostileSettingsFiles();
 };
 
-void FolderFilterTest::modesRawValues()
+void FolderFilterTest::containment_data()
 {
-    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("include")), FolderFilterMode::include);
-    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("Include")), std::nullopt);
-    QCOMPARE(FolderFilterModes::rawValue(FolderFilterMode::exclude), QStringLiteral("exclude"));
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<bool>("contained");
+    const QList<std::tuple<const char *, const char *, bool>> rows = {
+        { "/Users/u/Projects", "/Users/u/Projects/a.txt", true },
+        { "/Users/u/Projects", "/Users/u/Projects", true },
+        { "/Users/u/Projects/", "/Users/u/Projects/a.txt", true },
+        { "/Users/u/Projects", "/Users/u/Projects/", true },
+        { "/Users/u/Projects", "/Users/u/Projects2/b.txt", false },
+        { "/Users/u/Projects", "/Users/u/other.txt", false },
+        { "/Users/u/Projects", "/Users/U/Projects/a.txt", false },
+        { "/Users/u/Projects", "/Users/u/x/../Projects/a.txt", true },
+        { "/Users/u/Projects", "/Users/u/Projects/../other.txt", false },
+        { "/", "/anything/at/all", true },
+        { "/Users/u/./Projects", "/Users/u/Projects/a", true },
+        // A relative folder never contains an absolute location.
+        { "Users/u", "/Users/u/a", false },
+        { "", "/Users/u/a", false },
+        // Leading runs of slashes are one root, not a host name (QUrl reads "//d" as host d).
+        { "////d/", "////d/", true },
+        { "/d", "//d/x", true },
+    };
+    for (const auto &[folder, location, contained] : rows)
+        QTest::addRow("%s in %s", location, folder)
+            << QString::fromUtf8(folder) << QString::fromUtf8(location) << contained;
 }
 
 void FolderFilterTest::containment()
 {
-    const QString projects = QStringLiteral("/Users/u/Projects");
-    QVERIFY(FolderFilter::contains(projects, at("/Users/u/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/Users/u/Projects")));
-    QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/Users/u/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/Users/u/Projects/")));
-    QVERIFY(!FolderFilter::contains(projects, at("/Users/u/Projects2/b.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/Users/u/other.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/Users/U/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/Users/u/x/../Projects/a.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/Users/u/Projects/../other.txt")));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
-    QVERIFY(
-        FolderFilter::contains(QStringLiteral("/Users/u/./Projects"), at("/Users/u/Projects/a")));
-    // A relative folder never contains an absolute location.
-    QVERIFY(!FolderFilter::contains(QStringLiteral("Users/u"), at("/Users/u/a")));
-    QVERIFY(!FolderFilter::contains(QString(), at("/Users/u/a")));
-    // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
-    QVERIFY(FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
-    QCOMPARE(fileUrl(QStringLiteral("///x")).toLocalFile(), QStringLiteral("/x"));
+    QFETCH(QString, folder);
+    QFETCH(QString, location);
+    QFETCH(bool, contained);
+    QCOMPARE(FolderFilter::contains(folder, fileUrl(location)), contained);
 }
 
 void FolderFilterTest::allowsByMode()
@@ -74,24 +79,20 @@ void FolderFilterTest::allowsByMode()
     auto filter = freshFilter();
     const QList<QUrl> urls = { at("/Users/u/Projects/a.txt"), at("/Users/u/Projects"),
         at("/Users/u/Projects2/b.txt"), at("/Users/u/other.txt") };
+    const QList<bool> inside = { true, true, false, false };
     for (FolderFilterMode mode : FolderFilterModes::allCases) {
         filter->setMode(mode);
         for (const QUrl &url : urls)
             QVERIFY(filter->allows(url)); // no folders: everything passes
     }
     filter->setFolders({ QStringLiteral("/Users/u/Projects") });
-    filter->setMode(FolderFilterMode::include);
-    const QList<bool> included = { true, true, false, false };
-    for (qsizetype i = 0; i < urls.size(); ++i)
-        QCOMPARE(filter->allows(urls[i]), included[i]);
-    filter->setMode(FolderFilterMode::exclude);
-    for (qsizetype i = 0; i < urls.size(); ++i)
-        QCOMPARE(filter->allows(urls[i]), !included[i]);
-    filter->setMode(FolderFilterMode::all);
-    for (const QUrl &url : urls)
-        QVERIFY(filter->allows(url));
+    for (FolderFilterMode mode : FolderFilterModes::allCases) {
+        filter->setMode(mode);
+        for (qsizetype i = 0; i < urls.size(); ++i)
+            QCOMPARE(filter->allows(urls[i]),
+                mode == FolderFilterMode::all || inside[i] == (mode == FolderFilterMode::include));
+    }
 }
-
 void FolderFilterTest::persistsEveryAssignment()
 {
     TempHome home;
@@ -142,70 +143,54 @@ void FolderFilterTest::removeRewritesAndNotifies()
     QCOMPARE(after.size(), 3);
 }
 
-void FolderFilterTest::badStoredValuesFallBack()
+// Whatever the settings file holds, the filter falls back to its defaults for what it cannot
+// read, and writing its own keys keeps the others (here panelWidth).
+void FolderFilterTest::hostileSettingsFiles_data()
 {
-    TempHome home;
-    QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    const QList<QByteArray> modes
-        = { "Include", "EXCLUDE", "nonsense", "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)", "" };
-    for (const QByteArray &mode : modes) {
-        writeFile(Settings::filePath(),
-            "[General]\nfolderFilterMode=" + mode + "\nfolderFilterPaths=/just/a/string\n");
-        auto filter = freshFilter();
-        QCOMPARE(filter->mode(), FolderFilterMode::all);
-        QVERIFY(filter->folders().isEmpty());
-    }
-    writeFile(Settings::filePath(),
-        "[General]\nfolderFilterMode=exclude\nfolderFilterPaths=@Variant("
-        "\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
-    auto filter = freshFilter();
-    QCOMPARE(filter->mode(), FolderFilterMode::exclude);
-    QVERIFY(filter->folders().isEmpty());
-}
-
-void FolderFilterTest::hostileBinaryValuesAreIgnored()
-{
-    {
-        // The file format itself, read fresh from disk.
-        TempHome home;
-        QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-        writeFile(Settings::filePath(),
-            "[General]\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  /spaced\\nline  \n"
-            "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n");
-        auto filter = freshFilter();
-        QCOMPARE(filter->mode(), FolderFilterMode::exclude);
-        QCOMPARE(filter->folders(), (QStringList { "  /spaced\nline  ", "/b" }));
-        writeFile(Settings::filePath(),
-            "[General]\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n");
-        QVERIFY(freshFilter()->folders().isEmpty()); // a list with a missing entry is no list
-    }
-    // A corrupt binary value whose length asks for gigabytes: skipped, defaults used, the
-    // other keys kept.
-    TempHome home;
-    QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    writeFile(Settings::filePath(),
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("folders");
+    for (const char *mode :
+        { "Include", "EXCLUDE", "nonsense", "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)", "" })
+        QTest::addRow("mode %s", mode) << "[General]\npanelWidth=300\nfolderFilterMode="
+                + QByteArray(mode) + "\nfolderFilterPaths=/just/a/string\n"
+                                       << "all" << QStringList();
+    QTest::newRow("binary folders")
+        << QByteArray("[General]\npanelWidth=300\nfolderFilterMode=exclude\n"
+                      "folderFilterPaths=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n")
+        << "exclude" << QStringList();
+    QTest::newRow("list as the format writes it")
+        << QByteArray("[General]\npanelWidth=300\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  "
+                      "/spaced\\nline  \nfolderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
+        << "exclude" << QStringList { "  /spaced\nline  ", "/b" };
+    QTest::newRow("list with a missing entry") << QByteArray(
+        "[General]\npanelWidth=300\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n")
+                                               << "all" << QStringList();
+    // A corrupt binary value whose length asks for gigabytes.
+    QTest::newRow("gigabyte length") << QByteArray(
         "[General]\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0\\x1\\0\\0\\0\\n)\n"
-        "folderFilterMode=include\npanelWidth=333\n");
-    auto filter = freshFilter();
-    QCOMPARE(filter->mode(), FolderFilterMode::include);
-    QVERIFY(filter->folders().isEmpty());
-    filter->setFolders({ QStringLiteral("/x") });
-    auto settings = Settings::open();
-    QCOMPARE(settings->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("333"));
+        "folderFilterMode=include\npanelWidth=300\n")
+                                     << "include" << QStringList();
+    QTest::newRow("garbage lines") << QByteArray(
+        "[General]\npanelWidth=300\n\x01\x02\xff garbage = = =\n[[[\nfolderFilterMode=include\n")
+                                   << "include" << QStringList();
 }
 
-void FolderFilterTest::corruptSettingsFileKeepsOtherKeys()
+void FolderFilterTest::hostileSettingsFiles()
 {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, mode);
+    QFETCH(QStringList, folders);
     TempHome home;
     QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    QByteArray garbage(
-        "[General]\npanelWidth=300\n\x01\x02\xff garbage = = =\n[[[\nfolderFilterMode=include\n");
-    writeFile(Settings::filePath(), garbage);
+    writeFile(Settings::filePath(), file);
     auto filter = freshFilter();
+    QCOMPARE(FolderFilterModes::rawValue(filter->mode()), mode);
+    QCOMPARE(filter->folders(), folders);
     filter->setFolders({ QStringLiteral("/kept") });
-    auto settings = Settings::open();
-    QCOMPARE(settings->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("300"));
     QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/kept") });
+    QCOMPARE(
+        Settings::open()->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("300"));
 }
 
 QTEST_GUILESS_MAIN(FolderFilterTest)

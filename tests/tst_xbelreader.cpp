@@ -3,6 +3,7 @@
 
 #include "Platform/FileUri.h"
 #include "Platform/XbelReader.h"
+#include "TestSupport.h"
 #include "XbelGenerator.h"
 
 #include <QDir>
@@ -11,74 +12,40 @@
 
 namespace {
 
-// Stamps the readers make up for applications without a date ("now") differ by the moment
-// each reader ran; everything else must be equal.
-bool sameStamp(std::optional<qint64> oa, std::optional<qint64> ob)
+// A reader's result as sorted text, for comparing ours with GLib's. The stamps the readers make
+// up for applications without a date ("now") differ by the moment each ran: they read "now".
+QString dump(const XbelReader::Result &result)
 {
-    if (!oa || !ob)
-        return oa == ob;
-    const qint64 a = *oa, b = *ob;
+    if (!result.ok)
+        return QStringLiteral("not a store");
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool aNow = qAbs(now - a) < 120000, bNow = qAbs(now - b) < 120000;
-    return aNow || bNow ? aNow && bNow : a == b;
-}
-
-QString describe(const StoreBookmark &b)
-{
-    QString out = b.href + QStringLiteral(" title=") + b.title.value_or(QStringLiteral("<none>"));
-    out += QStringLiteral(" a=%1 m=%2 v=%3")
-               .arg(b.added.value_or(-1))
-               .arg(b.modified.value_or(-1))
-               .arg(b.visited.value_or(-1));
-    for (const auto &app : b.applications)
-        out += QStringLiteral(" [%1 %2]").arg(app.name).arg(app.stamp);
-    return out;
-}
-
-// Same entries (in any order), same titles, dates and applications.
-QString disagreement(const XbelReader::Result &ours, const XbelReader::Result &glib)
-{
-    if (ours.ok != glib.ok)
-        return QStringLiteral("ours ok=%1, GLib ok=%2 (%3)")
-            .arg(ours.ok)
-            .arg(glib.ok)
-            .arg(glib.error);
-    if (!ours.ok)
-        return {};
-    if (ours.bookmarks.size() != glib.bookmarks.size())
-        return QStringLiteral("%1 entries against %2")
-            .arg(ours.bookmarks.size())
-            .arg(glib.bookmarks.size());
-    QHash<QString, StoreBookmark> byHref;
-    for (const StoreBookmark &b : glib.bookmarks)
-        byHref.insert(b.href, b);
-    for (const StoreBookmark &b : ours.bookmarks) {
-        const auto found = byHref.constFind(b.href);
-        if (found == byHref.constEnd())
-            return QStringLiteral("GLib has no ") + b.href;
-        const StoreBookmark &g = *found;
-        bool same = b.title == g.title && sameStamp(b.added, g.added)
-            && sameStamp(b.modified, g.modified) && sameStamp(b.visited, g.visited)
-            && b.applications.size() == g.applications.size();
-        for (const auto &app : b.applications) {
-            bool matched = false;
-            for (const auto &other : g.applications)
-                matched = matched || (other.name == app.name && sameStamp(other.stamp, app.stamp));
-            same = same && matched;
-        }
-        if (!same)
-            return QStringLiteral("ours: ") + describe(b) + QStringLiteral("\nGLib: ")
-                + describe(g);
+    const auto stamp = [&](std::optional<qint64> t) {
+        return !t                     ? QStringLiteral("-")
+            : qAbs(now - *t) < 120000 ? QStringLiteral("now")
+                                      : QString::number(*t);
+    };
+    QStringList lines;
+    for (const StoreBookmark &b : result.bookmarks) {
+        QStringList apps;
+        for (const auto &app : b.applications)
+            apps << app.name + QLatin1Char(' ') + stamp(app.stamp);
+        apps.sort();
+        lines << QStringList { b.href, b.title.value_or(QStringLiteral("<none>")), stamp(b.added),
+            stamp(b.modified), stamp(b.visited), apps.join(QLatin1Char(',')) }
+                     .join(QLatin1Char('|'));
     }
-    return {};
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
 }
 
-QByteArray readAll(const QString &path)
+bool agree(const QByteArray &document)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return file.readAll();
+    const QString ours = dump(XbelReader::read(document));
+    const QString glib = dump(XbelReader::readWithGLib(document));
+    if (ours != glib)
+        qWarning("ours:\n%s\nGLib:\n%s\ndocument:\n%s", qPrintable(ours), qPrintable(glib),
+            document.constData());
+    return ours == glib;
 }
 
 } // namespace
@@ -101,61 +68,42 @@ void XbelReaderTest::glibCorpus()
     const QDir corpus(QStringLiteral(QUILLMOTH_CORPUS_DIR));
     if (!corpus.exists())
         QSKIP("GLib's bookmark test files are not on this machine");
-    const QStringList files
-        = corpus.entryList({ QStringLiteral("*.xbel") }, QDir::Files, QDir::Name);
+    const QStringList files = corpus.entryList({ QStringLiteral("*.xbel") }, QDir::Files);
     QVERIFY(files.size() >= 45);
     for (const QString &name : files) {
-        const QByteArray data = readAll(corpus.filePath(name));
+        QFile file(corpus.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
         const XbelReader::Result ours = XbelReader::read(data);
-        const XbelReader::Result glib = XbelReader::readWithGLib(data);
         QVERIFY2(ours.ok == name.startsWith(QLatin1String("valid")), qPrintable(name));
-        QVERIFY2(disagreement(ours, glib).isEmpty(),
-            qPrintable(name + QLatin1Char(' ') + disagreement(ours, glib)));
-        if (ours.ok)
-            QCOMPARE(ours.bookmarks.size(), 1);
+        QVERIFY2(!ours.ok || ours.bookmarks.size() == 1, qPrintable(name));
+        QVERIFY2(agree(data), qPrintable(name));
     }
 }
 
 void XbelReaderTest::fastPathTakesTheUsualShape()
 {
     // What GTK writes goes through the fast reader, and reads as GLib reads it.
-    const QByteArray doc
-        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-          "<xbel version=\"1.0\"\n"
-          "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-          "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>\n"
-          "  <bookmark href=\"file:///home/u/Q%26A%20notes.txt\" "
-          "added=\"2026-12-01T10:00:00.123456Z\" "
-          "modified=\"2026-12-01T10:00:00.123456Z\" visited=\"2026-12-02T08:30:00Z\">\n"
-          "    <title>Q&amp;A &lt;notes&gt;</title>\n"
-          "    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
-          "        <mime:mime-type type=\"text/plain\"/>\n"
-          "        <bookmark:applications>\n"
-          "          <bookmark:application name=\"gedit\" exec=\"&apos;gedit %u&apos;\" "
-          "modified=\"2026-12-03T09:15:01.999999Z\" count=\"2\"/>\n"
-          "          <bookmark:application name=\"old\" exec=\"old %u\" timestamp=\"1764500000\" "
-          "count=\"1\"/>\n"
-          "        </bookmark:applications>\n"
-          "      </metadata>\n    </info>\n  </bookmark>\n</xbel>";
+    XbelEntry entry;
+    entry.href = QStringLiteral("file:///home/u/Q%26A%20notes.txt");
+    entry.added = entry.modified = QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC);
+    entry.visited = QDateTime(QDate(2026, 12, 2), QTime(8, 30), Qt::UTC);
+    entry.title = QStringLiteral("Q&A <notes>");
+    const QDateTime used(QDate(2026, 12, 3), QTime(9, 15, 1, 999), Qt::UTC);
+    entry.applications = { { QStringLiteral("gedit"), used } };
+    const QByteArray doc = xbelDocument({ entry });
     const XbelReader::Result ours = XbelReader::read(doc);
-    QVERIFY(ours.ok);
-    QVERIFY(ours.usedFastPath);
-    QCOMPARE(disagreement(ours, XbelReader::readWithGLib(doc)), QString());
+    QVERIFY(ours.ok && ours.usedFastPath);
+    QVERIFY(agree(doc));
     const StoreBookmark &b = ours.bookmarks.first();
     QCOMPARE(b.title, QStringLiteral("Q&A <notes>"));
-    QCOMPARE(b.lastUsed(),
-        QDateTime(QDate(2026, 12, 3), QTime(9, 15, 1, 999), Qt::UTC).toMSecsSinceEpoch());
+    QCOMPARE(b.lastUsed(), used.toMSecsSinceEpoch());
     QCOMPARE(localPathFromUri(b.href), QStringLiteral("/home/u/Q&A notes.txt"));
 
-    // An empty store (the history was cleared) is a good store with no entries.
-    const QByteArray cleared
-        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\"\n"
-          "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-          "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n></xbel>";
-    const XbelReader::Result empty = XbelReader::read(cleared);
-    QVERIFY(empty.ok);
-    QVERIFY(empty.bookmarks.isEmpty());
-    // Nothing at all, or half a document, is not.
+    // An empty store (the history was cleared) is a good store with no entries; nothing at
+    // all, or half a document, is not.
+    const XbelReader::Result empty = XbelReader::read(xbelDocument({}));
+    QVERIFY(empty.ok && empty.bookmarks.isEmpty());
     QVERIFY(!XbelReader::read(QByteArray()).ok);
     QVERIFY(!XbelReader::read(doc.left(doc.size() / 2)).ok);
 }
@@ -238,9 +186,7 @@ void XbelReaderTest::oddButValidStores_data()
 void XbelReaderTest::oddButValidStores()
 {
     QFETCH(QByteArray, document);
-    const XbelReader::Result ours = XbelReader::read(document);
-    const XbelReader::Result glib = XbelReader::readWithGLib(document);
-    QCOMPARE(disagreement(ours, glib), QString());
+    QVERIFY(agree(document));
 }
 
 void XbelReaderTest::agreesOnGeneratedStores()
@@ -249,10 +195,8 @@ void XbelReaderTest::agreesOnGeneratedStores()
     int fast = 0;
     for (int round = 0; round < 2000; ++round) {
         const QByteArray doc = randomXbel(random, 1 + int(random.bounded(6)), round % 2 == 0);
-        const XbelReader::Result ours = XbelReader::read(doc);
-        fast += ours.usedFastPath;
-        const QString why = disagreement(ours, XbelReader::readWithGLib(doc));
-        QVERIFY2(why.isEmpty(), qPrintable(why + QStringLiteral("\n") + QString::fromUtf8(doc)));
+        fast += XbelReader::read(doc).usedFastPath;
+        QVERIFY(agree(doc));
     }
     QVERIFY(fast > 500); // the generator must exercise the fast reader too
 }
@@ -264,8 +208,7 @@ void XbelReaderTest::agreesOnNearMisses()
         QByteArray doc = randomXbel(random, 2);
         for (int m = 0; m < 1 + int(random.bounded(3)); ++m)
             doc = mutated(random, doc);
-        const QString why = disagreement(XbelReader::read(doc), XbelReader::readWithGLib(doc));
-        QVERIFY2(why.isEmpty(), qPrintable(why + QStringLiteral("\n") + QString::fromUtf8(doc)));
+        QVERIFY(agree(doc));
     }
 }
 

@@ -27,10 +27,8 @@ class FocusTest : public QObject
     static bool click(QWidget *w)
     {
         const QPoint p = w->mapToGlobal(w->rect().center());
-        return runToEnd(QStringLiteral("xdotool"),
-                   { "mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.05",
-                       "click", "1" })
-            == 0;
+        return xdotool({ "mousemove", QString::number(p.x()), QString::number(p.y()), "sleep",
+            "0.05", "click", "1" });
     }
 
 private Q_SLOTS:
@@ -49,40 +47,33 @@ private Q_SLOTS:
         panel.setContentView(content);
         panel.show();
         const quint32 window = quint32(panel.winId());
-        QVERIFY(QTest::qWaitFor([&] { return x.viewable(window); }, 5000));
+        QVERIFY(x.waitViewable(window));
         QVERIFY(!x.acceptsInput(window));
 
         FakeApp files({ "--class", "thunar,Thunar" });
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                if (x.activeWindow() != files.window())
-                    x.requestActivate(files.window());
-                return x.activeWindow() == files.window();
-            },
-            5000));
+        QVERIFY(x.activate(files.window()));
 
         // A click on anything but the text field: the file manager stays active.
         int clicks = 0;
         connect(row, &QPushButton::clicked, this, [&] { ++clicks; });
         QVERIFY(click(row));
-        QVERIFY(QTest::qWaitFor([&] { return clicks == 1; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return clicks == 1; }, xWaitMs));
         QTest::qWait(200);
         QCOMPARE(x.activeWindow(), files.window());
         QVERIFY(!x.acceptsInput(window));
 
         // A click in the text field: the panel takes the keyboard and typing reaches the field.
         QVERIFY(click(field));
-        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == window; }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
-        QCOMPARE(runToEnd(QStringLiteral("xdotool"), { "type", "--delay", "20", "ab" }), 0);
-        QVERIFY(QTest::qWaitFor([&] { return field->text() == QLatin1String("ab"); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == window; }, xWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return field->hasFocus(); }, xWaitMs));
+        QVERIFY(xdotool({ "type", "--delay", "20", "ab" }));
+        QVERIFY(QTest::qWaitFor([&] { return field->text() == QLatin1String("ab"); }, xWaitMs));
 
         // Another application active again: the panel gives the keyboard back for good.
-        x.requestActivate(files.window());
-        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == files.window(); }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return !x.acceptsInput(window); }, 5000));
+        QVERIFY(x.activate(files.window()));
+        QVERIFY(QTest::qWaitFor([&] { return !x.acceptsInput(window); }, xWaitMs));
         QVERIFY(click(row));
-        QVERIFY(QTest::qWaitFor([&] { return clicks == 2; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return clicks == 2; }, xWaitMs));
         QTest::qWait(200);
         QCOMPARE(x.activeWindow(), files.window());
     }

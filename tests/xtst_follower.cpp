@@ -14,33 +14,25 @@
 
 namespace {
 
-void put(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    writeFile(path, content);
-}
-
 // Makes `desktopId` the default handler of folders for GLib, in this test's home; a file
 // manager by its categories unless `categories` says otherwise.
 void setDefaultFileManager(const TempHome &home, const QString &desktopId, const QString &wmClass,
     const QByteArray &categories = "System;FileManager;")
 {
-    put(home.configHome() + QStringLiteral("/mimeapps.list"),
+    home.touch(QStringLiteral(".config/mimeapps.list"),
         "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
     QByteArray entry = "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
                        "MimeType=inode/directory;\nCategories="
         + categories + "\n";
     if (!wmClass.isEmpty())
         entry += "StartupWMClass=" + wmClass.toUtf8() + "\n";
-    put(home.dataHome() + QStringLiteral("/applications/") + desktopId + QStringLiteral(".desktop"),
-        entry);
+    home.touch(QStringLiteral(".local/share/applications/") + desktopId + ".desktop", entry);
 }
 
 // System-wide handlers stay out of the way: the only data directory is an empty one of ours.
 QStringList isolatedData(const TempHome &home)
 {
-    const QString dirs = home.path() + QStringLiteral("/system-share");
-    QDir().mkpath(dirs);
+    const QString dirs = home.mkdir(QStringLiteral("system-share"));
     QFile::link(QStringLiteral("/usr/share/mime"), dirs + QStringLiteral("/mime"));
     return { QStringLiteral("XDG_DATA_DIRS=") + dirs };
 }
@@ -53,27 +45,20 @@ class FollowerTest : public QObject
 
     XConnection x;
 
-    // Brings `window` to the front (a new window is usually focused already) and waits until the
-    // window manager reports it active.
-    bool activate(quint32 window)
-    {
-        if (!QTest::qWaitFor([&] { return x.activeWindow() == window; }, 1000)) {
-            x.requestActivate(window);
-            return QTest::qWaitFor([&] { return x.activeWindow() == window; }, 5000);
-        }
-        return true;
-    }
-    bool shown(quint32 panel)
-    {
-        return QTest::qWaitFor([&] { return x.viewable(panel); }, 5000);
-    }
+    bool shown(quint32 panel) { return x.waitViewable(panel); }
     // Hidden, and still hidden a little later (no stray decision shows it again).
     bool hidden(quint32 panel)
     {
-        if (!QTest::qWaitFor([&] { return !x.viewable(panel); }, 5000))
+        if (!x.waitViewable(panel, false))
             return false;
         QTest::qWait(100);
         return !x.viewable(panel);
+    }
+    // `arguments` for a new window made active, whether the panel then shows.
+    bool showsFor(const QStringList &arguments, quint32 panel, bool show)
+    {
+        FakeApp other(arguments);
+        return x.activate(other.window()) && (show ? shown(panel) : hidden(panel));
     }
 
 private Q_SLOTS:
@@ -85,55 +70,33 @@ private Q_SLOTS:
         setDefaultFileManager(
             home, QStringLiteral("com.example.Files"), QStringLiteral("ExampleFilesWM"));
         AppRun app(isolatedData(home));
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
         QVERIFY(shown(panel)); // Quillmoth activates itself at start-up
 
         FakeApp files({ "--gtk-id", "com.example.Files", "--class", "files,Files" });
-        QVERIFY(activate(files.window()));
+        QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
-
-        FakeApp editor({ "--class", "editor,Editor" });
-        QVERIFY(activate(editor.window()));
-        QVERIFY(hidden(panel));
-
-        // Back to the file manager, then to one that differs only in letter case.
-        QVERIFY(activate(files.window()));
-        QVERIFY(shown(panel));
-        FakeApp lookalike(
-            { "--gtk-id", "com.example.files", "--class", "com.example.FILES,Com.example.files" });
-        QVERIFY(activate(lookalike.window()));
-        QVERIFY(hidden(panel));
-
-        // StartupWMClass names the file manager too, and so does its desktop id as WM_CLASS.
-        FakeApp byClass({ "--class", "whatever,ExampleFilesWM" });
-        QVERIFY(activate(byClass.window()));
-        QVERIFY(shown(panel));
-        FakeApp another({ "--class", "other,Other" });
-        QVERIFY(activate(another.window()));
-        QVERIFY(hidden(panel));
-        FakeApp byInstance({ "--class", "com.example.Files,Whatever" });
-        QVERIFY(activate(byInstance.window()));
+        QVERIFY(showsFor({ "--class", "editor,Editor" }, panel, false));
+        QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
 
-        // With a default handler the well-known names no longer count.
-        FakeApp thunar({ "--class", "thunar,Thunar" });
-        QVERIFY(activate(thunar.window()));
-        QVERIFY(hidden(panel));
-
+        // One that differs only in letter case does not count; StartupWMClass names the file
+        // manager too, and so does its desktop id as WM_CLASS instance; with a default handler
+        // the well-known names no longer count; no class, no pid, no name at all.
+        QVERIFY(showsFor(
+            { "--gtk-id", "com.example.files", "--class", "com.example.FILES,Com.example.files" },
+            panel, false));
+        QVERIFY(showsFor({ "--class", "whatever,ExampleFilesWM" }, panel, true));
+        QVERIFY(showsFor({ "--class", "other,Other" }, panel, false));
+        QVERIFY(showsFor({ "--class", "com.example.Files,Whatever" }, panel, true));
+        QVERIFY(showsFor({ "--class", "thunar,Thunar" }, panel, false));
+        QVERIFY(showsFor({}, panel, false));
         // Quillmoth itself: any window of its process.
-        FakeApp own({ "--class", "other,Other", "--pid", QString::number(app.pid()) });
-        QVERIFY(activate(own.window()));
-        QVERIFY(shown(panel));
+        QVERIFY(showsFor(
+            { "--class", "other,Other", "--pid", QString::number(app.pid()) }, panel, true));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
-
-        // No class, no pid, no name at all.
-        FakeApp anonymous({});
-        QVERIFY(activate(anonymous.window()));
-        QVERIFY(hidden(panel));
-
-        QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
     }
 
@@ -144,16 +107,9 @@ private Q_SLOTS:
         setDefaultFileManager(
             home, QStringLiteral("code"), QStringLiteral("Code"), "Development;IDE;");
         AppRun app(isolatedData(home));
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
-        QVERIFY(shown(panel));
-
-        struct Case
-        {
-            QStringList args;
-            bool show;
-        };
-        const QList<Case> cases {
+        const QList<QPair<QStringList, bool>> cases {
             { { "--class", "thunar,Thunar" }, true },
             { { "--class", "THUNAR,THUNAR" }, false },
             { { "--gtk-id", "org.gnome.Nautilus", "--class",
@@ -169,12 +125,8 @@ private Q_SLOTS:
             { { "--class", "xterm,XTerm" }, false },
             { { "--class", "code,Code" }, false },
         };
-        for (const Case &c : cases) {
-            FakeApp other(c.args);
-            QVERIFY(other.window());
-            QVERIFY2(activate(other.window()), qPrintable(c.args.join(' ')));
-            QVERIFY2(c.show ? shown(panel) : hidden(panel), qPrintable(c.args.join(' ')));
-        }
+        for (const auto &[arguments, show] : cases)
+            QVERIFY2(showsFor(arguments, panel, show), qPrintable(arguments.join(' ')));
         QCOMPARE(app.terminate(), 0);
     }
 
@@ -183,17 +135,16 @@ private Q_SLOTS:
     {
         TempHome home;
         AppRun app(isolatedData(home));
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
         FakeApp files({ "--class", "nemo,Nemo" });
-        QVERIFY(activate(files.window()));
+        QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
         QTest::qWait(200); // the window manager has finished focusing it
+        // Gone, none, no property, a property of the wrong type: hidden, and still running.
 
         x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
         QVERIFY(hidden(panel));
-        QVERIFY(app.running());
-
         x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
         QVERIFY(hidden(panel));
         x.deleteRootProperty("_NET_ACTIVE_WINDOW");
@@ -205,8 +156,8 @@ private Q_SLOTS:
 
         // Still following afterwards.
         FakeApp editor({ "--class", "editor,Editor" });
-        QVERIFY(activate(editor.window()));
-        QVERIFY(activate(files.window()));
+        QVERIFY(x.activate(editor.window()));
+        QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
         QCOMPARE(app.terminate(), 0);
     }

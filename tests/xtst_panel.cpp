@@ -4,44 +4,39 @@
 // The real program on a real X server with openbox: where the panel stands, how wide it opens,
 // how resizes persist, reopen, one instance per session, and sessions that lack a screen, a
 // window manager or EWMH.
-#include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
 
 namespace {
 
-QVariant storedValue()
+QVariant storedWidth()
 {
     return Settings::open()->value(QStringLiteral("panelWidth"));
 }
 
-bool xdotool(const QStringList &arguments)
+QByteArray settingsFile()
 {
-    return runToEnd(QStringLiteral("xdotool"), arguments) == 0;
+    QFile f(Settings::filePath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A second X server of the test's own, without any window manager.
+// A second X server of the test's own, without any window manager; Xvfb picks its number.
 class BareDisplay
 {
 public:
     BareDisplay()
     {
-        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QStringLiteral("Xvfb"),
-            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                QStringLiteral("1024x768x24") });
-        if (m_server.waitForReadyRead(10000))
+            { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
+        if (m_server.waitForReadyRead(xWaitMs))
             m_name = ":" + m_server.readLine().trimmed();
     }
     ~BareDisplay()
@@ -74,21 +69,6 @@ class PanelTest : public QObject
     XConnection x;
     QRect area;
 
-    bool waitViewable(const XConnection &on, quint32 w, bool viewable = true)
-    {
-        return QTest::qWaitFor([&] { return on.viewable(w) == viewable; }, 5000);
-    }
-
-    bool activate(const XConnection &on, quint32 window)
-    {
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            if (QTest::qWaitFor([&] { return on.activeWindow() == window; }, 250))
-                return true;
-            on.requestActivate(window);
-        }
-        return false;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -97,58 +77,34 @@ private Q_SLOTS:
     }
 
     // First launch and every kind of stored width: used when within 220..640, else 262.
+    void geometryFromStoredWidth_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("width");
+        QTest::newRow("first launch") << QByteArray() << 262;
+        for (const auto &[stored, width] : QList<QPair<const char *, int>> { { "220", 220 },
+                 { "640", 640 }, { "219.9", 262 }, { "640.5", 262 }, { "1000", 262 },
+                 { "-300", 262 }, { "wide", 262 }, { "300.4", 300 } })
+            QTest::newRow(stored) << "[General]\npanelWidth=" + QByteArray(stored) + "\n" << width;
+        QTest::newRow("not an INI file") << QByteArray("\0\xff[[panelWidth\n=\n\x01", 18) << 262;
+    }
     void geometryFromStoredWidth()
     {
-        struct Case
-        {
-            const char *name;
-            std::optional<QVariant> stored;
-            int width;
-        };
-        const QList<Case> cases {
-            { "first launch", std::nullopt, 262 },
-            { "220", QVariant(220.0), 220 },
-            { "640", QVariant(640.0), 640 },
-            { "219.9", QVariant(219.9), 262 },
-            { "640.5", QVariant(640.5), 262 },
-            { "1000", QVariant(1000.0), 262 },
-            { "negative", QVariant(-300.0), 262 },
-            { "text", QVariant(QStringLiteral("wide")), 262 },
-            { "300.4", QVariant(300.4), 300 },
-        };
-        for (const Case &c : cases) {
-            TempHome home;
-            if (c.stored) {
-                auto s = Settings::open();
-                s->setValue(QStringLiteral("panelWidth"), *c.stored);
-                s->sync();
-            }
-            const QByteArray before = [] {
-                QFile f(Settings::filePath());
-                return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-            }();
-            AppRun app;
-            const quint32 panel = app.waitForPanel(x);
-            QVERIFY2(panel, c.name);
-            QVERIFY2(waitViewable(x, panel), c.name);
-            QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), c.width, area.height()));
-            QVERIFY2(x.hasState(panel, "_NET_WM_STATE_ABOVE"), c.name);
-            QCOMPARE(app.terminate(), 0); // SIGTERM ends it cleanly
-            // Nothing is written back at start-up or exit.
-            QFile after(Settings::filePath());
-            QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), before);
-        }
-
-        // A settings file that is not an INI file at all.
+        QFETCH(QByteArray, settings);
+        QFETCH(int, width);
         TempHome home;
-        QDir().mkpath(QFileInfo(Settings::filePath()).path());
-        writeFile(Settings::filePath(), QByteArray("\0\xff[[panelWidth\n=\n\x01", 18));
+        if (!settings.isEmpty()) {
+            QDir().mkpath(QFileInfo(Settings::filePath()).path());
+            writeFile(Settings::filePath(), settings);
+        }
         AppRun app;
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
-        QVERIFY(waitViewable(x, panel));
-        QCOMPARE(x.geometry(panel).width(), 262);
-        QCOMPARE(app.terminate(), 0);
+        QVERIFY(x.waitViewable(panel));
+        QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
+        QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
+        QCOMPARE(app.terminate(), 0); // SIGTERM ends it cleanly
+        QCOMPARE(settingsFile(), settings); // nothing is written back at start-up or exit
     }
 
     // The available area, not the whole screen: a dock along the top pushes the panel down.
@@ -157,77 +113,50 @@ private Q_SLOTS:
         TempHome home;
         FakeApp dock({ "--dock-top", "40", "--title", "dock" });
         QVERIFY(QTest::qWaitFor(
-            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; }, 5000));
+            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
+            xWaitMs));
         AppRun app;
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
-        QVERIFY(waitViewable(x, panel));
+        QVERIFY(x.waitViewable(panel));
         QCOMPARE(x.geometry(panel), QRect(area.x(), 40, 262, area.height() - 40));
         QCOMPARE(app.terminate(), 0);
     }
 
-    // The window manager's own resizing (openbox: Alt + right-button drag) is stored when it ends,
-    // held to 220..640, height unchanged; the next launch opens at the stored width.
-    void systemResizePersists()
+    // A resize is stored when it ends, held to 220..640, height unchanged; the next launch
+    // opens at the stored width. Dragged by the grip on the trailing 6 px, or by the window
+    // manager's own resizing (openbox: Alt + right-button drag).
+    void resizePersists_data()
     {
-        TempHome home;
-        int resized = 0;
-        {
-            AppRun app;
-            const quint32 panel = app.waitForPanel(x);
-            QVERIFY(panel);
-            QVERIFY(waitViewable(x, panel));
-            QVERIFY(xdotool({ "mousemove", "240", "400", "keydown", "alt", "mousedown", "3",
-                "sleep", "0.1", "mousemove", "300", "400", "sleep", "0.1", "mousemove", "380",
-                "400", "sleep", "0.1", "mouseup", "3", "keyup", "alt" }));
-            QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() != 262; }, 5000));
-            resized = x.geometry(panel).width();
-            QVERIFY(resized > 262 && resized <= 640);
-            QCOMPARE(x.geometry(panel).height(), area.height());
-            QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == resized; }, 5000));
-
-            // Far past the maximum: held at 640.
-            QVERIFY(xdotool({ "mousemove", QString::number(resized - 20), "400", "keydown", "alt",
-                "mousedown", "3", "sleep", "0.1", "mousemove", "900", "400", "sleep", "0.1",
-                "mousemove", "1200", "400", "sleep", "0.1", "mouseup", "3", "keyup", "alt" }));
-            QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == 640; }, 5000));
-            QCOMPARE(x.geometry(panel).width(), 640);
-            QCOMPARE(x.geometry(panel).height(), area.height());
-            QCOMPARE(x.geometry(panel).x(), area.x());
-            QCOMPARE(app.terminate(), 0);
-        }
-        AppRun again;
-        const quint32 panel = again.waitForPanel(x);
-        QVERIFY(panel);
-        QVERIFY(waitViewable(x, panel));
-        QCOMPARE(x.geometry(panel).width(), 640);
-        QCOMPARE(again.terminate(), 0);
+        QTest::addColumn<QStringList>("drag");
+        QTest::addColumn<int>("width");
+        QTest::newRow("grip") << QStringList { "mousemove", "260", "300", "mousedown", "1", "sleep",
+            "0.1", "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410", "300", "sleep",
+            "0.1", "mouseup", "1" }
+                              << 410;
+        QTest::newRow("window manager, past the maximum") << QStringList { "mousemove", "240",
+            "400", "keydown", "alt", "mousedown", "3", "sleep", "0.1", "mousemove", "900", "400",
+            "sleep", "0.1", "mousemove", "1200", "400", "sleep", "0.1", "mouseup", "3", "keyup",
+            "alt" } << 640;
     }
-
-    // The grip on the trailing 6 px: a real drag, stored on release, restored next time.
-    void gripDragPersists()
+    void resizePersists()
     {
+        QFETCH(QStringList, drag);
+        QFETCH(int, width);
         TempHome home;
-        {
+        for (const bool dragging : { true, false }) {
             AppRun app;
-            const quint32 panel = app.waitForPanel(x);
+            const quint32 panel = x.waitForPanel(app);
             QVERIFY(panel);
-            QVERIFY(waitViewable(x, panel));
-            const QRect g = x.geometry(panel);
-            QVERIFY(xdotool({ "mousemove", QString::number(g.right() - 2), "300", "mousedown", "1",
-                "sleep", "0.1", "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410",
-                "300", "sleep", "0.1", "mouseup", "1" }));
-            QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == 410; }, 5000));
-            QVERIFY(QTest::qWaitFor([&] { return storedValue().toInt() == 410; }, 5000));
-            QCOMPARE(x.geometry(panel).height(), area.height());
+            QVERIFY(x.waitViewable(panel));
+            if (dragging) {
+                QVERIFY(xdotool(drag));
+                QVERIFY(QTest::qWaitFor([&] { return storedWidth().toInt() == width; }, xWaitMs));
+            }
+            QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == width; }, xWaitMs));
+            QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
             QCOMPARE(app.terminate(), 0);
         }
-        AppRun again;
-        const quint32 panel = again.waitForPanel(x);
-        QVERIFY(panel);
-        QVERIFY(waitViewable(x, panel));
-        QCOMPARE(x.geometry(panel).width(), 410);
-        QCOMPARE(again.terminate(), 0);
     }
 
     // A second launch reopens the running one (showing a hidden panel) and ends; there is only
@@ -244,54 +173,34 @@ private Q_SLOTS:
         QFETCH(QStringList, environment);
         TempHome home;
         AppRun app(environment);
-        const quint32 panel = app.waitForPanel(x);
+        const quint32 panel = x.waitForPanel(app);
         QVERIFY(panel);
-        QVERIFY(waitViewable(x, panel));
-
+        QVERIFY(x.waitViewable(panel));
         FakeApp editor({ "--class", "editor,Editor" });
-        QVERIFY(QTest::qWaitFor([&] { return !x.viewable(panel); }, 5000));
+        QVERIFY(x.waitViewable(panel, false));
 
-        AppRun second(environment);
-        QVERIFY(second.process().waitForFinished(10000));
-        QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.process().exitCode(), 0);
-        QVERIFY(waitViewable(x, panel));
-        QVERIFY(app.running());
-
-        // While it is visible a reopen changes nothing.
-        AppRun third(environment);
-        QVERIFY(third.process().waitForFinished(10000));
-        QCOMPARE(third.process().exitCode(), 0);
-        QVERIFY(x.viewable(panel));
-        QCOMPARE(x.geometry(panel).width(), 262);
-
-        // Several launched together: still one.
+        // Several launched together, while it is hidden: it shows, and they all end.
         std::vector<std::unique_ptr<AppRun>> crowd;
         for (int i = 0; i < 3; ++i)
             crowd.push_back(std::make_unique<AppRun>(environment));
-        for (auto &run : crowd) {
-            QVERIFY(run->process().waitForFinished(10000));
-            QCOMPARE(run->process().exitCode(), 0);
-        }
+        for (auto &run : crowd)
+            QCOMPARE(run->waitForEnd(), 0);
+        QVERIFY(x.waitViewable(panel));
         QVERIFY(app.running());
 
         // The window manager closes the panel: the program keeps running, and a reopen brings
-        // the panel back.
+        // the panel back in a new X window, where it was.
         x.requestClose(panel);
-        QVERIFY(waitViewable(x, panel, false));
-        QTest::qWait(300);
+        QVERIFY(x.waitViewable(panel, false));
         QVERIFY(app.running());
-        AppRun reopen(environment);
-        QVERIFY(reopen.process().waitForFinished(10000));
-        QCOMPARE(reopen.process().exitCode(), 0);
-        // Closing gave up the X window; the panel comes back in a new one, where it was.
+        QCOMPARE(AppRun(environment).waitForEnd(), 0);
         quint32 again = 0;
         QVERIFY(QTest::qWaitFor(
             [&] {
                 again = x.findWindow(app.pid(), "Quillmoth");
                 return again && x.viewable(again);
             },
-            5000));
+            xWaitMs));
         QCOMPARE(x.geometry(again), QRect(area.x(), area.y(), 262, area.height()));
         QVERIFY(x.hasState(again, "_NET_WM_STATE_ABOVE"));
         QVERIFY(!x.acceptsInput(again));
@@ -299,32 +208,36 @@ private Q_SLOTS:
 
         // Once it has ended, the next launch is the instance again.
         AppRun next(environment);
-        QVERIFY(next.waitForPanel(x));
-        QVERIFY(next.running());
+        QVERIFY(x.waitForPanel(next));
         QCOMPARE(next.terminate(), 0);
     }
 
-    // Without any display it keeps running (no screen, nothing to follow) and ends cleanly.
-    void noDisplay()
+    // Without any display, or with one that is not X11 (as in a pure Wayland session), it
+    // keeps running, says once why the panel stays shown, and ends cleanly.
+    void noX11Display_data()
     {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("none") << QStringList { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }
+                              << "no display";
+        QTest::newRow("offscreen")
+            << QStringList { "QT_QPA_PLATFORM=offscreen" } << "is not an X11 display";
+    }
+    void noX11Display()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, reason);
         TempHome home;
-        AppRun app({ QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
-            QStringLiteral("QT_QPA_PLATFORM") });
-        QVERIFY(
-            QTest::qWaitFor([&] { return app.log().contains(QLatin1String("no display")); }, 5000));
+        AppRun app(environment);
         QVERIFY(QTest::qWaitFor(
-            [&] { return app.log().contains(QLatin1String("The panel stays shown")); }, 5000));
-        QTest::qWait(500);
+            [&] {
+                return app.log().contains(reason)
+                    && app.log().contains(QLatin1String("The panel stays shown"));
+            },
+            xWaitMs));
+        QCOMPARE(app.log().count(QLatin1String("The panel stays shown")), 1);
         QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
-
-        // A display that is not X11 (as in a pure Wayland session): one line says why.
-        AppRun other({ QStringLiteral("QT_QPA_PLATFORM=offscreen") });
-        QVERIFY(QTest::qWaitFor(
-            [&] { return other.log().contains(QLatin1String("is not an X11 display")); }, 5000));
-        QCOMPARE(other.log().count(QLatin1String("The panel stays shown")), 1);
-        QVERIFY(other.running());
-        QCOMPARE(other.terminate(), 0);
     }
 
     // No window manager, then one without _NET_ACTIVE_WINDOW, then openbox: the panel stays
@@ -332,7 +245,6 @@ private Q_SLOTS:
     void windowManagerMissingThenLate()
     {
         BareDisplay bare;
-        QVERIFY(!bare.name().isEmpty());
         XConnection other(bare.name());
         QVERIFY(other.ok());
         TempHome home;
@@ -341,11 +253,11 @@ private Q_SLOTS:
         QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
         AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
             QStringLiteral("XDG_DATA_DIRS=") + share });
-        const quint32 panel = app.waitForPanel(other);
+        const quint32 panel = other.waitForPanel(app);
         QVERIFY(panel);
-        QVERIFY(waitViewable(other, panel));
+        QVERIFY(other.waitViewable(panel));
         QVERIFY(QTest::qWaitFor(
-            [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, 5000));
+            [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, xWaitMs));
         QCOMPARE(other.geometry(panel), QRect(0, 0, 262, 768));
 
         // Something that claims EWMH but does not keep _NET_ACTIVE_WINDOW.
@@ -361,15 +273,15 @@ private Q_SLOTS:
             [&] {
                 return app.log().contains(QLatin1String("does not support _NET_ACTIVE_WINDOW"));
             },
-            5000));
+            xWaitMs));
         // A window that is "active" there counts for nothing: the panel stays.
         other.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { other.vanishedWindow() });
         QTest::qWait(300);
         QVERIFY(other.viewable(panel));
         xcb_destroy_window(c, wmCheck);
-        other.deleteRootProperty("_NET_SUPPORTING_WM_CHECK");
-        other.deleteRootProperty("_NET_SUPPORTED");
-        other.deleteRootProperty("_NET_ACTIVE_WINDOW");
+        for (const char *property :
+            { "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW" })
+            other.deleteRootProperty(property);
 
         // openbox arrives: from now on the panel follows.
         bare.startOpenbox();
@@ -378,16 +290,13 @@ private Q_SLOTS:
                 return other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW)
                     .has_value();
             },
-            10000));
-        FakeApp editor({ "--class", "editor,Editor" },
-            { QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
-        QVERIFY(activate(other, editor.window()));
-        QVERIFY(waitViewable(other, panel, false));
-        FakeApp files({ "--class", "thunar,Thunar" },
-            { QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()) });
-        QVERIFY(activate(other, files.window()));
-        QVERIFY(waitViewable(other, panel));
-        QVERIFY(app.running());
+            xWaitMs));
+        FakeApp editor({ "--class", "editor,Editor" }, bare.name());
+        QVERIFY(other.activate(editor.window()));
+        QVERIFY(other.waitViewable(panel, false));
+        FakeApp files({ "--class", "thunar,Thunar" }, bare.name());
+        QVERIFY(other.activate(files.window()));
+        QVERIFY(other.waitViewable(panel));
         QCOMPARE(app.terminate(), 0);
     }
 };

@@ -3,27 +3,22 @@
 
 // Renders the panel with a fixed set of items in the light and the dark scheme:
 //   QT_QPA_PLATFORM=offscreen build/tools/render_panel docs/
+// The items live in a private home (the tests' TempHome), so the pictures never show the
+// user's own files.
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
+#include "TestSupport.h"
 #include "Views/SidebarView.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSaveFile>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QUrl>
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+    TempHome home;
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
@@ -43,32 +38,18 @@ int main(int argc, char **argv)
         { "Documents/Letters/Application letter with a very long name.odt",
             today.addDays(-4).addSecs(10 * 3600) },
     };
-    QByteArray doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
-                     "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
-                     "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    QList<XbelEntry> store;
     for (const auto &e : entries) {
-        const QString path = home.path() + QLatin1Char('/') + QLatin1String(e.path);
-        if (QString::fromLatin1(e.path).contains(QLatin1Char('.'))) {
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-        } else {
-            QDir().mkpath(path);
-        }
-        const QByteArray t
-            = e.when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.000000Z")).toUtf8();
-        doc += "<bookmark href=\"" + QUrl::fromLocalFile(path).toEncoded() + "\" added=\"" + t
-            + "\" modified=\"" + t + "\" visited=\"" + t + "\"/>\n";
+        const QString relative = QLatin1String(e.path);
+        // Names with an extension are files, the others folders.
+        const QString path
+            = relative.contains(QLatin1Char('.')) ? home.touch(relative, {}) : home.mkdir(relative);
+        store << usedAt(path, e.when);
     }
-    doc += "</xbel>";
-    const QString store = home.path() + QStringLiteral("/recently-used.xbel");
-    QSaveFile file(store);
-    file.open(QIODevice::WriteOnly);
-    file.write(doc);
-    file.commit();
+    writeStoreAtomically(home.storePath(), xbelDocument(store));
 
     FolderFilter filter(Settings::open());
-    RecentFilesStore recents(new MetadataQuery(store));
+    RecentFilesStore recents(new MetadataQuery(home.storePath()));
     const std::shared_ptr<Workspace> workspace = Workspace::system();
     SidebarView view(recents, filter, *workspace, ColorSchemeMonitor::shared());
     view.resize(262, 640);

@@ -3,6 +3,8 @@
 
 #include "TestSupport.h"
 
+#include "Store/RecentFilesStore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,6 +50,22 @@ QString TempHome::mkdir(const QString &relative) const
 QString fileUri(const QString &path)
 {
     return QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded());
+}
+
+XbelEntry usedAt(const QString &path, const QDateTime &when)
+{
+    XbelEntry e;
+    e.href = fileUri(path);
+    e.visited = e.modified = e.added = when;
+    return e;
+}
+
+QStringList itemNames(const RecentFilesStore &store)
+{
+    QStringList names;
+    for (const RecentItem &item : store.items())
+        names << item.name();
+    return names;
 }
 
 QString isoTime(const QDateTime &time)

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class RecentFilesStore;
+
 // A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
 // folder for the object's lifetime.
 class TempHome
@@ -46,12 +48,17 @@ struct XbelEntry
 };
 
 QString fileUri(const QString &path);
+// A local file last used, modified and added at `when`.
+XbelEntry usedAt(const QString &path, const QDateTime &when);
 // The store as GTK writes it.
 QByteArray xbelDocument(const QList<XbelEntry> &entries);
 QString isoTime(const QDateTime &time);
 // Writes atomically (temporary file, then rename), as desktop writers do.
 void writeStoreAtomically(const QString &storePath, const QByteArray &document);
 void writeFile(const QString &path, const QByteArray &content);
+
+// The names of the items the store lists, in order.
+QStringList itemNames(const RecentFilesStore &store);
 
 // Captures the info and warning lines of one logging category while alive; with Level::info
 // it turns the category's info lines on, as a user would with QT_LOGGING_RULES.

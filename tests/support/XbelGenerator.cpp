@@ -8,156 +8,139 @@
 
 namespace {
 
-bool plainOnly = false;
+const QString bookmarkNs = QStringLiteral("http://www.freedesktop.org/standards/desktop-bookmarks");
+const QString mimeNs = QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info");
 
-QString pick(QRandomGenerator &r, const QStringList &options)
+struct Generator
 {
-    return options.at(int(r.bounded(options.size())));
-}
+    QRandomGenerator &r;
+    bool plain;
 
-QString timestamp(QRandomGenerator &r)
-{
-    const int year = 2020 + int(r.bounded(8));
-    QString t = QStringLiteral("%1-%2-%3T%4:%5:%6")
-                    .arg(year)
-                    .arg(1 + r.bounded(12), 2, 10, QLatin1Char('0'))
-                    .arg(1 + r.bounded(28), 2, 10, QLatin1Char('0'))
-                    .arg(r.bounded(24), 2, 10, QLatin1Char('0'))
-                    .arg(r.bounded(60), 2, 10, QLatin1Char('0'))
-                    .arg(r.bounded(60), 2, 10, QLatin1Char('0'));
-    switch (plainOnly ? 7 * r.bounded(2) : r.bounded(8)) {
-    case 0:
-        t += QStringLiteral("Z");
-        break;
-    case 1:
-        t += QStringLiteral(".%1Z").arg(r.bounded(1000), 3, 10, QLatin1Char('0'));
-        break;
-    case 2:
-        t += QStringLiteral("+02:00");
-        break;
-    case 3:
-        t += QStringLiteral(".5-0330");
-        break;
-    case 4:
-        t += QStringLiteral(".%1").arg(r.bounded(1000000), 6, 10, QLatin1Char('0'));
-        break;
-    default:
-        t += QStringLiteral(".%1Z").arg(r.bounded(1000000), 6, 10, QLatin1Char('0'));
+    bool oneIn(int n) { return r.bounded(n) == 0; }
+    QString pick(const QStringList &options) { return options.at(int(r.bounded(options.size()))); }
+    QString number(int bound, int width)
+    {
+        return QStringLiteral("%1").arg(r.bounded(bound), width, 10, QLatin1Char('0'));
     }
-    return t;
-}
 
-QString text(QRandomGenerator &r)
-{
-    if (plainOnly)
-        return pick(r,
-            { "report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9", "  spaced  ",
-                "&quot;q&quot; &apos;x&apos;", "emoji \U0001F600", "" });
-    return pick(r,
-        { "report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9 \u2014 menu", "  spaced  ",
-            "<![CDATA[raw & <text>]]>", "a<!-- note -->b", "&quot;quoted&quot; &apos;x&apos;",
-            "\u05e9\u05dc\u05d5\u05dd", "&#x263A; smile", "tab\there", "emoji \U0001F600", "" });
-}
+    QString timestamp()
+    {
+        const QString t = QStringLiteral("%1-%2-%3T%4:%5:%6")
+                              .arg(2020 + r.bounded(8))
+                              .arg(number(12, 2).toInt() + 1, 2, 10, QLatin1Char('0'))
+                              .arg(number(28, 2).toInt() + 1, 2, 10, QLatin1Char('0'))
+                              .arg(number(24, 2), number(60, 2), number(60, 2));
+        if (plain)
+            return t + pick({ QStringLiteral("Z"), "." + number(1000000, 6) + "Z" });
+        return t
+            + pick({ QStringLiteral("Z"), "." + number(1000, 3) + "Z", "+02:00", ".5-0330",
+                "." + number(1000000, 6), "." + number(1000000, 6) + "Z" });
+    }
 
-QString href(QRandomGenerator &r, int i)
-{
-    return pick(r,
-        { QStringLiteral("file:///home/u/Documents/file-%1.txt").arg(i),
-            QStringLiteral("file:///home/u/My%20Files/%C3%A9t%C3%A9-%1.pdf").arg(i),
-            QStringLiteral("file://localhost/tmp/x%1").arg(i),
-            QStringLiteral("https://example.org/%1").arg(i),
-            QStringLiteral("file:///home/u/a&amp;b-%1").arg(i),
-            QStringLiteral("sftp://host/home/u/%1").arg(i),
-            QStringLiteral("file:///home/u/%FF%FE-%1").arg(i),
-            QStringLiteral("file:///home/u/quote&quot;%1").arg(i) });
-}
+    QString text()
+    {
+        QStringList options = { "report", "Q&amp;A notes", "&lt;draft&gt;", "caf\u00e9",
+            "  spaced  ", "&quot;q&quot; &apos;x&apos;", "emoji \U0001F600", "" };
+        if (!plain)
+            options << "<![CDATA[raw & <text>]]>"
+                    << "a<!-- note -->b"
+                    << "\u05e9\u05dc\u05d5\u05dd"
+                    << "&#x263A; smile"
+                    << "tab\there";
+        return pick(options);
+    }
 
-QString attribute(QRandomGenerator &r, const QString &name, const QString &value)
-{
-    const QString quote
-        = !plainOnly && r.bounded(5) == 0 ? QStringLiteral("'") : QStringLiteral("\"");
-    const QString space = pick(r, { " ", " ", " ", "\n      ", "\t" });
-    return space + name + QStringLiteral("=") + quote + value + quote;
-}
+    QString href(int i)
+    {
+        return pick(
+            { "file:///home/u/Documents/file-%1.txt",
+                "file:///home/u/My%20Files/%C3%A9t%C3%A9-%1.pdf", "file://localhost/tmp/x%1",
+                "https://example.org/%1", "file:///home/u/a&amp;b-%1", "sftp://host/home/u/%1",
+                "file:///home/u/%FF%FE-%1", "file:///home/u/quote&quot;%1" })
+            .arg(i);
+    }
+
+    QString attribute(const QString &name, const QString &value)
+    {
+        const QString quote = !plain && oneIn(5) ? QStringLiteral("'") : QStringLiteral("\"");
+        return pick({ " ", " ", " ", "\n      ", "\t" }) + name + "=" + quote + value + quote;
+    }
+
+    QString namespaces()
+    {
+        return attribute("xmlns:bookmark", bookmarkNs) + attribute("xmlns:mime", mimeNs);
+    }
+
+    QString application()
+    {
+        QString app = "<bookmark:application"
+            + attribute("name", pick({ "gedit", "evince", "Firefox", "gedit" }))
+            + attribute("exec", "&apos;app %u&apos;");
+        if (const int dated = int(r.bounded(4)); dated == 0)
+            app += attribute("timestamp", QString::number(1600000000 + r.bounded(100000000)));
+        else if (dated > 1) // else no date at all: the reader uses "now"
+            app += attribute("modified", timestamp());
+        if (oneIn(2))
+            app += attribute("count", QString::number(r.bounded(9)));
+        return app + "/>";
+    }
+
+    QString metadata(bool unusualNamespaces)
+    {
+        QString m = "<info><metadata" + (unusualNamespaces ? namespaces() : QString())
+            + attribute("owner", "http://freedesktop.org") + ">\n";
+        if (!oneIn(3))
+            m += "<mime:mime-type type=\"text/plain\"/>\n";
+        if (oneIn(4))
+            m += "<bookmark:groups><bookmark:group>" + text()
+                + "</bookmark:group></bookmark:groups>\n";
+        if (oneIn(10))
+            m += "<bookmark:private/>\n";
+        if (!oneIn(6)) {
+            m += "<bookmark:applications>\n";
+            for (int a = 0, apps = 1 + int(r.bounded(3)); a < apps; ++a)
+                m += application() + "\n";
+            m += "</bookmark:applications>\n";
+        }
+        return m + "</metadata></info>\n";
+    }
+
+    QString bookmark(int i, bool unusualNamespaces)
+    {
+        // Sometimes a duplicate of the entry before.
+        QString b = "<bookmark" + attribute("href", href(!plain && i > 0 && oneIn(20) ? i - 1 : i));
+        for (const char *date : { "added", "modified", "visited" })
+            if (!oneIn(5))
+                b += attribute(QLatin1String(date), timestamp());
+        b += ">\n";
+        if (oneIn(2))
+            b += "<title>" + text() + "</title>\n";
+        if (oneIn(6))
+            b += "<desc>" + text() + "</desc>\n";
+        if (!oneIn(8))
+            b += metadata(unusualNamespaces);
+        return b + "</bookmark>\n";
+    }
+};
 
 } // namespace
 
 QByteArray randomXbel(QRandomGenerator &r, int entries, bool plain)
 {
-    plainOnly = plain;
-    const bool unusualNamespaces = !plain && r.bounded(6) == 0;
+    Generator g { r, plain };
+    const bool unusualNamespaces = !plain && g.oneIn(6);
     QString doc;
-    if (r.bounded(4) != 0)
+    if (!g.oneIn(4))
         doc += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    if (!plain && r.bounded(8) == 0)
+    if (!plain && g.oneIn(8))
         doc += QStringLiteral("<!-- written by a test -->\n");
-    doc += QStringLiteral("<xbel") + attribute(r, "version", "1.0");
-    if (!unusualNamespaces) {
-        doc += attribute(
-            r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
-        doc += attribute(r, "xmlns:mime", "http://www.freedesktop.org/standards/shared-mime-info");
-    }
-    doc += QStringLiteral(">\n");
-    if (r.bounded(4) == 0)
-        doc += QStringLiteral("  <title>") + text(r) + QStringLiteral("</title>\n");
-    for (int i = 0; i < entries; ++i) {
-        const int index
-            = !plain && r.bounded(20) == 0 && i > 0 ? i - 1 : i; // sometimes a duplicate
-        doc += QStringLiteral("  <bookmark") + attribute(r, "href", href(r, index));
-        QStringList attrs = { "added", "modified", "visited" };
-        for (const QString &a : attrs)
-            if (r.bounded(5) != 0)
-                doc += attribute(r, a, timestamp(r));
-        doc += QStringLiteral(">\n");
-        if (r.bounded(2) == 0)
-            doc += QStringLiteral("    <title>") + text(r) + QStringLiteral("</title>\n");
-        if (r.bounded(6) == 0)
-            doc += QStringLiteral("    <desc>") + text(r) + QStringLiteral("</desc>\n");
-        if (r.bounded(8) != 0) {
-            doc += QStringLiteral("    <info>\n      <metadata");
-            if (unusualNamespaces) {
-                doc += attribute(
-                    r, "xmlns:bookmark", "http://www.freedesktop.org/standards/desktop-bookmarks");
-                doc += attribute(
-                    r, "xmlns:mime", "http://www.freedesktop.org/standards/shared-mime-info");
-            }
-            doc += attribute(r, "owner", "http://freedesktop.org") + QStringLiteral(">\n");
-            if (r.bounded(3) != 0)
-                doc += QStringLiteral("        <mime:mime-type type=\"text/plain\"/>\n");
-            if (r.bounded(4) == 0)
-                doc += QStringLiteral("        <bookmark:groups><bookmark:group>") + text(r)
-                    + QStringLiteral("</bookmark:group></bookmark:groups>\n");
-            if (r.bounded(10) == 0)
-                doc += QStringLiteral("        <bookmark:private/>\n");
-            if (r.bounded(6) != 0) {
-                doc += QStringLiteral("        <bookmark:applications>\n");
-                const int apps = 1 + int(r.bounded(3));
-                for (int a = 0; a < apps; ++a) {
-                    doc += QStringLiteral("          <bookmark:application")
-                        + attribute(r, "name", pick(r, { "gedit", "evince", "Firefox", "gedit" }))
-                        + attribute(r, "exec", "&apos;app %u&apos;");
-                    switch (r.bounded(4)) {
-                    case 0:
-                        doc += attribute(
-                            r, "timestamp", QString::number(1600000000 + r.bounded(100000000)));
-                        break;
-                    case 1:
-                        break; // no date at all: the reader uses "now"
-                    default:
-                        doc += attribute(r, "modified", timestamp(r));
-                    }
-                    if (r.bounded(2) == 0)
-                        doc += attribute(r, "count", QString::number(r.bounded(9)));
-                    doc += QStringLiteral("/>\n");
-                }
-                doc += QStringLiteral("        </bookmark:applications>\n");
-            }
-            doc += QStringLiteral("      </metadata>\n    </info>\n");
-        }
-        doc += QStringLiteral("  </bookmark>\n");
-    }
-    doc += QStringLiteral("</xbel>\n");
-    return doc.toUtf8();
+    doc += "<xbel" + g.attribute("version", "1.0")
+        + (unusualNamespaces ? QString() : g.namespaces()) + ">\n";
+    if (g.oneIn(4))
+        doc += "<title>" + g.text() + "</title>\n";
+    for (int i = 0; i < entries; ++i)
+        doc += g.bookmark(i, unusualNamespaces);
+    return (doc + QStringLiteral("</xbel>\n")).toUtf8();
 }
 
 QByteArray mutated(QRandomGenerator &r, QByteArray document)
@@ -176,8 +159,10 @@ QByteArray mutated(QRandomGenerator &r, QByteArray document)
         document.remove(at, 1 + qsizetype(r.bounded(8)));
         break;
     default:
-        document.insert(
-            at, pick(r, { "<", ">", "&", "\"", "<x>", "</bookmark>", "\xc3" }).toUtf8());
+        document.insert(at,
+            Generator { r, false }
+                .pick({ "<", ">", "&", "\"", "<x>", "</bookmark>", "\xc3" })
+                .toUtf8());
     }
     return document;
 }

@@ -3,15 +3,17 @@
 
 #include "XSession.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <xcb/xcb.h>
 
-#include <csignal>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
 template <typename T> struct Freed
 {
     T *p;
@@ -19,6 +21,10 @@ template <typename T> struct Freed
     T *operator->() const { return p; }
     explicit operator bool() const { return p != nullptr; }
 };
+
+// How often an activation is asked for again while the window manager has not acted on it.
+constexpr int activateRetryMs = 500;
+
 } // namespace
 
 XConnection::XConnection(const QByteArray &display)
@@ -68,19 +74,6 @@ QByteArray XConnection::text(quint32 window, quint32 property) const
         static_cast<const char *>(xcb_get_property_value(r.p)), xcb_get_property_value_length(r.p));
 }
 
-QList<quint32> XConnection::atoms(quint32 window, const char *property) const
-{
-    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, atom(property), XCB_ATOM_ATOM, 0, 1024), nullptr) };
-    QList<quint32> list;
-    if (r && r->format == 32) {
-        const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
-        for (int i = 0; i < xcb_get_property_value_length(r.p) / 4; ++i)
-            list << v[i];
-    }
-    return list;
-}
-
 quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
 {
     QList<quint32> pending { m_root };
@@ -98,6 +91,15 @@ quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
             pending << children[i];
     }
     return 0;
+}
+
+quint32 XConnection::waitForPanel(AppRun &app) const
+{
+    quint32 window = 0;
+    QTest::qWaitFor(
+        [&] { return app.running() && (window = findWindow(app.pid(), "Quillmoth")) != 0; },
+        xWaitMs);
+    return window;
 }
 
 QRect XConnection::geometry(quint32 window) const
@@ -118,6 +120,11 @@ bool XConnection::viewable(quint32 window) const
     return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
+bool XConnection::waitViewable(quint32 window, bool isViewable) const
+{
+    return QTest::qWaitFor([&] { return viewable(window) == isViewable; }, xWaitMs);
+}
+
 bool XConnection::acceptsInput(quint32 window) const
 {
     Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
@@ -130,7 +137,13 @@ bool XConnection::acceptsInput(quint32 window) const
 
 bool XConnection::hasState(quint32 window, const char *state) const
 {
-    return atoms(window, "_NET_WM_STATE").contains(atom(state));
+    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
+        xcb_get_property(m_c, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr) };
+    if (!r || r->format != 32)
+        return false;
+    const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
+    const int count = xcb_get_property_value_length(r.p) / 4;
+    return std::find(v, v + count, atom(state)) != v + count;
 }
 
 quint32 XConnection::activeWindow() const
@@ -138,32 +151,41 @@ quint32 XConnection::activeWindow() const
     return cardinal(m_root, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW).value_or(0);
 }
 
-void XConnection::requestActivate(quint32 window) const
+bool XConnection::activate(quint32 window) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!QTest::qWaitFor([&] { return activeWindow() == window; }, activateRetryMs)) {
+        if (clock.hasExpired(xWaitMs))
+            return false;
+        requestActivate(window);
+    }
+    return true;
+}
+
+void XConnection::sendToRoot(quint32 window, const char *type, quint32 data0, quint32 data1) const
 {
     xcb_client_message_event_t e {};
     e.response_type = XCB_CLIENT_MESSAGE;
     e.format = 32;
     e.window = window;
-    e.type = atom("_NET_ACTIVE_WINDOW");
-    e.data.data32[0] = 2;
+    e.type = atom(type);
+    e.data.data32[0] = data0;
+    e.data.data32[1] = data1;
     xcb_send_event(m_c, 0, m_root,
         XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
         reinterpret_cast<const char *>(&e));
     xcb_flush(m_c);
 }
 
+void XConnection::requestActivate(quint32 window) const
+{
+    sendToRoot(window, "_NET_ACTIVE_WINDOW", 2, 0);
+}
+
 void XConnection::requestClose(quint32 window) const
 {
-    xcb_client_message_event_t e {};
-    e.response_type = XCB_CLIENT_MESSAGE;
-    e.format = 32;
-    e.window = window;
-    e.type = atom("_NET_CLOSE_WINDOW");
-    e.data.data32[1] = 2;
-    xcb_send_event(m_c, 0, m_root,
-        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-        reinterpret_cast<const char *>(&e));
-    xcb_flush(m_c);
+    sendToRoot(window, "_NET_CLOSE_WINDOW", 0, 2);
 }
 
 void XConnection::setRootProperty(
@@ -191,70 +213,15 @@ quint32 XConnection::vanishedWindow() const
     return w;
 }
 
-AppRun::AppRun(const QStringList &extraEnvironment)
+FakeApp::FakeApp(const QStringList &arguments, const QByteArray &display)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &kv : extraEnvironment) {
-        const qsizetype eq = kv.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            env.remove(kv);
-        else
-            env.insert(kv.left(eq), kv.mid(eq + 1));
-    }
-    if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-            QStringLiteral("io.github.quillmoth.Quillmoth.shell.info=true"));
-    m_process.setProcessEnvironment(env);
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(QStringLiteral(QUILLMOTH_APP_BINARY), {});
-    m_process.waitForStarted();
-}
-
-AppRun::~AppRun()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-}
-
-quint32 AppRun::waitForPanel(const XConnection &x, int timeoutMs)
-{
-    quint32 window = 0;
-    if (!QTest::qWaitFor(
-            [&] { return running() && (window = x.findWindow(pid(), "Quillmoth")) != 0; },
-            timeoutMs))
-        return 0;
-    return window;
-}
-
-QString AppRun::log()
-{
-    m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
-    return m_log;
-}
-
-int AppRun::terminate()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    ::kill(pid_t(pid()), SIGTERM);
-    if (!m_process.waitForFinished(5000))
-        return -1;
-    log();
-    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-}
-
-FakeApp::FakeApp(const QStringList &arguments, const QStringList &extraEnvironment)
-{
-    if (!extraEnvironment.isEmpty()) {
+    if (!display.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString &kv : extraEnvironment)
-            env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
         m_process.setProcessEnvironment(env);
     }
     m_process.start(QStringLiteral(QUILLMOTH_FAKEAPP_BINARY), arguments);
-    if (m_process.waitForStarted() && m_process.waitForReadyRead(5000)) {
+    if (m_process.waitForStarted(xWaitMs) && m_process.waitForReadyRead(xWaitMs)) {
         const QByteArray line = m_process.readLine().trimmed();
         if (line.startsWith("window "))
             m_window = line.mid(7).toUInt();
@@ -264,17 +231,16 @@ FakeApp::FakeApp(const QStringList &arguments, const QStringList &extraEnvironme
 FakeApp::~FakeApp()
 {
     m_process.kill();
-    m_process.waitForFinished(3000);
+    m_process.waitForFinished(xWaitMs);
 }
 
-int runToEnd(const QString &program, const QStringList &arguments, int timeoutMs)
+bool xdotool(const QStringList &arguments)
 {
     QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    p.start(QStringLiteral("xdotool"), arguments);
+    if (p.waitForFinished(xWaitMs))
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    p.kill();
+    p.waitForFinished();
+    return false;
 }
