@@ -5,7 +5,6 @@
 // the monitor runs, and GNOME's setting through GSettings' memory backend.
 #include "Platform/ColorScheme.h"
 #include "TestSupport.h"
-#include "Views/Theme.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -28,7 +27,11 @@ void writeKdeGlobals(const TempHome &home, const QByteArray &text)
 
 bool becomesDark(bool dark)
 {
-    return QTest::qWaitFor([dark] { return Theme::current().isDark() == dark; }, 10000);
+    return QTest::qWaitFor(
+        [dark] {
+            return (ColorSchemeMonitor::shared().preference() == ColorPreference::dark) == dark;
+        },
+        10000);
 }
 
 } // namespace
@@ -46,7 +49,7 @@ private Q_SLOTS:
         writeKdeGlobals(home, "[General]\nColorScheme=BreezeLight\n");
         QCOMPARE(ColorSchemeMonitor::fromPalette(), ColorPreference::light); // offscreen palette
         QVERIFY(!QDBusConnection::sessionBus().isConnected()); // no portal
-        QVERIFY(!Theme::current().isDark());
+        QCOMPARE(ColorSchemeMonitor::shared().preference(), ColorPreference::light);
     }
 
     void kdeGlobalsText_data()
