@@ -195,7 +195,7 @@ void SidebarViewTest::clicksAndRowMenu()
     for (QAction *action : menu->actions())
         titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(titles, (QStringList { "Open", "Reveal in File Manager", "-", "Copy Path" }));
-    f.workspace->fileManager = QStringLiteral("Files");
+    f.workspace.fileManager = QStringLiteral("Files");
     QCOMPARE(f.view->rowMenu(spaced)->actions().at(1)->text(), QStringLiteral("Reveal in Files"));
     menu = f.view->rowMenu(spaced);
     menu->actions().at(1)->trigger();
