@@ -11,7 +11,9 @@
 #include "Views/RecentList.h"
 #include "Views/SidebarView.h"
 
+#include "Platform/ColorScheme.h"
 #include <QApplication>
+
 #include <QElapsedTimer>
 #include <QLineEdit>
 
@@ -19,19 +21,24 @@
 
 namespace {
 
-SidebarView *view()
+RecentFilesStore &store()
 {
     static StoreFixture fixture = StoreFixture::make(10000, 1.0);
+    static RecentFilesStore instance(new MetadataQuery(fixture.storePath));
+    return instance;
+}
+
+SidebarView *view()
+{
     static FolderFilter filter(Settings::open());
+    static const std::shared_ptr<Workspace> workspace = Workspace::system();
     static SidebarView *instance = [] {
-        auto *v = new SidebarView(new RecentFilesStore(new MetadataQuery(fixture.storePath)),
-            filter, Workspace::system());
+        auto *v = new SidebarView(store(), filter, *workspace, ColorSchemeMonitor::shared());
         v->resize(262, 900);
         v->show();
         QElapsedTimer clock;
         clock.start();
-        while ((v->store()->isLoading() || v->store()->items().size() < 10000)
-            && clock.elapsed() < 20000)
+        while ((store().isLoading() || store().items().size() < 10000) && clock.elapsed() < 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return v;
     }();
@@ -48,7 +55,7 @@ void Keystroke(benchmark::State &state, const char *text)
         v->searchField()->setText(i++ % 2 ? typed : typed.chopped(1));
         v->list()->viewport()->repaint();
     }
-    state.counters["items"] = double(v->store()->items().size());
+    state.counters["items"] = double(store().items().size());
 }
 
 } // namespace
