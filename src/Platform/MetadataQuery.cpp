@@ -260,7 +260,12 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(
         item->lastUsed = bookmark.lastUsed();
         if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
             continue;
-        item->path = localPathFromUri(bookmark.href);
+        const std::optional<LocalFile> file = localFileFromUri(bookmark.href);
+        if (file)
+            item->path = file->path;
+        // A name that is not UTF-8 is found by its bytes, which only the URL can carry.
+        if (file && !file->nativePath.isEmpty())
+            item->url = fileUrl(file->nativePath);
         if (bookmark.title && !bookmark.title->isEmpty())
             item->displayName = *bookmark.title;
         else if (item->path)
@@ -271,9 +276,10 @@ MetadataQuery::Snapshot MetadataQuery::readSnapshot(
     // waits on the file system.
     QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
         if (item->path)
-            item->attributes = FileAttributes::lookup(*item->path);
+            item->attributes = item->url ? FileAttributes::lookup(nativePath(*item->url))
+                                         : FileAttributes::lookup(*item->path);
         item->attributesRead = true;
-        if (item->attributes)
+        if (item->attributes && !item->url)
             item->url = fileUrl(*item->path);
         if (!item->lastUsed && item->attributes)
             item->contentChange = item->attributes->modificationTime;
