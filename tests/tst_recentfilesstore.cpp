@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "Model/FileUrl.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
 
@@ -9,7 +10,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +66,8 @@ private Q_SLOTS:
     void heldBackWhileUpdatesDisabled();
     void storesOnlyHearTheirOwnQuery();
     void logLineListsAtMostTwelveNames();
+    void hiddenLocations_data();
+    void hiddenLocations();
     void primingTargets();
 };
 
@@ -88,10 +93,12 @@ void RecentFilesStoreTest::processingRules()
     const QString doc = home.touch(QStringLiteral("Documents/report.pdf"));
     const QString titled = home.touch(QStringLiteral("Documents/scan-0042.jpg"));
     const QString folder = home.mkdir(QStringLiteral("Projects/Quill"));
-    const QString hidden = home.touch(QStringLiteral("Library/Preferences/x.plist"));
-    const QString cloud = home.touch(QStringLiteral("Library/CloudStorage/Provider-u/plan.key"));
+    const QString dotHidden = home.touch(QStringLiteral(".hidden/x.txt"));
+    // The XDG homes are hidden wherever they point (here, not in a dot-folder).
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/settings")));
+    const QString xdgHidden = home.touch(QStringLiteral("settings/app.conf"));
+    const QString libraryFile = home.touch(QStringLiteral("Library/Preferences/prefs.txt"));
     const QString libraryItself = home.mkdir(QStringLiteral("Library"));
-    const QString lowerLibrary = home.touch(QStringLiteral("library/x.txt"));
     const QString old = home.touch(QStringLiteral("Documents/old.txt"));
     const QString launcher = home.touch(QStringLiteral("Desktop/tool.desktop"),
         "[Desktop Entry]\nType=Application\nName=Tool\nExec=true\n");
@@ -108,10 +115,10 @@ void RecentFilesStoreTest::processingRules()
         entry(doc, now.addSecs(-10)),
         entry(titled, now.addSecs(-20), QStringLiteral("Holiday photo")),
         entry(folder, now.addSecs(-30)),
-        entry(hidden, now.addSecs(-40)),
-        entry(cloud, now.addSecs(-50)),
+        entry(dotHidden, now.addSecs(-40)),
+        entry(xdgHidden, now.addSecs(-45)),
+        entry(libraryFile, now.addSecs(-50)),
         entry(libraryItself, now.addSecs(-60)),
-        entry(lowerLibrary, now.addSecs(-70)),
         entry(old, now.addDays(-8)),
         entry(launcher, now.addSecs(-80)),
         entry(program, now.addSecs(-90)),
@@ -119,10 +126,21 @@ void RecentFilesStoreTest::processingRules()
         entry(gone, now.addSecs(-110)),
         entry(spaced, now.addSecs(-120)),
     };
-    // The same file twice (a second spelling of its URI): the first in the query's order wins.
-    XbelEntry again = entry(doc, now.addSecs(-500), QStringLiteral("older spelling"));
-    again.href = QStringLiteral("file://localhost") + doc;
-    entries << again;
+    // A name that is not UTF-8 is listed readably and still names its own bytes.
+    const QByteArray latin1 = QFile::encodeName(home.path()) + "/caf\xe9.txt";
+    QVERIFY(::close(::creat(latin1.constData(), 0600)) == 0);
+    XbelEntry undecodable = entry(spaced, now.addSecs(-130));
+    undecodable.href
+        = QStringLiteral("file://") + QString::fromLatin1(latin1.toPercentEncoding("/"));
+    entries << undecodable;
+    // Other spellings of listed locations, older: one item per location, the first wins.
+    for (const QString &href : { QStringLiteral("file://localhost") + doc,
+             QStringLiteral("file://") + QStringLiteral("//") + doc, QStringLiteral("file:") + doc,
+             fileUri(folder) + QStringLiteral("/"), fileUri(home.path() + "/Projects/./Quill") }) {
+        XbelEntry again = entry(doc, now.addSecs(-500), QStringLiteral("older spelling"));
+        again.href = href;
+        entries << again;
+    }
     XbelEntry web;
     web.href = QStringLiteral("https://example.org/page");
     web.visited = now;
@@ -133,25 +151,27 @@ void RecentFilesStoreTest::processingRules()
     QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
     QVERIFY(waitForUpdates(updates, 1));
     QCOMPARE(names(store),
-        (QStringList { "report.pdf", "Holiday photo", "Quill", "plan.key", "Library", "x.txt",
-            "run.sh", "été & co.txt" }));
+        (QStringList { "report.pdf", "Holiday photo", "Quill", "prefs.txt", "Library", "run.sh",
+            "été & co.txt", "caf\uFFFD.txt" }));
     const QList<RecentItem> &items = store.items();
     QVERIFY(items.at(2).isFolder());
     QVERIFY(items.at(4).isFolder());
     QVERIFY(!items.at(0).isFolder());
     QCOMPARE(items.at(0).path(), QStringLiteral("Documents"));
-    QCOMPARE(items.at(3).path(), QStringLiteral("Provider-u"));
+    QCOMPARE(items.at(3).path(), QStringLiteral("Library \u203A Preferences"));
     QCOMPARE(items.at(0).url(), QUrl::fromLocalFile(doc));
-    QCOMPARE(items.at(7).url().toLocalFile(), spaced);
+    QCOMPARE(items.at(6).url().toLocalFile(), spaced);
+    QCOMPARE(nativePath(items.at(7).url()), latin1);
+    QVERIFY(items.at(7).url().toEncoded().endsWith("/caf%E9.txt"));
     for (qsizetype i = 1; i < items.size(); ++i)
         QVERIFY(items.at(i - 1).date() >= items.at(i).date());
 
     // A listed file that is deleted leaves the list at the next update.
     QFile::remove(titled);
-    entries.removeAt(4);
+    entries.removeAt(5);
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     QVERIFY(
-        QTest::qWaitFor([&] { return !names(store).contains(QStringLiteral("plan.key")); }, 5000));
+        QTest::qWaitFor([&] { return !names(store).contains(QStringLiteral("prefs.txt")); }, 5000));
     QVERIFY(!names(store).contains(QStringLiteral("Holiday photo")));
 }
 
@@ -183,8 +203,8 @@ void RecentFilesStoreTest::makeItemRules()
     MetadataItem noPath = raw(file, at);
     noPath.path.reset();
     QVERIFY(!RecentFilesStore::makeItem(noPath, cutoff));
-    QVERIFY(!RecentFilesStore::makeItem(
-        raw(home.path() + QStringLiteral("/Library/Caches/x"), at), cutoff));
+    QVERIFY(
+        !RecentFilesStore::makeItem(raw(home.path() + QStringLiteral("/.cache/x"), at), cutoff));
     QVERIFY(!RecentFilesStore::makeItem(
         raw(home.path() + QStringLiteral("/nothing-here"), at), cutoff));
     // Attributes read with the store are used as they are (here: a folder that is a package).
@@ -401,19 +421,51 @@ void RecentFilesStoreTest::logLineListsAtMostTwelveNames()
         QStringLiteral("gathered 16 raw, kept 15: ") + expected.join(QStringLiteral(" \u00B7 ")));
 }
 
+void RecentFilesStoreTest::hiddenLocations_data()
+{
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("hidden");
+    const QString ann = QStringLiteral("/home/ann");
+    QTest::newRow("document") << ann << "/home/ann/Documents/a.txt" << false;
+    QTest::newRow("Library is ordinary") << ann << "/home/ann/Library/Preferences/x" << false;
+    QTest::newRow("dot inside a name") << ann << "/home/ann/v1.2/a.b" << false;
+    QTest::newRow("dot-file") << ann << "/home/ann/.bashrc" << true;
+    QTest::newRow("in a dot-folder") << ann << "/home/ann/src/.git/HEAD" << true;
+    QTest::newRow("outside the home") << ann << "/tmp/.X11-unix/X0" << true;
+    QTest::newRow("XDG home elsewhere") << ann << "/srv/conf/app.ini" << true;
+    QTest::newRow("the XDG home itself") << ann << "/srv/conf" << true;
+    QTest::newRow("XDG-like prefix") << ann << "/srv/config/x" << false;
+    QTest::newRow("home in a dot-folder") << "/net/.homes/ann"
+                                          << "/net/.homes/ann/a.txt" << false;
+    QTest::newRow("dot-folder there") << "/net/.homes/ann"
+                                      << "/net/.homes/ann/.ssh/k" << true;
+}
+
+void RecentFilesStoreTest::hiddenLocations()
+{
+    QFETCH(QString, home);
+    QFETCH(QString, path);
+    QFETCH(bool, hidden);
+    // Relative values and ones that hold the home are broken settings, ignored.
+    const HiddenLocations locations(home,
+        { QStringLiteral("/srv/conf/"), QStringLiteral("rel/cache"), QStringLiteral("/home"),
+            QStringLiteral("/net") });
+    QCOMPARE(locations.hides(path), hidden);
+}
+
 void RecentFilesStoreTest::primingTargets()
 {
+    // The XDG user folders that exist, under their localised names; one set to the home is off.
     TempHome home;
-    const QStringList standard
-        = { home.path() + "/Desktop", home.path() + "/Documents", home.path() + "/Downloads" };
-    QCOMPARE(RecentFilesStore::primeTargets(), standard);
-    home.mkdir(QStringLiteral("Library/CloudStorage/Provider-a"));
-    home.mkdir(QStringLiteral("Library/CloudStorage/Provider-b"));
-    const QStringList targets = RecentFilesStore::primeTargets();
-    QCOMPARE(targets.mid(0, 3), standard);
-    QCOMPARE(targets.size(), 5);
-    QVERIFY(targets.contains(home.path() + "/Library/CloudStorage/Provider-b"));
-    RecentFilesStore::primeFileAccess(); // missing folders are skipped quietly
+    QVERIFY(RecentFilesStore::primeTargets().isEmpty());
+    for (const char *name : { "Desktop", "Dokumente", "Documents", "Downloads" })
+        home.mkdir(QString::fromLatin1(name));
+    writeFile(home.configHome() + QStringLiteral("/user-dirs.dirs"),
+        "XDG_DESKTOP_DIR=\"$HOME/\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    QCOMPARE(RecentFilesStore::primeTargets(),
+        (QStringList { home.path() + "/Dokumente", home.path() + "/Downloads" }));
+    RecentFilesStore::primeFileAccess();
 }
 
 QTEST_GUILESS_MAIN(RecentFilesStoreTest)
