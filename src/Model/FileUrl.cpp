@@ -8,20 +8,27 @@
 
 namespace {
 
+// Whether a "." or ".." component starts at `i`.
+bool isDotComponent(QStringView path, qsizetype i)
+{
+    if (i >= path.size() || path.at(i) != QLatin1Char('.'))
+        return false;
+    const qsizetype end = i + 1 < path.size() && path.at(i + 1) == QLatin1Char('.') ? i + 2 : i + 1;
+    return end == path.size() || path.at(end) == QLatin1Char('/');
+}
+
 // Whether standardising would change nothing: no empty, "." or ".." components, no trailing
-// slash. Most paths are clean, and this costs less than cleaning them.
+// slash. Most paths are clean, and this costs much less than cleaning them.
 bool isClean(QStringView path)
 {
     if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         return false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path.at(i) != QLatin1Char('/'))
-            continue;
-        const QStringView part = path.mid(start, i - start);
-        if ((part.isEmpty() && i != 0) || part == QLatin1String(".") || part == QLatin1String(".."))
+    if (isDotComponent(path, 0))
+        return false;
+    for (qsizetype i = path.indexOf(QLatin1Char('/')); i >= 0 && i + 1 < path.size();
+         i = path.indexOf(QLatin1Char('/'), i + 1)) {
+        if (path.at(i + 1) == QLatin1Char('/') || isDotComponent(path, i + 1))
             return false;
-        start = i + 1;
     }
     return true;
 }
