@@ -3,6 +3,7 @@
 
 #include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
+#include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
 
@@ -27,72 +28,80 @@ class FolderFilterTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void containment_data();
+    void modesRawValues();
     void containment();
     void allowsByMode();
     void persistsEveryAssignment();
     void removeRewritesAndNotifies();
-    void hostileSettingsFiles_data();
-    void hostileSettingsFiles();
+    void storedSettingsRead_data();
+    void storedSettingsRead();
 };
 
-void FolderFilterTest::containment_data()
+void FolderFilterTest::modesRawValues()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<bool>("contained");
-    const QList<std::tuple<const char *, const char *, bool>> rows = {
-        { "/Users/u/Projects", "/Users/u/Projects/a.txt", true },
-        { "/Users/u/Projects", "/Users/u/Projects", true },
-        { "/Users/u/Projects/", "/Users/u/Projects/a.txt", true },
-        { "/Users/u/Projects", "/Users/u/Projects/", true },
-        { "/Users/u/Projects", "/Users/u/Projects2/b.txt", false },
-        { "/Users/u/Projects", "/Users/u/other.txt", false },
-        { "/Users/u/Projects", "/Users/U/Projects/a.txt", false },
-        { "/Users/u/Projects", "/Users/u/x/../Projects/a.txt", true },
-        { "/Users/u/Projects", "/Users/u/Projects/../other.txt", false },
-        { "/", "/anything/at/all", true },
-        { "/Users/u/./Projects", "/Users/u/Projects/a", true },
-        // A relative folder never contains an absolute location.
-        { "Users/u", "/Users/u/a", false },
-        { "", "/Users/u/a", false },
-        // Leading runs of slashes are one root, not a host name (QUrl reads "//d" as host d).
-        { "////d/", "////d/", true },
-        { "/d", "//d/x", true },
-    };
-    for (const auto &[folder, location, contained] : rows)
-        QTest::addRow("%s in %s", location, folder)
-            << QString::fromUtf8(folder) << QString::fromUtf8(location) << contained;
+    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("include")), FolderFilterMode::include);
+    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("Include")), std::nullopt);
+    QCOMPARE(FolderFilterModes::rawValue(FolderFilterMode::exclude), QStringLiteral("exclude"));
 }
 
 void FolderFilterTest::containment()
 {
-    QFETCH(QString, folder);
-    QFETCH(QString, location);
-    QFETCH(bool, contained);
-    QCOMPARE(FolderFilter::contains(folder, fileUrl(location)), contained);
+    const QString projects = QStringLiteral("/home/u/Projects");
+    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/a.txt")));
+    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects")));
+    QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/home/u/Projects/a.txt")));
+    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/")));
+    QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects2/b.txt")));
+    QVERIFY(!FolderFilter::contains(projects, at("/home/u/other.txt")));
+    QVERIFY(!FolderFilter::contains(projects, at("/home/U/Projects/a.txt")));
+    QVERIFY(FolderFilter::contains(projects, at("/home/u/x/../Projects/a.txt")));
+    QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects/../other.txt")));
+    QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
+    QVERIFY(FolderFilter::contains(QStringLiteral("/home/u/./Projects"), at("/home/u/Projects/a")));
+    // A relative folder never contains an absolute location.
+    QVERIFY(!FolderFilter::contains(QStringLiteral("home/u"), at("/home/u/a")));
+    QVERIFY(!FolderFilter::contains(QString(), at("/home/u/a")));
+    // Above the root is the root: both sides are standardised before they are compared.
+    QVERIFY(FolderFilter::contains(QStringLiteral("/.."), at("/etc/hosts")));
+    QVERIFY(FolderFilter::contains(QStringLiteral("/etc"), at("/../etc/hosts")));
+    QVERIFY(!FolderFilter::contains(QStringLiteral("/../home"), at("/etc/hosts")));
+    // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
+    QVERIFY(FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
+    QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
+    // One URL per location, whatever the spelling; raw bytes of names that are not UTF-8 kept.
+    QCOMPARE(fileUrl(QStringLiteral("//t/./dir/")), QUrl::fromLocalFile(QStringLiteral("/t/dir")));
+    QCOMPARE(fileUrl(QStringLiteral("/../..")), QUrl::fromLocalFile(QStringLiteral("/")));
+    const QUrl latin1 = fileUrl(QByteArray("//t/../t/caf\xe9.txt"));
+    QCOMPARE(nativePath(latin1), QByteArray("/t/caf\xe9.txt"));
+    QCOMPARE(latin1.toLocalFile(), QStringLiteral("/t/caf\uFFFD.txt"));
+    QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
+    QCOMPARE(nativePath(fileUrl(QStringLiteral("/t/été"))), QStringLiteral("/t/été").toUtf8());
 }
 
 void FolderFilterTest::allowsByMode()
 {
     TempHome home;
     auto filter = freshFilter();
-    const QList<QUrl> urls = { at("/Users/u/Projects/a.txt"), at("/Users/u/Projects"),
-        at("/Users/u/Projects2/b.txt"), at("/Users/u/other.txt") };
-    const QList<bool> inside = { true, true, false, false };
+    const QList<QUrl> urls = { at("/home/u/Projects/a.txt"), at("/home/u/Projects"),
+        at("/home/u/Projects2/b.txt"), at("/home/u/other.txt") };
     for (FolderFilterMode mode : FolderFilterModes::allCases) {
         filter->setMode(mode);
         for (const QUrl &url : urls)
             QVERIFY(filter->allows(url)); // no folders: everything passes
     }
-    filter->setFolders({ QStringLiteral("/Users/u/Projects") });
-    for (FolderFilterMode mode : FolderFilterModes::allCases) {
-        filter->setMode(mode);
-        for (qsizetype i = 0; i < urls.size(); ++i)
-            QCOMPARE(filter->allows(urls[i]),
-                mode == FolderFilterMode::all || inside[i] == (mode == FolderFilterMode::include));
-    }
+    filter->setFolders({ QStringLiteral("/home/u/Projects") });
+    filter->setMode(FolderFilterMode::include);
+    const QList<bool> included = { true, true, false, false };
+    for (qsizetype i = 0; i < urls.size(); ++i)
+        QCOMPARE(filter->allows(urls[i]), included[i]);
+    filter->setMode(FolderFilterMode::exclude);
+    for (qsizetype i = 0; i < urls.size(); ++i)
+        QCOMPARE(filter->allows(urls[i]), !included[i]);
+    filter->setMode(FolderFilterMode::all);
+    for (const QUrl &url : urls)
+        QVERIFY(filter->allows(url));
 }
+
 void FolderFilterTest::persistsEveryAssignment()
 {
     TempHome home;
@@ -143,54 +152,70 @@ void FolderFilterTest::removeRewritesAndNotifies()
     QCOMPARE(after.size(), 3);
 }
 
-// Whatever the settings file holds, the filter falls back to its defaults for what it cannot
-// read, and writing its own keys keeps the others (here panelWidth).
-void FolderFilterTest::hostileSettingsFiles_data()
+void FolderFilterTest::storedSettingsRead_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QStringList>("folders");
-    for (const char *mode :
-        { "Include", "EXCLUDE", "nonsense", "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)", "" })
-        QTest::addRow("mode %s", mode) << "[General]\npanelWidth=300\nfolderFilterMode="
-                + QByteArray(mode) + "\nfolderFilterPaths=/just/a/string\n"
-                                       << "all" << QStringList();
-    QTest::newRow("binary folders")
-        << QByteArray("[General]\npanelWidth=300\nfolderFilterMode=exclude\n"
-                      "folderFilterPaths=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n")
-        << "exclude" << QStringList();
-    QTest::newRow("list as the format writes it")
-        << QByteArray("[General]\npanelWidth=300\nfolderFilterMode=exclude\nfolderFilterPaths\\1=  "
-                      "/spaced\\nline  \nfolderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
-        << "exclude" << QStringList { "  /spaced\nline  ", "/b" };
-    QTest::newRow("list with a missing entry") << QByteArray(
-        "[General]\npanelWidth=300\nfolderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n")
-                                               << "all" << QStringList();
-    // A corrupt binary value whose length asks for gigabytes.
-    QTest::newRow("gigabyte length") << QByteArray(
-        "[General]\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0\\x1\\0\\0\\0\\n)\n"
-        "folderFilterMode=include\npanelWidth=300\n")
-                                     << "include" << QStringList();
-    QTest::newRow("garbage lines") << QByteArray(
-        "[General]\npanelWidth=300\n\x01\x02\xff garbage = = =\n[[[\nfolderFilterMode=include\n")
-                                   << "include" << QStringList();
+    QTest::addColumn<double>("width");
+    const QString all = QStringLiteral("all");
+    // This program's own lists: numbered entries, exact to the character.
+    QTest::newRow("own") << QByteArray("[General]\nfolderFilterMode=exclude\npanelWidth=300\n"
+                                       "folderFilterPaths\\1=  /spaced\\nline  \n"
+                                       "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
+                         << "exclude" << QStringList { "  /spaced\nline  ", "/b" } << 300.0;
+    QTest::newRow("own, an entry missing")
+        << QByteArray("folderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n") << all
+        << QStringList() << 262.0;
+    // Qt's own INI notation, which this program once wrote.
+    QTest::newRow("Qt list") << QByteArray("[General]\nfolderFilterMode=exclude\n"
+                                           "folderFilterPaths=/a, /b\n")
+                             << "exclude" << QStringList { "/a", "/b" } << 262.0;
+    QTest::newRow("Qt quoted and escaped")
+        << QByteArray("folderFilterPaths=\"/a, with comma\", \" /spaced \", /q\\\"d\\x41,/t\\tb\n")
+        << all << QStringList { "/a, with comma", " /spaced ", "/q\"dA", "/t\tb" } << 262.0;
+    QTest::newRow("Qt list of one") << QByteArray("folderFilterPaths=\"/just, one; folder \"\n")
+                                    << all << QStringList { "/just, one; folder " } << 262.0;
+    QTest::newRow("Qt empty list")
+        << QByteArray("folderFilterMode=include\nfolderFilterPaths=@Invalid()\n") << "include"
+        << QStringList() << 262.0;
+    // Edited by hand.
+    QTest::newRow("spaces and comments")
+        << QByteArray("folderFilterMode = include \npanelWidth = 300 ; wider\n"
+                      "folderFilterPaths = /a ; was /b\n")
+        << "include" << QStringList { "/a" } << 300.0;
+    QTest::newRow("quoted mode") << QByteArray("folderFilterMode=\"exclude\"\n") << "exclude"
+                                 << QStringList() << 262.0;
+    // Wrong values and types fall back, one key at a time.
+    QTest::newRow("wrong types") << QByteArray("folderFilterMode=Include\npanelWidth=abc\n"
+                                               "folderFilterPaths=@Variant(\\0\\0\\0\\x2)\n")
+                                 << all << QStringList() << 262.0;
+    QTest::newRow("mode list") << QByteArray("folderFilterMode=include, exclude\n") << all
+                               << QStringList() << 262.0;
+    // A corrupt binary value whose length asks for gigabytes, and lines of garbage.
+    QTest::newRow("hostile") << QByteArray("[General]\npanelWidth=333\n\x01\x02\xff garbage = =\n"
+                                           "[[[\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0"
+                                           "\\x1\\0\\0\\0\\n)\nfolderFilterMode=include\n")
+                             << "include" << QStringList() << 333.0;
 }
 
-void FolderFilterTest::hostileSettingsFiles()
+// Each notation reads as its values, and writing any change keeps every one of them.
+void FolderFilterTest::storedSettingsRead()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, mode);
     QFETCH(QStringList, folders);
+    QFETCH(double, width);
     TempHome home;
     QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
     writeFile(Settings::filePath(), file);
-    auto filter = freshFilter();
-    QCOMPARE(FolderFilterModes::rawValue(filter->mode()), mode);
-    QCOMPARE(filter->folders(), folders);
-    filter->setFolders({ QStringLiteral("/kept") });
-    QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/kept") });
-    QCOMPARE(
-        Settings::open()->value(QStringLiteral("panelWidth")).toString(), QStringLiteral("300"));
+    for (int pass = 0; pass < 2; ++pass) {
+        auto filter = freshFilter();
+        QCOMPARE(FolderFilterModes::rawValue(filter->mode()), mode);
+        QCOMPARE(filter->folders(), folders);
+        QCOMPARE(PanelWidth::stored(*Settings::open()), width);
+        filter->setMode(filter->mode()); // rewrites the file in this program's notation
+    }
 }
 
 QTEST_GUILESS_MAIN(FolderFilterTest)

@@ -7,6 +7,7 @@
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
+#include "Views/ItemIcon.h"
 #include "Views/RecentList.h"
 #include "Views/RecentRow.h"
 #include "Views/SegmentedControl.h"
@@ -105,6 +106,7 @@ private Q_SLOTS:
     void hostileNamesDrawSafely();
     void rowTimeInEveryLocale_data();
     void rowTimeInEveryLocale();
+    void itemIconsCachedPerPathAndSized();
 };
 
 void SidebarViewTest::loadingEmptyAndHeader()
@@ -374,6 +376,34 @@ void SidebarViewTest::rowTimeInEveryLocale()
         QStringLiteral("9:05 ") + here.pmText());
     QCOMPARE(RecentRow::time(QDateTime(day, QTime(0, 30)), here),
         QStringLiteral("12:30 ") + here.amText());
+}
+
+void SidebarViewTest::itemIconsCachedPerPathAndSized()
+{
+    TempHome home;
+    const QString file = home.touch(QStringLiteral("Documents/a.txt"));
+    const QString folderPath = home.mkdir(QStringLiteral("Projects"));
+    const QUrl url = QUrl::fromLocalFile(file);
+    const QDateTime when = QDateTime::currentDateTime();
+    const RecentItem item(url, url, QStringLiteral("a"), QStringLiteral("Documents"), when, false);
+    const RecentItem older(
+        url, url, QStringLiteral("a"), QStringLiteral("Documents"), when.addDays(-1), false);
+
+    const QPixmap icon = ItemIcon::icon(item);
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.deviceIndependentSize().toSize(), QSize(32, 32));
+    // Unequal records for the same path share one cached image.
+    QCOMPARE(ItemIcon::icon(older).cacheKey(), icon.cacheKey());
+
+    const QUrl folderUrl = QUrl::fromLocalFile(folderPath);
+    const RecentItem folder(
+        folderUrl, folderUrl, QStringLiteral("Projects"), QStringLiteral("Home"), when, true);
+    QCOMPARE(ItemIcon::icon(folder).deviceIndependentSize().toSize(), QSize(32, 32));
+    // A file that does not exist still gets an icon.
+    const QUrl gone = QUrl::fromLocalFile(home.path() + QStringLiteral("/missing.pdf"));
+    QVERIFY(!ItemIcon::icon(
+        RecentItem(gone, gone, QStringLiteral("m"), QStringLiteral("Home"), when, false))
+                 .isNull());
 }
 
 QTEST_MAIN(SidebarViewTest)

@@ -223,9 +223,17 @@ void XbelReaderTest::localPaths()
         localPathFromUri(QStringLiteral("file:///line%0Abreak")), QStringLiteral("/line\nbreak"));
     QCOMPARE(
         localPathFromUri(QStringLiteral("file:///already/été")), QStringLiteral("/already/été"));
+    // As GLib reads them: no authority (Java's "file:/x"), extra slashes kept for the caller to
+    // standardise, and bytes that are not UTF-8 shown readably but kept.
+    QCOMPARE(localPathFromUri(QStringLiteral("file:/tmp/x")), QStringLiteral("/tmp/x"));
+    QCOMPARE(localPathFromUri(QStringLiteral("file:////t/a.txt")), QStringLiteral("//t/a.txt"));
+    const std::optional<LocalFile> latin1 = localFileFromUri(QStringLiteral("file:///t/caf%E9"));
+    QCOMPARE(latin1->path, QStringLiteral("/t/caf\uFFFD"));
+    QCOMPARE(latin1->nativePath, QByteArray("/t/caf\xe9"));
+    QVERIFY(localFileFromUri(QStringLiteral("file:///t/caf%C3%A9"))->nativePath.isEmpty());
     for (const char *rejected : { "https://example.org/a", "trash:///a", "recent:///x",
              "sftp://h/x", "file://otherhost/x", "file:///a%2Fb", "file:///a%00b", "file:///a%zz",
-             "file:///a%4", "file:///%FF", "file:///a#frag", "file:", "file://", "/plain/path" })
+             "file:///a%4", "file:///a#frag", "file:", "file://", "file:tmp/x", "/plain/path" })
         QVERIFY2(!localPathFromUri(QString::fromUtf8(rejected)), rejected);
     QCOMPARE(displayBasename(QStringLiteral("/home/u/report.pdf")), QStringLiteral("report.pdf"));
     QCOMPARE(displayBasename(QStringLiteral("/home/u/folder/")), QStringLiteral("folder"));

@@ -46,9 +46,13 @@ FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings)
     if (mode.typeId() == QMetaType::QString)
         m_mode = FolderFilterModes::fromRawValue(mode.toString()).value_or(FolderFilterMode::all);
 
-    // Anything but a list of strings is not a list of paths.
+    // Anything but a list of strings is not a list of paths, except one text: the INI notation
+    // cannot tell a list of one folder from a plain text, and that is how Qt's format writes one.
     const QVariant paths = m_settings->value(pathsKey);
-    if (paths.typeId() == QMetaType::QStringList) {
+    if (paths.typeId() == QMetaType::QString) {
+        if (!paths.toString().isEmpty())
+            m_folders = QStringList { paths.toString() };
+    } else if (paths.typeId() == QMetaType::QStringList) {
         m_folders = paths.toStringList();
     } else if (paths.typeId() == QMetaType::QVariantList) {
         const QVariantList list = paths.toList();

@@ -3,9 +3,9 @@
 
 #include "Model/RecentItem.h"
 
+#include "Model/FileUrl.h"
 #include "Model/HomeFolder.h"
 
-#include <QDir>
 #include <QVarLengthArray>
 
 RecentItem::RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder)
@@ -29,28 +29,6 @@ size_t qHash(const RecentItem &item, size_t seed)
 }
 
 namespace {
-
-// Whether cleanPath would change nothing: no empty, "." or ".." components, no trailing slash.
-bool isClean(QStringView path)
-{
-    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        return false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path.at(i) != QLatin1Char('/'))
-            continue;
-        const QStringView part = path.mid(start, i - start);
-        if ((part.isEmpty() && i != 0) || part == QLatin1String(".") || part == QLatin1String(".."))
-            return false;
-        start = i + 1;
-    }
-    return true;
-}
-
-QString cleaned(const QString &path)
-{
-    return isClean(path) ? path : QDir::cleanPath(path);
-}
 
 using Components = QVarLengthArray<QStringView, 24>;
 
@@ -77,7 +55,7 @@ QString joinLastTwo(const QStringView *begin, const QStringView *end)
 
 QStringList standardizedComponents(const QString &path)
 {
-    const QString clean = cleaned(path);
+    const QString clean = standardizedPath(path);
     QStringList parts;
     for (QStringView part : components(clean))
         parts << part.toString();
@@ -91,13 +69,11 @@ QString RecentItem::breadcrumb(const QUrl &url)
 
 QString RecentItem::breadcrumbForPath(const QString &location)
 {
-    QString filePath = location;
-    // The parent: the location without its last component.
-    while (filePath.size() > 1 && filePath.endsWith(QLatin1Char('/')))
-        filePath.chop(1);
+    // The parent: the standardised location without its last component.
+    const QString filePath = standardizedPath(location);
     const qsizetype slash = filePath.lastIndexOf(QLatin1Char('/'));
-    const QString parentPath = cleaned(slash <= 0 ? QStringLiteral("/") : filePath.left(slash));
-    const QString homePath = cleaned(HomeFolder::path());
+    const QString parentPath = slash <= 0 ? QStringLiteral("/") : filePath.left(slash);
+    const QString homePath = standardizedPath(HomeFolder::path());
     const Components parent = components(parentPath);
     const Components home = components(homePath);
 
@@ -108,9 +84,6 @@ QString RecentItem::breadcrumbForPath(const QString &location)
     if (insideHome) {
         const QStringView *begin = parent.cbegin() + home.size();
         const QStringView *end = parent.cend();
-        if (end - begin >= 2 && begin[0] == QLatin1String("Library")
-            && begin[1] == QLatin1String("CloudStorage"))
-            begin += 2;
         if (begin == end)
             return QStringLiteral("Home");
         return joinLastTwo(begin, end);

@@ -3,15 +3,19 @@
 
 #include "Model/Settings.h"
 
+#include "Model/QtIniValue.h"
+
 #include <QDir>
 #include <QIODevice>
 #include <QStandardPaths>
 
 // The settings file is a small INI file that this program reads and writes itself: lines of
-// "key=value" under "[General]", values with backslash escapes, and lists as numbered keys
-// ("key\1=...", "key\size=N"). Qt's own INI reader would also decode binary "@Variant(...)"
-// blobs, where one corrupt length asks for gigabytes; here anything unexpected is skipped and
-// the key falls back to its default.
+// "key=value" under "[General]", and lists as numbered keys ("key\1=...", "key\size=N") whose
+// entries keep every character, escaped with backslashes. Plain values are read as Qt's own INI
+// format reads them (QtIniValue), so that a file written by Qt's format, or edited by hand, keeps
+// its meaning: "key=/a, /b" is a list there. Qt's reader would also decode binary
+// "@Variant(...)" blobs, where one corrupt length asks for gigabytes; here anything unexpected
+// is skipped and the key falls back to its default.
 namespace {
 
 QString escaped(const QString &value)
@@ -77,13 +81,36 @@ std::optional<QString> unescaped(QStringView value)
     return out;
 }
 
+// Numbered keys make lists; a list in this form wins over a plain value of the same key.
+void insertNumberedLists(const QMap<QString, QString> &entries, QSettings::SettingsMap &map)
+{
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        if (!it.key().endsWith(QLatin1String("\\size")))
+            continue;
+        const QString base = it.key().chopped(5);
+        bool ok = false;
+        const int size = it.value().trimmed().toInt(&ok);
+        if (!ok || size < 0 || size > 100000)
+            continue;
+        QStringList list;
+        for (int i = 1; ok && i <= size; ++i) {
+            const auto entry = entries.constFind(base + QLatin1Char('\\') + QString::number(i));
+            ok = entry != entries.cend();
+            if (ok)
+                list << entry.value();
+        }
+        if (ok)
+            map.insert(base, list);
+    }
+}
+
 bool readSettings(QIODevice &device, QSettings::SettingsMap &map)
 {
     // Never more than a settings file's worth: a huge file is not ours.
     constexpr qint64 limit = 4 * 1024 * 1024;
     const QByteArray data = device.read(limit);
     QString section;
-    QMap<QString, QString> plain;
+    QMap<QString, QString> entries;
     for (const QByteArray &rawLine : data.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';'))
@@ -99,40 +126,22 @@ bool readSettings(QIODevice &device, QSettings::SettingsMap &map)
         if (equals <= 0)
             continue;
         const QString key = line.left(equals).trimmed();
-        // The value is everything after the first '=', spaces included.
+        // The value is everything after the first '='.
         QString rawValue = QString::fromUtf8(rawLine);
         rawValue = rawValue.mid(rawValue.indexOf(QLatin1Char('=')) + 1);
         if (rawValue.endsWith(QLatin1Char('\r')))
             rawValue.chop(1);
-        if (rawValue.startsWith(QLatin1Char('@')))
-            continue; // Qt's binary forms: not written by this program, not trusted
-        const std::optional<QString> value = unescaped(rawValue);
-        if (!value)
-            continue;
-        plain.insert(section.isEmpty() ? key : section + QLatin1Char('/') + key, *value);
-    }
-    // Numbered keys make lists.
-    for (auto it = plain.cbegin(); it != plain.cend(); ++it) {
-        if (!it.key().endsWith(QLatin1String("\\size"))) {
-            if (!it.key().contains(QLatin1Char('\\')))
-                map.insert(it.key(), it.value());
-            continue;
+        const QString name = section.isEmpty() ? key : section + QLatin1Char('/') + key;
+        if (key.contains(QLatin1Char('\\'))) {
+            // A numbered list entry or size: this program's own, exact to the character.
+            if (const std::optional<QString> value = unescaped(rawValue))
+                entries.insert(name, *value);
+        } else if (const std::optional<QVariant> value = QtIniValue::read(rawValue)) {
+            if (value->isValid())
+                map.insert(name, *value);
         }
-        const QString base = it.key().chopped(5);
-        bool ok = false;
-        const int size = it.value().toInt(&ok);
-        if (!ok || size < 0 || size > 100000)
-            continue;
-        QStringList list;
-        for (int i = 1; ok && i <= size; ++i) {
-            const auto entry = plain.constFind(base + QLatin1Char('\\') + QString::number(i));
-            ok = entry != plain.cend();
-            if (ok)
-                list << entry.value();
-        }
-        if (ok)
-            map.insert(base, list);
     }
+    insertNumberedLists(entries, map);
     return true;
 }
 
@@ -152,7 +161,8 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map)
             out += it.key() + QLatin1Char('=') + QString::number(value.toDouble(), 'g', 17)
                 + QLatin1Char('\n');
         } else {
-            out += it.key() + QLatin1Char('=') + escaped(value.toString()) + QLatin1Char('\n');
+            out += it.key() + QLatin1Char('=') + QtIniValue::written(value.toString())
+                + QLatin1Char('\n');
         }
     }
     return device.write(out.toUtf8()) >= 0;

@@ -39,7 +39,18 @@ std::optional<QString> contentTypeFor(const QString &path, const struct stat &in
 
 std::optional<FileAttributes> FileAttributes::lookup(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    return lookupAt(QFile::encodeName(path), path);
+}
+
+std::optional<FileAttributes> FileAttributes::lookup(const QByteArray &nativePath)
+{
+    return lookupAt(nativePath, QFile::decodeName(nativePath));
+}
+
+// The path twice: as bytes for the system, as text for the name and the content type.
+std::optional<FileAttributes> FileAttributes::lookupAt(
+    const QByteArray &native, const QString &path)
+{
     struct stat info;
     if (native.isEmpty() || ::stat(native.constData(), &info) != 0)
         return std::nullopt;

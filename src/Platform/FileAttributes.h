@@ -21,6 +21,11 @@ struct FileAttributes
     // Stats the path (following symbolic links); nullopt when the location cannot be looked up.
     // Never opens anything but regular executable files, so FIFOs and devices cannot block it.
     static std::optional<FileAttributes> lookup(const QString &path);
+    // The same for a path's own bytes (names that are not UTF-8).
+    static std::optional<FileAttributes> lookup(const QByteArray &nativePath);
+
+private:
+    static std::optional<FileAttributes> lookupAt(const QByteArray &native, const QString &path);
 };
 
 // Desktop launchers, AppImages and executable programs: never listed.

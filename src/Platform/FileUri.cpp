@@ -5,65 +5,49 @@
 
 #include <QStringDecoder>
 
+#include <glib.h>
+
+#include <memory>
+
 namespace {
 
-int hexValue(QChar c)
+struct GFreeDeleter
 {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
+    void operator()(gchar *text) const { g_free(text); }
+};
+using GText = std::unique_ptr<gchar, GFreeDeleter>;
 
 } // namespace
 
-std::optional<QString> localPathFromUri(const QString &uri)
+std::optional<LocalFile> localFileFromUri(const QString &uri)
 {
-    if (!uri.startsWith(QLatin1String("file://"), Qt::CaseInsensitive))
+    if (uri.contains(QChar(0)))
         return std::nullopt;
     const QByteArray utf8 = uri.toUtf8();
-    QByteArrayView rest = QByteArrayView(utf8).sliced(7);
-    const qsizetype slash = rest.indexOf('/');
-    if (slash < 0)
-        return std::nullopt;
-    const QByteArrayView host = rest.first(slash);
-    if (!host.isEmpty() && host.compare("localhost", Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    rest = rest.sliced(slash);
-    if (rest.contains('#'))
+    gchar *hostName = nullptr;
+    const GText path(g_filename_from_uri(utf8.constData(), &hostName, nullptr));
+    const GText host(hostName);
+    // A file on another machine is not the local file of the same path.
+    if (!path || (host && g_ascii_strcasecmp(host.get(), "localhost") != 0))
         return std::nullopt;
 
-    QByteArray bytes;
-    bytes.reserve(rest.size());
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const qsizetype percent = rest.indexOf('%', i);
-        if (percent < 0) {
-            bytes.append(rest.sliced(i));
-            break;
-        }
-        bytes.append(rest.sliced(i, percent - i));
-        i = percent;
-        if (i + 2 >= rest.size())
-            return std::nullopt;
-        const int high = hexValue(QLatin1Char(rest.at(i + 1)));
-        const int low = hexValue(QLatin1Char(rest.at(i + 2)));
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        const char byte = char(high * 16 + low);
-        if (byte == '\0' || byte == '/')
-            return std::nullopt;
-        bytes.append(byte);
-        i += 2;
-    }
+    LocalFile file;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString path = decoder.decode(bytes);
-    if (decoder.hasError())
+    file.path = decoder.decode(QByteArrayView(path.get()));
+    if (decoder.hasError()) {
+        const GText shown(g_filename_display_name(path.get()));
+        file.path = QString::fromUtf8(shown.get());
+        file.nativePath = QByteArray(path.get());
+    }
+    return file;
+}
+
+std::optional<QString> localPathFromUri(const QString &uri)
+{
+    std::optional<LocalFile> file = localFileFromUri(uri);
+    if (!file)
         return std::nullopt;
-    return path;
+    return std::move(file->path);
 }
 
 QString displayBasename(const QString &path)

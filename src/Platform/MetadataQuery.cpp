@@ -69,10 +69,15 @@ QList<std::shared_ptr<MetadataItem>> itemsFrom(
         item->lastUsed = bookmark.lastUsed();
         if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
             continue;
-        item->path = localPathFromUri(bookmark.href);
-        if (bookmark.title && !bookmark.title->isEmpty())
-            item->displayName = *bookmark.title;
-        else if (item->path)
+        const std::optional<LocalFile> file = localFileFromUri(bookmark.href);
+        if (file)
+            item->path = file->path;
+        // A name that is not UTF-8 is found by its bytes, which only the URL can carry.
+        if (file && !file->nativePath.isEmpty())
+            item->url = fileUrl(file->nativePath);
+        // The file's own name, never the bookmark's title: any program can write a title, and
+        // it could make one file look like another.
+        if (item->path)
             item->displayName = displayBasename(*item->path);
         items.append(std::move(item));
     }
@@ -85,9 +90,10 @@ void lookUpAttributes(QList<std::shared_ptr<MetadataItem>> &items)
 {
     QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
         if (item->path)
-            item->attributes = FileAttributes::lookup(*item->path);
+            item->attributes = item->url ? FileAttributes::lookup(nativePath(*item->url))
+                                         : FileAttributes::lookup(*item->path);
         item->attributesRead = true;
-        if (item->attributes)
+        if (item->attributes && !item->url)
             item->url = fileUrl(*item->path);
         if (!item->lastUsed && item->attributes)
             item->contentChange = item->attributes->modificationTime;

@@ -5,14 +5,17 @@
 
 #include "Model/Calendar.h"
 #include "Model/FileUrl.h"
+#include "Model/HiddenLocations.h"
 #include "Model/HomeFolder.h"
 #include "Platform/FileAttributes.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSet>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -75,16 +78,15 @@ void RecentFilesStore::start()
 
 QStringList RecentFilesStore::primeTargets()
 {
-    const QString home = HomeFolder::path();
-    QStringList targets = { home + QStringLiteral("/Desktop"), home + QStringLiteral("/Documents"),
-        home + QStringLiteral("/Downloads") };
-    const QString cloud = home + QStringLiteral("/Library/CloudStorage");
-    const QDir cloudDir(cloud);
-    if (cloudDir.exists()) {
-        const QStringList entries = cloudDir.entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-        for (const QString &name : entries)
-            targets << cloud + QLatin1Char('/') + name;
+    // The user's own folders, under whatever names the session's language gives them
+    // (~/Dokumente); one that is switched off points at the home itself and is left out.
+    const QString home = standardizedPath(HomeFolder::path());
+    QStringList targets;
+    for (const QStandardPaths::StandardLocation location : { QStandardPaths::DesktopLocation,
+             QStandardPaths::DocumentsLocation, QStandardPaths::DownloadLocation }) {
+        const QString folder = standardizedPath(QStandardPaths::writableLocation(location));
+        if (!folder.isEmpty() && folder != home && QFileInfo(folder).isDir())
+            targets << folder;
     }
     return targets;
 }
@@ -96,16 +98,14 @@ void RecentFilesStore::primeFileAccess()
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
 }
 
-std::optional<RecentItem> RecentFilesStore::makeItem(
-    const MetadataItem &result, const std::optional<QDateTime> &cutoff)
+std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
+    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden)
 {
     const QVariant pathValue = result.valueForAttribute(MetadataAttribute::path);
     if (pathValue.typeId() != QMetaType::QString)
         return std::nullopt;
-    const QString path = pathValue.toString();
-
-    if (path.contains(QLatin1String("/Library/"))
-        && !path.contains(QLatin1String("/Library/CloudStorage/")))
+    const QString path = standardizedPath(pathValue.toString());
+    if (hidden.hides(path))
         return std::nullopt;
 
     QVariant dateValue = result.valueForAttribute(MetadataAttribute::lastUsedDate);
@@ -151,6 +151,7 @@ struct RecentFilesStore::ItemBuilder
     explicit ItemBuilder(const std::optional<QDateTime> &cutoff)
         // Comparing dates in one time spec avoids a local-time conversion per comparison.
         : cutoff(cutoff ? std::optional(cutoff->toUTC()) : std::nullopt)
+        , hidden(HiddenLocations::current())
     {
     }
 
@@ -158,14 +159,13 @@ struct RecentFilesStore::ItemBuilder
     {
         if (!result)
             return;
-        std::optional<RecentItem> candidate = makeItem(*result, cutoff);
+        std::optional<RecentItem> candidate = makeItem(*result, cutoff, hidden);
         if (!candidate)
             return;
-        // Keyed by path: the candidate's URL is made from it, and hashing URLs is costly.
-        const QString &path = *result->path;
-        if (seen.contains(path))
+        // One item per location: the id is the standardised URL, however the store spelled it.
+        if (seen.contains(candidate->id()))
             return;
-        seen.insert(path);
+        seen.insert(candidate->id());
         collected.append(std::move(*candidate));
     }
 
@@ -177,7 +177,8 @@ struct RecentFilesStore::ItemBuilder
     }
 
     std::optional<QDateTime> cutoff;
-    QSet<QString> seen;
+    HiddenLocations hidden;
+    QSet<QUrl> seen;
     QList<RecentItem> collected;
     qsizetype next = 0;
 };

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "Model/HiddenLocations.h"
 #include "Model/RecentItem.h"
 #include "Platform/MetadataQuery.h"
 
@@ -35,8 +36,9 @@ public:
     static constexpr int batchBudgetMs = 8;
 
     // One raw result to an item, or nothing. The cheap tests come before any file attribute.
-    static std::optional<RecentItem> makeItem(
-        const MetadataItem &result, const std::optional<QDateTime> &cutoff);
+    static std::optional<RecentItem> makeItem(const MetadataItem &result,
+        const std::optional<QDateTime> &cutoff,
+        const HiddenLocations &hidden = HiddenLocations::current());
     // The whole processing of one report: items made, de-duplicated (first wins) and sorted.
     static QList<RecentItem> buildItems(
         const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff);

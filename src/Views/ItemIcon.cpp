@@ -66,19 +66,14 @@ QPixmap ItemIcon::icon(const RecentItem &item)
     if (QPixmap *cached = iconCache().object(key))
         return *cached;
 
-    QIcon icon;
-    if (item.isFolder() && key.contains(QLatin1String("/Library/CloudStorage/"))) {
-        icon = themedIcon({ QStringLiteral("folder") }, QStringLiteral("folder"));
-    } else {
-        static const QMimeDatabase database;
-        const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
-        const bool folder = item.isFolder() || type.name() == QLatin1String("inode/directory");
-        QStringList names { type.iconName(), type.genericIconName() };
-        if (folder)
-            names.prepend(QStringLiteral("folder"));
-        icon = themedIcon(
-            names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
-    }
+    static const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
+    const bool folder = item.isFolder() || type.name() == QLatin1String("inode/directory");
+    QStringList names { type.iconName(), type.genericIconName() };
+    if (folder)
+        names.prepend(QStringLiteral("folder"));
+    const QIcon icon
+        = themedIcon(names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
     QPixmap *pixmap = new QPixmap(render(icon));
     iconCache().insert(key, pixmap, 1);
     return *pixmap;
