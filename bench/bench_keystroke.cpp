@@ -12,6 +12,7 @@
 #include "Views/SidebarView.h"
 
 #include "Platform/ColorScheme.h"
+#include "Platform/CompositorWatcher.h"
 #include <QApplication>
 
 #include <QElapsedTimer>
@@ -33,7 +34,9 @@ SidebarView *view()
     static FolderFilter filter(Settings::open());
     static const std::shared_ptr<Workspace> workspace = Workspace::system();
     static SidebarView *instance = [] {
-        auto *v = new SidebarView(store(), filter, *workspace, ColorSchemeMonitor::shared());
+        static ColorSchemeMonitor colorScheme;
+        static CompositorWatcher compositor;
+        auto *v = new SidebarView(store(), filter, *workspace, colorScheme, compositor);
         v->resize(262, 900);
         v->show();
         QElapsedTimer clock;

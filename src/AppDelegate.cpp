@@ -8,6 +8,7 @@
 #include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
+#include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11Window.h"
 #include "SidebarPanel.h"
@@ -21,14 +22,16 @@
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
+    , m_folderFilter(std::make_unique<FolderFilter>(Settings::open()))
+    , m_colorScheme(std::make_unique<ColorSchemeMonitor>())
+    , m_compositor(std::make_unique<CompositorWatcher>())
+    , m_workspace(Workspace::system())
+    , m_store(std::make_unique<RecentFilesStore>())
+    , m_follower(std::make_unique<FinderFollower>())
 {
 }
 
-AppDelegate::~AppDelegate()
-{
-    // The panel's view uses the store: the panel goes first.
-    delete m_panel;
-}
+AppDelegate::~AppDelegate() = default;
 
 QRect AppDelegate::visibleFrame()
 {
@@ -45,34 +48,28 @@ QRect AppDelegate::panelFrame()
     return QRect(area.x(), area.y(), int(std::lround(width)), area.height());
 }
 
-SidebarPanel *AppDelegate::makePanel()
+std::unique_ptr<SidebarPanel> AppDelegate::makePanel()
 {
     const QRect frame = panelFrame();
-    auto *panel = new SidebarPanel(frame);
-    auto *view = new SidebarView(
-        *m_store, FolderFilter::shared(), *m_workspace, ColorSchemeMonitor::shared());
+    auto panel = std::make_unique<SidebarPanel>(frame);
+    auto *view
+        = new SidebarView(*m_store, *m_folderFilter, *m_workspace, *m_colorScheme, *m_compositor);
     panel->setContentView(view);
     // Whatever size the content asked for, the panel ends at the computed frame.
     panel->setGeometry(frame);
     // The weak hold: the connections end with the panel.
     const auto storeWidth = [](int width) { PanelWidth::store(*Settings::open(), width); };
-    connect(panel, &SidebarPanel::resizeEnded, panel, storeWidth);
-    connect(view, &SidebarView::widthChosen, panel, storeWidth);
+    connect(panel.get(), &SidebarPanel::resizeEnded, panel.get(), storeWidth);
+    connect(view, &SidebarView::widthChosen, panel.get(), storeWidth);
     return panel;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    delete m_panel;
-    m_panel = nullptr;
-    if (!m_store)
-        m_store = std::make_unique<RecentFilesStore>();
-    if (!m_workspace)
-        m_workspace = Workspace::system();
+    m_panel.reset();
     m_panel = makePanel();
-    FinderFollower &follower = FinderFollower::shared();
-    follower.attach(m_panel);
-    follower.ownActivation();
+    m_follower->attach(m_panel.get());
+    m_follower->ownActivation();
 }
 
 bool AppDelegate::hasVisibleWindows()

@@ -9,11 +9,18 @@
 
 #include <memory>
 
+class ColorSchemeMonitor;
+class CompositorWatcher;
+class FinderFollower;
+class FolderFilter;
 class RecentFilesStore;
 class SidebarPanel;
 class Workspace;
 
-// Holds the one panel for the life of the process and answers the application's lifecycle.
+// Makes and owns every long-lived object of the program (the folder filter, the store, the
+// colour-scheme and compositor watchers, the workspace, the follower and the one panel) and
+// hands them down by reference; answers the application's lifecycle. Members are destroyed in
+// the reverse order of their declaration, so the panel goes before everything it uses.
 class AppDelegate : public QObject
 {
     Q_OBJECT
@@ -29,7 +36,7 @@ public:
     // Whether any window of the program is on screen.
     static bool hasVisibleWindows();
 
-    SidebarPanel *panel() const { return m_panel; }
+    SidebarPanel *panel() const { return m_panel.get(); }
 
     // The area the panel stands in: the primary screen's available area, or a fixed fallback
     // when there is no screen.
@@ -37,10 +44,13 @@ public:
     static QRect panelFrame();
 
 private:
-    SidebarPanel *makePanel();
+    std::unique_ptr<SidebarPanel> makePanel();
 
-    // What the panel's view shows and acts through; made once, outliving every panel.
-    std::unique_ptr<RecentFilesStore> m_store;
+    std::unique_ptr<FolderFilter> m_folderFilter;
+    std::unique_ptr<ColorSchemeMonitor> m_colorScheme;
+    std::unique_ptr<CompositorWatcher> m_compositor;
     std::shared_ptr<Workspace> m_workspace;
-    SidebarPanel *m_panel = nullptr;
+    std::unique_ptr<RecentFilesStore> m_store;
+    std::unique_ptr<FinderFollower> m_follower;
+    std::unique_ptr<SidebarPanel> m_panel;
 };

@@ -14,15 +14,9 @@
 // Warnings by default, as every category here: info and debug lines are for a user who asks.
 Q_LOGGING_CATEGORY(lcShell, QUILLMOTH_APP_ID ".shell", QtWarningMsg)
 
-FinderFollower &FinderFollower::shared()
-{
-    // Thread-safe one-time construction; never destroyed (its observer lives as long).
-    static FinderFollower *instance = new FinderFollower;
-    return *instance;
-}
-
-FinderFollower::FinderFollower()
-    : m_observer(new ActiveWindow(this))
+FinderFollower::FinderFollower(QObject *parent)
+    : QObject(parent)
+    , m_observer(new ActiveWindow(this))
 {
     connect(m_observer, &ActiveWindow::activeWindowChanged, this, [this] {
         // The candidate is the application active when the change is seen.

@@ -16,12 +16,12 @@
 Q_DECLARE_LOGGING_CATEGORY(lcShell)
 
 // Shows the panel only while the file manager or Quillmoth itself is the active application,
-// and keeps it above normal windows. One instance for the life of the process.
+// and keeps it above normal windows. The application's start makes the one follower.
 class FinderFollower : public QObject
 {
     Q_OBJECT
 public:
-    static FinderFollower &shared();
+    explicit FinderFollower(QObject *parent = nullptr);
 
     // Follows `panel` from now on (held weakly) and decides its visibility once.
     void attach(QWidget *panel);
@@ -32,7 +32,6 @@ public:
     FinderFollower &operator=(const FinderFollower &) = delete;
 
 private:
-    FinderFollower();
     // Decides on a later turn of the event loop, never inside the event delivery.
     void decideLater(std::optional<WindowApplication> front);
     void apply(std::optional<WindowApplication> front);

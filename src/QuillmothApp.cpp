@@ -5,7 +5,6 @@
 
 #include "AppDelegate.h"
 #include "FinderFollower.h"
-#include "Platform/CompositorWatcher.h"
 #include "Platform/DisplayDetection.h"
 #include "Platform/QuitOnSignals.h"
 #include "Platform/SingleInstance.h"
@@ -20,7 +19,7 @@ int QuillmothApp::run(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMOTH_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     if (headless)
-        qCInfo(lcShell, "%s", headless);
+        qCWarning(lcShell, "%s", headless);
 
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::Secondary)
@@ -31,8 +30,6 @@ int QuillmothApp::run(int argc, char **argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager &) {});
     QObject::connect(&app, &QGuiApplication::saveStateRequest, &app, [](QSessionManager &) {});
 
-    // Before the delegate, so the views it makes find it and it outlives them.
-    CompositorWatcher compositor;
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
         [&delegate] { delegate.applicationShouldHandleReopen(AppDelegate::hasVisibleWindows()); });

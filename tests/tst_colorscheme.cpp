@@ -25,15 +25,6 @@ void writeKdeGlobals(const TempHome &home, const QByteArray &text)
     QVERIFY(file.commit());
 }
 
-bool becomesDark(bool dark)
-{
-    return QTest::qWaitFor(
-        [dark] {
-            return (ColorSchemeMonitor::shared().preference() == ColorPreference::dark) == dark;
-        },
-        10000);
-}
-
 } // namespace
 
 class ColorSchemeTest : public QObject
@@ -41,6 +32,13 @@ class ColorSchemeTest : public QObject
     Q_OBJECT
 
     TempHome home;
+    std::unique_ptr<ColorSchemeMonitor> monitor;
+
+    bool becomesDark(bool dark)
+    {
+        return QTest::qWaitFor(
+            [&] { return (monitor->preference() == ColorPreference::dark) == dark; }, 10000);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -49,7 +47,8 @@ private Q_SLOTS:
         writeKdeGlobals(home, "[General]\nColorScheme=BreezeLight\n");
         QCOMPARE(ColorSchemeMonitor::fromPalette(), ColorPreference::light); // offscreen palette
         QVERIFY(!QDBusConnection::sessionBus().isConnected()); // no portal
-        QCOMPARE(ColorSchemeMonitor::shared().preference(), ColorPreference::light);
+        monitor = std::make_unique<ColorSchemeMonitor>();
+        QCOMPARE(monitor->preference(), ColorPreference::light);
     }
 
     void kdeGlobalsText_data()
@@ -79,7 +78,7 @@ private Q_SLOTS:
 
     void followsKdeLive()
     {
-        QSignalSpy changed(&ColorSchemeMonitor::shared(), &ColorSchemeMonitor::changed);
+        QSignalSpy changed(monitor.get(), &ColorSchemeMonitor::changed);
         writeKdeGlobals(home, "[General]\nColorScheme=BreezeDark\n"); // replaced by rename
         QVERIFY(becomesDark(true));
         QVERIFY(!changed.isEmpty());

@@ -4,6 +4,7 @@
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
+#include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
@@ -45,6 +46,8 @@ struct Fixture
     TempHome home;
     std::unique_ptr<FolderFilter> filter;
     RecordingWorkspace workspace;
+    ColorSchemeMonitor colorScheme;
+    CompositorWatcher compositor;
     std::unique_ptr<RecentFilesStore> store;
     std::unique_ptr<SidebarView> view;
     QString report, folder, photo, spaced;
@@ -70,8 +73,7 @@ struct Fixture
         writeStoreAtomically(home.storePath(), xbelDocument(entries));
         filter = std::make_unique<FolderFilter>(Settings::open());
         store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
-        view = std::make_unique<SidebarView>(
-            *store, *filter, workspace, ColorSchemeMonitor::shared());
+        view = std::make_unique<SidebarView>(*store, *filter, workspace, colorScheme, compositor);
         view->resize(262, 700);
         view->show();
     }
@@ -296,8 +298,10 @@ void SidebarViewTest::hostileNamesDrawSafely()
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     FolderFilter filter(Settings::open());
     RecordingWorkspace workspace;
+    ColorSchemeMonitor colorScheme;
+    CompositorWatcher compositor;
     RecentFilesStore store(new MetadataQuery(home.storePath()));
-    SidebarView view(store, filter, workspace, ColorSchemeMonitor::shared());
+    SidebarView view(store, filter, workspace, colorScheme, compositor);
     view.resize(220, 500);
     view.show();
     QVERIFY(QTest::qWaitFor([&] { return view.list()->listModel()->rowCount() == 5; }, 5000));

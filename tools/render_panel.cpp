@@ -8,6 +8,7 @@
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
+#include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
@@ -51,7 +52,9 @@ int main(int argc, char **argv)
     FolderFilter filter(Settings::open());
     RecentFilesStore recents(new MetadataQuery(home.storePath()));
     const std::shared_ptr<Workspace> workspace = Workspace::system();
-    SidebarView view(recents, filter, *workspace, ColorSchemeMonitor::shared());
+    ColorSchemeMonitor colorScheme;
+    CompositorWatcher compositor;
+    SidebarView view(recents, filter, *workspace, colorScheme, compositor);
     view.resize(262, 640);
     view.show();
     QElapsedTimer clock;
@@ -61,7 +64,7 @@ int main(int argc, char **argv)
         app.processEvents(QEventLoop::AllEvents, 50);
     for (const auto &[scheme, name] : { std::pair { ColorPreference::light, "panel-light.png" },
              std::pair { ColorPreference::dark, "panel-dark.png" } }) {
-        ColorSchemeMonitor::shared().setOverride(scheme);
+        colorScheme.setOverride(scheme);
         app.processEvents();
         const QString target = out + QLatin1Char('/') + QLatin1String(name);
         if (!view.grab().save(target))

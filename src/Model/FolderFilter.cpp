@@ -33,12 +33,6 @@ std::optional<FolderFilterMode> FolderFilterModes::fromRawValue(const QString &r
     return std::nullopt;
 }
 
-FolderFilter &FolderFilter::shared()
-{
-    static FolderFilter *instance = new FolderFilter(Settings::open());
-    return *instance;
-}
-
 FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings)
     : m_settings(std::move(settings))
 {

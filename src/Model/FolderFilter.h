@@ -20,14 +20,12 @@ QString rawValue(FolderFilterMode mode);
 std::optional<FolderFilterMode> fromRawValue(const QString &raw);
 } // namespace FolderFilterModes
 
-// The persisted include/exclude folder filter. One shared instance; every assignment is written
-// through to the settings file at once.
+// The persisted include/exclude folder filter. The application's start makes the one the panel
+// uses; every assignment is written through to the settings file at once.
 class FolderFilter : public QObject
 {
     Q_OBJECT
 public:
-    static FolderFilter &shared();
-
     // Reads both keys once from `settings`; writes nothing. Tests build their own instances.
     explicit FolderFilter(std::unique_ptr<QSettings> settings);
     ~FolderFilter() override;

@@ -44,12 +44,6 @@ std::optional<uint> portalNumber(QVariant value)
 }
 } // namespace
 
-ColorSchemeMonitor &ColorSchemeMonitor::shared()
-{
-    static ColorSchemeMonitor *monitor = new ColorSchemeMonitor;
-    return *monitor;
-}
-
 ColorSchemeMonitor::~ColorSchemeMonitor()
 {
     if (m_gnomeSettings) {
@@ -58,7 +52,8 @@ ColorSchemeMonitor::~ColorSchemeMonitor()
     }
 }
 
-ColorSchemeMonitor::ColorSchemeMonitor()
+ColorSchemeMonitor::ColorSchemeMonitor(QObject *parent)
+    : QObject(parent)
 {
     watchGnome();
     watchKde();

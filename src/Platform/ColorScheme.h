@@ -22,7 +22,7 @@ class ColorSchemeMonitor : public QObject
 {
     Q_OBJECT
 public:
-    static ColorSchemeMonitor &shared();
+    explicit ColorSchemeMonitor(QObject *parent = nullptr);
     ~ColorSchemeMonitor() override;
 
     ColorPreference preference() const;
@@ -48,7 +48,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ColorSchemeMonitor();
     void readPortal();
     void setPortalPreference(std::optional<ColorPreference> preference);
     void watchGnome();

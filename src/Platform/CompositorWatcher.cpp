@@ -14,8 +14,6 @@
 
 namespace {
 
-CompositorWatcher *firstWatcher = nullptr;
-
 // The XFixes extension's data, or nullptr when the server lacks it. Its version must be agreed
 // before any other XFixes request.
 const xcb_query_extension_reply_t *xfixesOf(xcb_connection_t *c)
@@ -33,8 +31,6 @@ const xcb_query_extension_reply_t *xfixesOf(xcb_connection_t *c)
 CompositorWatcher::CompositorWatcher(QObject *parent)
     : QObject(parent)
 {
-    if (!firstWatcher)
-        firstWatcher = this;
     m_connection = Xcb::connection();
     m_root = Xcb::root();
     if (!m_connection || m_root == XCB_WINDOW_NONE) {
@@ -51,15 +47,8 @@ CompositorWatcher::CompositorWatcher(QObject *parent)
 
 CompositorWatcher::~CompositorWatcher()
 {
-    if (firstWatcher == this)
-        firstWatcher = nullptr;
     if (m_connection && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
-}
-
-CompositorWatcher *CompositorWatcher::instance()
-{
-    return firstWatcher;
 }
 
 void CompositorWatcher::watch()

@@ -21,10 +21,6 @@ public:
     explicit CompositorWatcher(QObject *parent = nullptr);
     ~CompositorWatcher() override;
 
-    // The first watcher created and still alive (the one the application's start owns), for
-    // views that have no other way to it; nullptr when there is none.
-    static CompositorWatcher *instance();
-
     bool isCompositing() const { return m_compositing; }
     // Compositing, and the compositor honours blur-behind requests.
     bool isBlurring() const { return m_blurring; }

@@ -74,20 +74,20 @@ protected:
 } // namespace
 
 SidebarView::SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
-    ColorSchemeMonitor &colorScheme, QWidget *parent)
+    ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_folderFilter(folderFilter)
     , m_workspace(&workspace)
     , m_colorScheme(colorScheme)
+    , m_compositor(compositor)
 {
     build();
     connect(&m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
     connect(&m_store, &RecentFilesStore::isLoadingChanged, this, &SidebarView::refresh);
     connect(&m_folderFilter, &FolderFilter::changed, this, &SidebarView::refresh);
     connect(&m_colorScheme, &ColorSchemeMonitor::changed, this, &SidebarView::applyTheme);
-    if (const CompositorWatcher *compositor = CompositorWatcher::instance())
-        connect(compositor, &CompositorWatcher::changed, this, qOverload<>(&QWidget::update));
+    connect(&m_compositor, &CompositorWatcher::changed, this, qOverload<>(&QWidget::update));
     applyTheme();
 }
 
@@ -397,8 +397,7 @@ void SidebarView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     // The backdrop below everything: translucent over a compositor's blur, opaque without one.
-    const CompositorWatcher *compositor = CompositorWatcher::instance();
-    painter.fillRect(rect(), m_theme.backdrop(compositor && compositor->isBlurring()));
+    painter.fillRect(rect(), m_theme.backdrop(m_compositor.isBlurring()));
     painter.fillRect(QRect(width() - 1, 0, 1, height()), m_theme.hairline());
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 
 class ColorSchemeMonitor;
+class CompositorWatcher;
 class FolderFilter;
 class QLayout;
 class QLabel;
@@ -33,9 +34,10 @@ class SidebarView : public QWidget
     Q_OBJECT
 public:
     // Shows what `store` holds through `folderFilter` (which the settings page edits), acts on
-    // items through `workspace` and follows `colorScheme`; all of them outlive the view.
+    // items through `workspace`, follows `colorScheme` and paints its backdrop for what
+    // `compositor` does; all of them outlive the view.
     SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
-        ColorSchemeMonitor &colorScheme, QWidget *parent = nullptr);
+        ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor, QWidget *parent = nullptr);
     ~SidebarView() override;
 
     // Derived afresh on every read.
@@ -92,6 +94,7 @@ private:
     FolderFilter &m_folderFilter;
     Workspace *m_workspace; // never null: the constructor's reference
     ColorSchemeMonitor &m_colorScheme;
+    CompositorWatcher &m_compositor;
     ItemFilter m_filter = ItemFilter::all;
     std::optional<QUrl> m_selectedID;
     bool m_showingSettings = false;
