@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "Platform/ActiveApplicationSource.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QString>
@@ -11,18 +13,6 @@
 #include <optional>
 
 struct xcb_connection_t;
-
-// What the desktop tells about the application a window belongs to.
-struct WindowApplication
-{
-    QString applicationId; // _GTK_APPLICATION_ID
-    QString classInstance; // WM_CLASS, first string
-    QString className; // WM_CLASS, second string
-    std::optional<qint64> pid; // _NET_WM_PID, only when the window runs on this machine
-
-    // The non-empty names above, in that order.
-    QStringList identifiers() const;
-};
 
 // The desktop's active window (EWMH _NET_ACTIVE_WINDOW on Qt's own xcb connection) and the
 // application it belongs to. Change events arrive through a native event filter; nothing polls.
