@@ -28,195 +28,153 @@ class FolderFilterTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void modesRawValues();
-    void containment();
-    void allowsByMode();
-    void persistsEveryAssignment();
-    void removeRewritesAndNotifies();
-    void storedSettingsRead_data();
-    void storedSettingsRead();
-};
-
-void FolderFilterTest::modesRawValues()
-{
-    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("include")), FolderFilterMode::include);
-    QCOMPARE(FolderFilterModes::fromRawValue(QStringLiteral("Include")), std::nullopt);
-    QCOMPARE(FolderFilterModes::rawValue(FolderFilterMode::exclude), QStringLiteral("exclude"));
-}
-
-void FolderFilterTest::containment()
-{
-    const QString projects = QStringLiteral("/home/u/Projects");
-    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects")));
-    QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/home/u/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/")));
-    QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects2/b.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/home/u/other.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/home/U/Projects/a.txt")));
-    QVERIFY(FolderFilter::contains(projects, at("/home/u/x/../Projects/a.txt")));
-    QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects/../other.txt")));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/home/u/./Projects"), at("/home/u/Projects/a")));
-    // A relative folder never contains an absolute location.
-    QVERIFY(!FolderFilter::contains(QStringLiteral("home/u"), at("/home/u/a")));
-    QVERIFY(!FolderFilter::contains(QString(), at("/home/u/a")));
-    // Above the root is the root: both sides are standardised before they are compared.
-    QVERIFY(FolderFilter::contains(QStringLiteral("/.."), at("/etc/hosts")));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/etc"), at("/../etc/hosts")));
-    QVERIFY(!FolderFilter::contains(QStringLiteral("/../home"), at("/etc/hosts")));
-    // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
-    QVERIFY(FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
-    QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
-    // One URL per location, whatever the spelling; raw bytes of names that are not UTF-8 kept.
-    QCOMPARE(fileUrl(QStringLiteral("//t/./dir/")), QUrl::fromLocalFile(QStringLiteral("/t/dir")));
-    QCOMPARE(fileUrl(QStringLiteral("/../..")), QUrl::fromLocalFile(QStringLiteral("/")));
-    const QUrl latin1 = fileUrl(QByteArray("//t/../t/caf\xe9.txt"));
-    QCOMPARE(nativePath(latin1), QByteArray("/t/caf\xe9.txt"));
-    QCOMPARE(latin1.toLocalFile(), QStringLiteral("/t/caf\uFFFD.txt"));
-    QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
-    QCOMPARE(nativePath(fileUrl(QStringLiteral("/t/été"))), QStringLiteral("/t/été").toUtf8());
-}
-
-void FolderFilterTest::allowsByMode()
-{
-    TempHome home;
-    auto filter = freshFilter();
-    const QList<QUrl> urls = { at("/home/u/Projects/a.txt"), at("/home/u/Projects"),
-        at("/home/u/Projects2/b.txt"), at("/home/u/other.txt") };
-    for (FolderFilterMode mode : FolderFilterModes::allCases) {
-        filter->setMode(mode);
-        for (const QUrl &url : urls)
-            QVERIFY(filter->allows(url)); // no folders: everything passes
-    }
-    filter->setFolders({ QStringLiteral("/home/u/Projects") });
-    filter->setMode(FolderFilterMode::include);
-    const QList<bool> included = { true, true, false, false };
-    for (qsizetype i = 0; i < urls.size(); ++i)
-        QCOMPARE(filter->allows(urls[i]), included[i]);
-    filter->setMode(FolderFilterMode::exclude);
-    for (qsizetype i = 0; i < urls.size(); ++i)
-        QCOMPARE(filter->allows(urls[i]), !included[i]);
-    filter->setMode(FolderFilterMode::all);
-    for (const QUrl &url : urls)
-        QVERIFY(filter->allows(url));
-}
-
-void FolderFilterTest::persistsEveryAssignment()
-{
-    TempHome home;
+    void containment()
     {
-        auto filter = freshFilter();
-        QCOMPARE(filter->mode(), FolderFilterMode::all);
-        QVERIFY(filter->folders().isEmpty());
-        QVERIFY(!QFile::exists(Settings::filePath())); // reading writes nothing
-        filter->setMode(FolderFilterMode::include);
-        filter->setFolders({ QStringLiteral("/one folder/with, comma") });
-        QVERIFY(QFile::exists(Settings::filePath()));
+        const QString projects = QStringLiteral("/home/u/Projects");
+        QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/a.txt")));
+        QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects")));
+        QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/home/u/Projects/a.txt")));
+        QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/")));
+        QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects2/b.txt")));
+        QVERIFY(!FolderFilter::contains(projects, at("/home/u/other.txt")));
+        QVERIFY(!FolderFilter::contains(projects, at("/home/U/Projects/a.txt")));
+        QVERIFY(FolderFilter::contains(projects, at("/home/u/x/../Projects/a.txt")));
+        QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects/../other.txt")));
+        QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
+        QVERIFY(
+            FolderFilter::contains(QStringLiteral("/home/u/./Projects"), at("/home/u/Projects/a")));
+        // A relative folder never contains an absolute location.
+        QVERIFY(!FolderFilter::contains(QStringLiteral("home/u"), at("/home/u/a")));
+        QVERIFY(!FolderFilter::contains(QString(), at("/home/u/a")));
+        // Above the root is the root: both sides are standardised before they are compared.
+        QVERIFY(FolderFilter::contains(QStringLiteral("/.."), at("/etc/hosts")));
+        QVERIFY(FolderFilter::contains(QStringLiteral("/etc"), at("/../etc/hosts")));
+        QVERIFY(!FolderFilter::contains(QStringLiteral("/../home"), at("/etc/hosts")));
+        // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
+        QVERIFY(
+            FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
+        QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
+        // One URL per location, whatever the spelling; raw bytes of names that are not UTF-8 kept.
+        QCOMPARE(
+            fileUrl(QStringLiteral("//t/./dir/")), QUrl::fromLocalFile(QStringLiteral("/t/dir")));
+        QCOMPARE(fileUrl(QStringLiteral("/../..")), QUrl::fromLocalFile(QStringLiteral("/")));
+        const QUrl latin1 = fileUrl(QByteArray("//t/../t/caf\xe9.txt"));
+        QCOMPARE(nativePath(latin1), QByteArray("/t/caf\xe9.txt"));
+        QCOMPARE(latin1.toLocalFile(), QStringLiteral("/t/caf\uFFFD.txt"));
+        QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
+        QCOMPARE(nativePath(fileUrl(QStringLiteral("/t/été"))), QStringLiteral("/t/été").toUtf8());
     }
+
+    void persistsEveryAssignment()
     {
-        // A single folder survives the round trip as a list, not as a plain string.
+        TempHome home;
+        {
+            auto filter = freshFilter();
+            QCOMPARE(filter->mode(), FolderFilterMode::all);
+            QVERIFY(filter->folders().isEmpty());
+            QVERIFY(!QFile::exists(Settings::filePath())); // reading writes nothing
+            filter->setMode(FolderFilterMode::include);
+            filter->setFolders({ QStringLiteral("/one folder/with, comma") });
+            QVERIFY(QFile::exists(Settings::filePath()));
+        }
+        {
+            // A single folder survives the round trip as a list, not as a plain string.
+            auto filter = freshFilter();
+            QCOMPARE(filter->mode(), FolderFilterMode::include);
+            QCOMPARE(filter->folders(), QStringList { QStringLiteral("/one folder/with, comma") });
+            filter->setFolders(
+                { QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
+                    QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ") });
+        }
+        {
+            auto filter = freshFilter();
+            QCOMPARE(filter->folders(),
+                (QStringList {
+                    "/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  " }));
+        }
+        // Removing takes every copy and is stored at once; removing what is not listed still
+        // notifies, before and after.
         auto filter = freshFilter();
-        QCOMPARE(filter->mode(), FolderFilterMode::include);
-        QCOMPARE(filter->folders(), QStringList { QStringLiteral("/one folder/with, comma") });
-        filter->setFolders(
-            { QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
-                QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ") });
-    }
-    {
-        auto filter = freshFilter();
-        QCOMPARE(filter->folders(),
-            (QStringList {
-                "/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  " }));
+        filter->setFolders({ QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a") });
+        QSignalSpy before(filter.get(), &FolderFilter::aboutToChange);
+        QSignalSpy after(filter.get(), &FolderFilter::changed);
+        filter->remove(QStringLiteral("/not-listed"));
+        QCOMPARE(before.size(), 1);
+        QCOMPARE(after.size(), 1);
+        filter->remove(QStringLiteral("/a"));
+        QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/b") });
         filter->setFolders({});
+        QVERIFY(freshFilter()->folders().isEmpty());
     }
-    QVERIFY(freshFilter()->folders().isEmpty());
-}
 
-void FolderFilterTest::removeRewritesAndNotifies()
-{
-    TempHome home;
-    auto filter = freshFilter();
-    filter->setFolders({ QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a") });
-    QSignalSpy before(filter.get(), &FolderFilter::aboutToChange);
-    QSignalSpy after(filter.get(), &FolderFilter::changed);
-    filter->remove(QStringLiteral("/not-listed"));
-    QCOMPARE(before.size(), 1);
-    QCOMPARE(after.size(), 1);
-    QCOMPARE(filter->folders(), (QStringList { "/a", "/b", "/a" }));
-    filter->remove(QStringLiteral("/a"));
-    QCOMPARE(filter->folders(), QStringList { QStringLiteral("/b") });
-    QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/b") });
-    // Assigning the same mode again still notifies.
-    filter->setMode(filter->mode());
-    QCOMPARE(after.size(), 3);
-}
-
-void FolderFilterTest::storedSettingsRead_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QStringList>("folders");
-    QTest::addColumn<double>("width");
-    const QString all = QStringLiteral("all");
-    // This program's own lists: numbered entries, exact to the character.
-    QTest::newRow("own") << QByteArray("[General]\nfolderFilterMode=exclude\npanelWidth=300\n"
-                                       "folderFilterPaths\\1=  /spaced\\nline  \n"
-                                       "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
-                         << "exclude" << QStringList { "  /spaced\nline  ", "/b" } << 300.0;
-    QTest::newRow("own, an entry missing")
-        << QByteArray("folderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n") << all
-        << QStringList() << 262.0;
-    // Qt's own INI notation, which this program once wrote.
-    QTest::newRow("Qt list") << QByteArray("[General]\nfolderFilterMode=exclude\n"
-                                           "folderFilterPaths=/a, /b\n")
-                             << "exclude" << QStringList { "/a", "/b" } << 262.0;
-    QTest::newRow("Qt quoted and escaped")
-        << QByteArray("folderFilterPaths=\"/a, with comma\", \" /spaced \", /q\\\"d\\x41,/t\\tb\n")
-        << all << QStringList { "/a, with comma", " /spaced ", "/q\"dA", "/t\tb" } << 262.0;
-    QTest::newRow("Qt list of one") << QByteArray("folderFilterPaths=\"/just, one; folder \"\n")
-                                    << all << QStringList { "/just, one; folder " } << 262.0;
-    QTest::newRow("Qt empty list")
-        << QByteArray("folderFilterMode=include\nfolderFilterPaths=@Invalid()\n") << "include"
-        << QStringList() << 262.0;
-    // Edited by hand.
-    QTest::newRow("spaces and comments")
-        << QByteArray("folderFilterMode = include \npanelWidth = 300 ; wider\n"
-                      "folderFilterPaths = /a ; was /b\n")
-        << "include" << QStringList { "/a" } << 300.0;
-    QTest::newRow("quoted mode") << QByteArray("folderFilterMode=\"exclude\"\n") << "exclude"
-                                 << QStringList() << 262.0;
-    // Wrong values and types fall back, one key at a time.
-    QTest::newRow("wrong types") << QByteArray("folderFilterMode=Include\npanelWidth=abc\n"
-                                               "folderFilterPaths=@Variant(\\0\\0\\0\\x2)\n")
-                                 << all << QStringList() << 262.0;
-    QTest::newRow("mode list") << QByteArray("folderFilterMode=include, exclude\n") << all
-                               << QStringList() << 262.0;
-    // A corrupt binary value whose length asks for gigabytes, and lines of garbage.
-    QTest::newRow("hostile") << QByteArray("[General]\npanelWidth=333\n\x01\x02\xff garbage = =\n"
-                                           "[[[\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0"
-                                           "\\x1\\0\\0\\0\\n)\nfolderFilterMode=include\n")
-                             << "include" << QStringList() << 333.0;
-}
-
-// Each notation reads as its values, and writing any change keeps every one of them.
-void FolderFilterTest::storedSettingsRead()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, mode);
-    QFETCH(QStringList, folders);
-    QFETCH(double, width);
-    TempHome home;
-    QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
-    writeFile(Settings::filePath(), file);
-    for (int pass = 0; pass < 2; ++pass) {
-        auto filter = freshFilter();
-        QCOMPARE(FolderFilterModes::rawValue(filter->mode()), mode);
-        QCOMPARE(filter->folders(), folders);
-        QCOMPARE(PanelWidth::stored(*Settings::open()), width);
-        filter->setMode(filter->mode()); // rewrites the file in this program's notation
+    void storedSettingsRead_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<double>("width");
+        const QString all = QStringLiteral("all");
+        // This program's own lists: numbered entries, exact to the character.
+        QTest::newRow("own") << QByteArray("[General]\nfolderFilterMode=exclude\npanelWidth=300\n"
+                                           "folderFilterPaths\\1=  /spaced\\nline  \n"
+                                           "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
+                             << "exclude" << QStringList { "  /spaced\nline  ", "/b" } << 300.0;
+        QTest::newRow("own, an entry missing")
+            << QByteArray("folderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n") << all
+            << QStringList() << 262.0;
+        // Qt's own INI notation, which this program once wrote.
+        QTest::newRow("Qt list") << QByteArray("[General]\nfolderFilterMode=exclude\n"
+                                               "folderFilterPaths=/a, /b\n")
+                                 << "exclude" << QStringList { "/a", "/b" } << 262.0;
+        QTest::newRow("Qt quoted and escaped")
+            << QByteArray(
+                   "folderFilterPaths=\"/a, with comma\", \" /spaced \", /q\\\"d\\x41,/t\\tb\n")
+            << all << QStringList { "/a, with comma", " /spaced ", "/q\"dA", "/t\tb" } << 262.0;
+        QTest::newRow("Qt list of one") << QByteArray("folderFilterPaths=\"/just, one; folder \"\n")
+                                        << all << QStringList { "/just, one; folder " } << 262.0;
+        QTest::newRow("Qt empty list")
+            << QByteArray("folderFilterMode=include\nfolderFilterPaths=@Invalid()\n") << "include"
+            << QStringList() << 262.0;
+        // Edited by hand.
+        QTest::newRow("spaces and comments")
+            << QByteArray("folderFilterMode = include \npanelWidth = 300 ; wider\n"
+                          "folderFilterPaths = /a ; was /b\n")
+            << "include" << QStringList { "/a" } << 300.0;
+        QTest::newRow("quoted mode")
+            << QByteArray("folderFilterMode=\"exclude\"\n") << "exclude" << QStringList() << 262.0;
+        // Wrong values and types fall back, one key at a time.
+        QTest::newRow("wrong types") << QByteArray("folderFilterMode=Include\npanelWidth=abc\n"
+                                                   "folderFilterPaths=@Variant(\\0\\0\\0\\x2)\n")
+                                     << all << QStringList() << 262.0;
+        QTest::newRow("mode list")
+            << QByteArray("folderFilterMode=include, exclude\n") << all << QStringList() << 262.0;
+        // A corrupt binary value whose length asks for gigabytes, and lines of garbage.
+        QTest::newRow("hostile") << QByteArray(
+            "[General]\npanelWidth=333\n\x01\x02\xff garbage = =\n"
+            "[[[\nfolderFilterPaths=@Variant(\\0\\0\\0\\t\\?\\0\\0"
+            "\\x1\\0\\0\\0\\n)\nfolderFilterMode=include\n")
+                                 << "include" << QStringList() << 333.0;
     }
-}
+
+    // Each notation reads as its values, and writing any change keeps every one of them.
+    void storedSettingsRead()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, mode);
+        QFETCH(QStringList, folders);
+        QFETCH(double, width);
+        TempHome home;
+        QDir().mkpath(QFileInfo(Settings::filePath()).absolutePath());
+        writeFile(Settings::filePath(), file);
+        for (int pass = 0; pass < 2; ++pass) {
+            auto filter = freshFilter();
+            QCOMPARE(FolderFilterModes::rawValue(filter->mode()), mode);
+            QCOMPARE(filter->folders(), folders);
+            QCOMPARE(PanelWidth::stored(*Settings::open()), width);
+            filter->setMode(filter->mode()); // rewrites the file in this program's notation
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(FolderFilterTest)
 #include "tst_folderfilter.moc"

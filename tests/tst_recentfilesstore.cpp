@@ -1,6 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+// The store as the user's desktop leaves it: live rewrites, bad and hostile stores, and the rules
+// that turn entries into items.
 #include "Model/FileUrl.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
@@ -14,41 +16,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QStringList names(const RecentFilesStore &store)
+// Waits until the store lists exactly these names.
+bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 5000)
 {
-    QStringList out;
-    for (const RecentItem &item : store.items())
-        out << item.name();
-    return out;
+    return QTest::qWaitFor([&] { return itemNames(store) == names; }, limitMs);
 }
 
-// Waits until the store has processed a report (items published) after `count` reports.
-bool waitForUpdates(QSignalSpy &spy, qsizetype count, int timeoutMs = 5000)
-{
-    return QTest::qWaitFor([&] { return spy.size() >= count; }, timeoutMs);
-}
-
-XbelEntry entry(
-    const QString &path, const QDateTime &visited, std::optional<QString> title = std::nullopt)
-{
-    XbelEntry e;
-    e.href = fileUri(path);
-    e.visited = visited;
-    e.modified = visited.addSecs(-3600);
-    e.added = visited.addDays(-1);
-    e.title = std::move(title);
-    return e;
-}
-
-MetadataItem raw(
-    const QString &path, std::optional<qint64> lastUsed, std::optional<qint64> changed = {})
+MetadataItem raw(const QString &path, std::optional<qint64> lastUsed,
+    std::optional<qint64> changed = {}, bool read = false,
+    std::optional<FileAttributes> attributes = {})
 {
     MetadataItem item;
     item.path = path;
     item.lastUsed = lastUsed;
     item.contentChange = changed;
+    item.attributesRead = read;
+    item.attributes = attributes;
     return item;
 }
 
@@ -58,415 +45,367 @@ class RecentFilesStoreTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void loadingThenLiveWithNoStore();
-    void processingRules();
-    void makeItemRules();
-    void liveUpdatesAndBadStores();
-    void vanishingStoreAndDirectory();
-    void heldBackWhileUpdatesDisabled();
-    void storesOnlyHearTheirOwnQuery();
-    void logLineListsAtMostTwelveNames();
-    void hiddenLocations_data();
-    void hiddenLocations();
-    void primingTargets();
-};
-
-void RecentFilesStoreTest::loadingThenLiveWithNoStore()
-{
-    TempHome home;
-    LogCapture log(QUILLMOTH_APP_ID ".store");
-    RecentFilesStore store;
-    QVERIFY(store.isLoading());
-    QVERIFY(store.items().isEmpty());
-    QSignalSpy loading(&store, &RecentFilesStore::isLoadingChanged);
-    QVERIFY(waitForUpdates(loading, 1));
-    QVERIFY(!store.isLoading());
-    QVERIFY(store.items().isEmpty());
-    QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 2000));
-    QCOMPARE(log.lines().first(), QStringLiteral("gathered 0 raw, kept 0: "));
-}
-
-void RecentFilesStoreTest::processingRules()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString doc = home.touch(QStringLiteral("Documents/report.pdf"));
-    const QString titled = home.touch(QStringLiteral("Documents/scan-0042.jpg"));
-    const QString folder = home.mkdir(QStringLiteral("Projects/Quill"));
-    const QString dotHidden = home.touch(QStringLiteral(".hidden/x.txt"));
-    // The XDG homes are hidden wherever they point (here, not in a dot-folder).
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/settings")));
-    const QString xdgHidden = home.touch(QStringLiteral("settings/app.conf"));
-    const QString libraryFile = home.touch(QStringLiteral("Library/Preferences/prefs.txt"));
-    const QString libraryItself = home.mkdir(QStringLiteral("Library"));
-    const QString old = home.touch(QStringLiteral("Documents/old.txt"));
-    const QString launcher = home.touch(QStringLiteral("Desktop/tool.desktop"),
-        "[Desktop Entry]\nType=Application\nName=Tool\nExec=true\n");
-    const QString program = home.path() + QStringLiteral("/bin/true-copy");
-    QDir().mkpath(home.path() + QStringLiteral("/bin"));
-    QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
-    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
-    const QString script = home.touch(QStringLiteral("bin/run.sh"), "#!/bin/sh\necho hi\n");
-    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
-    const QString gone = home.path() + QStringLiteral("/Documents/deleted.txt");
-    const QString spaced = home.touch(QStringLiteral("My Files/été & co.txt"));
-
-    QList<XbelEntry> entries = {
-        entry(doc, now.addSecs(-10)),
-        entry(titled, now.addSecs(-20), QStringLiteral("Holiday photo")),
-        entry(folder, now.addSecs(-30)),
-        entry(dotHidden, now.addSecs(-40)),
-        entry(xdgHidden, now.addSecs(-45)),
-        entry(libraryFile, now.addSecs(-50)),
-        entry(libraryItself, now.addSecs(-60)),
-        entry(old, now.addDays(-8)),
-        entry(launcher, now.addSecs(-80)),
-        entry(program, now.addSecs(-90)),
-        entry(script, now.addSecs(-100)),
-        entry(gone, now.addSecs(-110)),
-        entry(spaced, now.addSecs(-120)),
-    };
-    // A name that is not UTF-8 is listed readably and still names its own bytes.
-    const QByteArray latin1 = QFile::encodeName(home.path()) + "/caf\xe9.txt";
-    QVERIFY(::close(::creat(latin1.constData(), 0600)) == 0);
-    XbelEntry undecodable = entry(spaced, now.addSecs(-130));
-    undecodable.href
-        = QStringLiteral("file://") + QString::fromLatin1(latin1.toPercentEncoding("/"));
-    entries << undecodable;
-    // Other spellings of listed locations, older: one item per location, the first wins.
-    for (const QString &href : { QStringLiteral("file://localhost") + doc,
-             QStringLiteral("file://") + QStringLiteral("//") + doc, QStringLiteral("file:") + doc,
-             fileUri(folder) + QStringLiteral("/"), fileUri(home.path() + "/Projects/./Quill") }) {
-        XbelEntry again = entry(doc, now.addSecs(-500), QStringLiteral("older spelling"));
-        again.href = href;
-        entries << again;
-    }
-    XbelEntry web;
-    web.href = QStringLiteral("https://example.org/page");
-    web.visited = now;
-    entries << web;
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
-
-    RecentFilesStore store;
-    QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
-    QVERIFY(waitForUpdates(updates, 1));
-    QCOMPARE(names(store),
-        (QStringList { "report.pdf", "scan-0042.jpg", "Quill", "prefs.txt", "Library", "run.sh",
-            "été & co.txt", "caf\uFFFD.txt" }));
-    const QList<RecentItem> &items = store.items();
-    QVERIFY(items.at(2).isFolder());
-    QVERIFY(items.at(4).isFolder());
-    QVERIFY(!items.at(0).isFolder());
-    QCOMPARE(items.at(0).path(), QStringLiteral("Documents"));
-    QCOMPARE(items.at(3).path(), QStringLiteral("Library \u203A Preferences"));
-    QCOMPARE(items.at(0).url(), QUrl::fromLocalFile(doc));
-    QCOMPARE(items.at(6).url().toLocalFile(), spaced);
-    QCOMPARE(nativePath(items.at(7).url()), latin1);
-    QVERIFY(items.at(7).url().toEncoded().endsWith("/caf%E9.txt"));
-    for (qsizetype i = 1; i < items.size(); ++i)
-        QVERIFY(items.at(i - 1).date() >= items.at(i).date());
-
-    // A listed file that is deleted leaves the list at the next update.
-    QFile::remove(titled);
-    entries.removeAt(5);
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
-    QVERIFY(
-        QTest::qWaitFor([&] { return !names(store).contains(QStringLiteral("prefs.txt")); }, 5000));
-    QVERIFY(!names(store).contains(QStringLiteral("scan-0042.jpg")));
-}
-
-void RecentFilesStoreTest::makeItemRules()
-{
-    TempHome home;
-    const QString file = home.touch(QStringLiteral("Documents/report.final.pdf"));
-    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addDays(-7);
-    const qint64 at = cutoff.toMSecsSinceEpoch();
-
-    // A date equal to the cutoff passes; a moment older does not.
-    QVERIFY(RecentFilesStore::makeItem(raw(file, at), cutoff));
-    QVERIFY(!RecentFilesStore::makeItem(raw(file, at - 1), cutoff));
-    // Without a cutoff no date test is made.
-    QVERIFY(RecentFilesStore::makeItem(raw(file, at - 86400000), std::nullopt));
-    // No last-used date: the content-change date stands in; with neither there is no item.
-    const std::optional<RecentItem> changed
-        = RecentFilesStore::makeItem(raw(file, {}, at + 5), cutoff);
-    QVERIFY(changed);
-    QCOMPARE(changed->date().toMSecsSinceEpoch(), at + 5);
-    QVERIFY(!RecentFilesStore::makeItem(raw(file, {}, {}), cutoff));
-    // Without a display name: the file name without its extension.
-    QCOMPARE(
-        RecentFilesStore::makeItem(raw(file, at), cutoff)->name(), QStringLiteral("report.final"));
-    MetadataItem named = raw(file, at);
-    named.displayName = QStringLiteral("Final Report");
-    QCOMPARE(RecentFilesStore::makeItem(named, cutoff)->name(), QStringLiteral("Final Report"));
-    // No path, a hidden location, a location that cannot be looked up: no item.
-    MetadataItem noPath = raw(file, at);
-    noPath.path.reset();
-    QVERIFY(!RecentFilesStore::makeItem(noPath, cutoff));
-    QVERIFY(
-        !RecentFilesStore::makeItem(raw(home.path() + QStringLiteral("/.cache/x"), at), cutoff));
-    QVERIFY(!RecentFilesStore::makeItem(
-        raw(home.path() + QStringLiteral("/nothing-here"), at), cutoff));
-    // Attributes read with the store are used as they are (here: a folder that is a package).
-    MetadataItem package = raw(file, at);
-    package.attributesRead = true;
-    package.attributes = FileAttributes { true, true, QStringLiteral("bundle"),
-        QStringLiteral("inode/directory"), 0 };
-    QVERIFY(!RecentFilesStore::makeItem(package, cutoff)->isFolder());
-    MetadataItem app = raw(file, at);
-    app.attributesRead = true;
-    app.attributes = FileAttributes { false, false, QStringLiteral("x"),
-        QStringLiteral("application/x-desktop"), 0 };
-    QVERIFY(!RecentFilesStore::makeItem(app, cutoff));
-    MetadataItem nameless = raw(file, at);
-    nameless.attributesRead = true;
-    nameless.attributes = FileAttributes { false, false, std::nullopt, std::nullopt, 0 };
-    QVERIFY(!RecentFilesStore::makeItem(nameless, cutoff));
-    // A look-up that failed while the store was read is not repeated.
-    MetadataItem failed = raw(file, at);
-    failed.attributesRead = true;
-    QVERIFY(!RecentFilesStore::makeItem(failed, cutoff));
-    // Special files are looked up without opening them: a FIFO must not block.
-    const QString fifo = home.path() + QStringLiteral("/Documents/pipe");
-    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    const std::optional<RecentItem> pipe = RecentFilesStore::makeItem(raw(fifo, at), cutoff);
-    QVERIFY(pipe);
-    QVERIFY(!pipe->isFolder());
-}
-
-void RecentFilesStoreTest::liveUpdatesAndBadStores()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString a = home.touch(QStringLiteral("a.txt"));
-    const QString b = home.touch(QStringLiteral("b.txt"));
-    const QByteArray good = xbelDocument({ entry(a, now.addSecs(-5)) });
-    writeStoreAtomically(home.storePath(), good);
-
-    RecentFilesStore store;
-    QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
-    QVERIFY(waitForUpdates(updates, 1));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-
-    // Replaced by rename: the new list is published.
-    const QByteArray both = xbelDocument({ entry(b, now.addSecs(-1)), entry(a, now.addSecs(-5)) });
-    writeStoreAtomically(home.storePath(), both);
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            return names(store) == QStringList({ "b.txt", "a.txt" });
-        },
-        5000));
-
-    // Bad stores never replace the good list.
-    auto staysGood = [&](const char *what) {
-        QTest::qWait(MetadataQuery::settleMs + 300);
-        if (names(store) != QStringList({ "b.txt", "a.txt" }))
-            qWarning("list changed after %s: %s", what, qPrintable(names(store).join(',')));
-        return names(store) == QStringList({ "b.txt", "a.txt" });
-    };
-    writeFile(home.storePath(), QByteArray());
-    QVERIFY(staysGood("emptying the file"));
-    writeFile(home.storePath(), both.left(both.size() / 2));
-    QVERIFY(staysGood("a half-written file"));
-    writeFile(home.storePath(), "<xbel version=\"1.0\"><bookmark></xbel>");
-    QVERIFY(staysGood("malformed XML"));
-    writeFile(home.storePath(), QByteArray(4096, '\xff'));
-    QVERIFY(staysGood("binary noise"));
-    QFile::remove(home.storePath());
-    QDir().mkdir(home.storePath()); // unreadable even for root: a directory in its place
-    QVERIFY(staysGood("an unreadable store"));
-    QDir().rmdir(home.storePath());
-
-    // Written in place in small chunks: readers may see it half-written; the end result wins.
-    const QByteArray third = xbelDocument({ entry(a, now), entry(b, now.addSecs(-2)) });
+    void processingRules()
     {
-        QFile file(home.storePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        for (qsizetype at = 0; at < third.size(); at += 64) {
-            file.write(third.mid(at, 64));
-            file.flush();
-            QTest::qWait(5);
+        TempHome home;
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString doc = home.touch(u"Documents/report.pdf"_s);
+        const QString titled = home.touch(u"Documents/scan-0042.jpg"_s);
+        const QString folder = home.mkdir(u"Projects/Quill"_s);
+        const QString spaced = home.touch(u"My Files/été & co.txt"_s);
+        // The XDG homes are hidden wherever they point (here, not in a dot-folder).
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/settings"_s));
+        QList<XbelEntry> entries;
+        for (const QString &path : { doc, titled, folder, home.touch(u".hidden/x.txt"_s),
+                 home.touch(u"settings/app.conf"_s), home.touch(u"Library/Preferences/prefs.txt"_s),
+                 home.mkdir(u"Library"_s), spaced })
+            entries << usedAt(path, now.addSecs(-10 * entries.size()));
+        entries[1].title = u"Holiday photo"_s;
+        entries << usedAt(home.touch(u"Documents/old.txt"_s), now.addDays(-8));
+        // A name that is not UTF-8 is listed readably and still names its own bytes.
+        const QByteArray latin1 = QFile::encodeName(home.path()) + "/caf\xe9.txt";
+        QVERIFY(::close(::creat(latin1.constData(), 0600)) == 0);
+        entries << usedAt({}, now.addSecs(-130));
+        entries.last().href = u"file://"_s + QString::fromLatin1(latin1.toPercentEncoding("/"));
+        // Other spellings of listed locations, older: one item per location, the first wins.
+        for (const QString &href :
+            { u"file://localhost"_s + doc, u"file:////"_s + doc, u"file:"_s + doc,
+                fileUri(folder) + u"/"_s, fileUri(home.path() + u"/Projects/./Quill"_s) }) {
+            entries << usedAt({}, now.addSecs(-500));
+            entries.last().href = href;
+            entries.last().title = u"older spelling"_s;
         }
+        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+
+        RecentFilesStore store;
+        QVERIFY(lists(store,
+            { "report.pdf", "scan-0042.jpg", "Quill", "prefs.txt", "Library", "été & co.txt",
+                "caf\uFFFD.txt" }));
+        const QList<RecentItem> &items = store.items();
+        QVERIFY(!items.at(0).isFolder() && items.at(2).isFolder() && items.at(4).isFolder());
+        QCOMPARE(items.at(0).path(), u"Documents"_s);
+        QCOMPARE(items.at(3).path(), u"Library \u203A Preferences"_s);
+        QCOMPARE(items.at(0).url(), QUrl::fromLocalFile(doc));
+        QCOMPARE(items.at(5).url().toLocalFile(), spaced);
+        QCOMPARE(nativePath(items.at(6).url()), latin1);
+        QVERIFY(items.at(6).url().toEncoded().endsWith("/caf%E9.txt"));
+        for (qsizetype i = 1; i < items.size(); ++i)
+            QVERIFY(items.at(i - 1).date() >= items.at(i).date());
+
+        // A listed file that is deleted leaves the list at the next update.
+        QFile::remove(titled);
+        entries.removeAt(5);
+        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        QVERIFY(
+            lists(store, { "report.pdf", "Quill", "Library", "été & co.txt", "caf\uFFFD.txt" }));
     }
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            return names(store) == QStringList({ "a.txt", "b.txt" });
-        },
-        5000));
-    QVERIFY(!store.items().isEmpty());
 
-    // A burst of rewrites is coalesced and ends at the last version.
-    const qsizetype before = updates.size();
-    for (int i = 0; i < 200; ++i)
-        writeStoreAtomically(
-            home.storePath(), xbelDocument({ entry(i % 2 ? a : b, now.addSecs(i)) }));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-    QTest::qWait(MetadataQuery::maxHoldMs + 200);
-    QVERIFY(updates.size() - before < 50);
-
-    // A well-formed store without entries (history cleared) empties the list.
-    writeStoreAtomically(home.storePath(), xbelDocument({}));
-    QVERIFY(QTest::qWaitFor([&] { return store.items().isEmpty(); }, 5000));
-}
-
-void RecentFilesStoreTest::vanishingStoreAndDirectory()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString a = home.touch(QStringLiteral("a.txt"));
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    RecentFilesStore store;
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-
-    // Deleted and written again straight away: no empty list in between.
-    bool everEmpty = false;
-    connect(&store, &RecentFilesStore::itemsChanged, this,
-        [&] { everEmpty = everEmpty || store.items().isEmpty(); });
-    QFile::remove(home.storePath());
-    QTest::qWait(20);
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    QTest::qWait(MetadataQuery::goneConfirmMs + 300);
-    QVERIFY(!everEmpty);
-    QCOMPARE(names(store), QStringList { "a.txt" });
-    disconnect(&store, nullptr, this, nullptr);
-
-    // Gone for good: no history.
-    QFile::remove(home.storePath());
-    QVERIFY(QTest::qWaitFor([&] { return store.items().isEmpty(); }, 5000));
-
-    // The whole directory removed, then created again with a store: updates resume.
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-    QVERIFY(QDir(home.path() + QStringLiteral("/.local")).removeRecursively());
-    QVERIFY(QTest::qWaitFor([&] { return store.items().isEmpty(); }, 5000));
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-}
-
-void RecentFilesStoreTest::heldBackWhileUpdatesDisabled()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString a = home.touch(QStringLiteral("a.txt"));
-    const QString b = home.touch(QStringLiteral("b.txt"));
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    auto *query = new MetadataQuery(home.storePath());
-    RecentFilesStore store(query);
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "a.txt" }; }, 5000));
-    QTest::qWait(300); // let the restart after priming settle
-
-    QSignalSpy reports(query, &MetadataQuery::didUpdate);
-    query->disableUpdates();
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(b, now) }));
-    QTest::qWait(MetadataQuery::maxHoldMs + 400);
-    QCOMPARE(reports.size(), 0);
-    QCOMPARE(names(store), QStringList { "a.txt" });
-    query->enableUpdates();
-    QVERIFY(QTest::qWaitFor([&] { return names(store) == QStringList { "b.txt" }; }, 2000));
-    QCOMPARE(reports.size(), 1);
-    // A rewrite that changes nothing reports nothing.
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(b, now) }));
-    QTest::qWait(MetadataQuery::maxHoldMs + 300);
-    QCOMPARE(reports.size(), 1);
-}
-
-void RecentFilesStoreTest::storesOnlyHearTheirOwnQuery()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString a = home.touch(QStringLiteral("a.txt"));
-    const QString b = home.touch(QStringLiteral("b.txt"));
-    const QString otherStore = home.path() + QStringLiteral("/other/recently-used.xbel");
-    writeStoreAtomically(home.storePath(), xbelDocument({ entry(a, now) }));
-    writeStoreAtomically(otherStore, xbelDocument({ entry(b, now) }));
-    RecentFilesStore first(new MetadataQuery(home.storePath()));
-    RecentFilesStore second(new MetadataQuery(otherStore));
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            return names(first) == QStringList { "a.txt" }
-            && names(second) == QStringList { "b.txt" };
-        },
-        5000));
-    QSignalSpy secondUpdates(&second, &RecentFilesStore::itemsChanged);
-    QTest::qWait(300);
-    secondUpdates.clear();
-    writeStoreAtomically(
-        home.storePath(), xbelDocument({ entry(a, now), entry(b, now.addSecs(-1)) }));
-    QVERIFY(QTest::qWaitFor([&] { return names(first).size() == 2; }, 5000));
-    QCOMPARE(secondUpdates.size(), 0);
-    QCOMPARE(names(second), QStringList { "b.txt" });
-}
-
-void RecentFilesStoreTest::logLineListsAtMostTwelveNames()
-{
-    TempHome home;
-    const QDateTime now = QDateTime::currentDateTime();
-    QList<XbelEntry> entries;
-    QStringList expected;
-    for (int i = 0; i < 15; ++i) {
-        const QString name = QStringLiteral("f%1.txt").arg(i, 2, 10, QLatin1Char('0'));
-        entries << entry(home.touch(name), now.addSecs(-i));
-        if (i < 12)
-            expected << name;
+    void makeItemRules()
+    {
+        TempHome home;
+        const QString file = home.touch(u"Documents/report.final.pdf"_s);
+        const QDateTime cutoff = QDateTime::currentDateTimeUtc().addDays(-7);
+        const qint64 at = cutoff.toMSecsSinceEpoch();
+        const auto make
+            = [&](const MetadataItem &item) { return RecentFilesStore::makeItem(item, cutoff); };
+        // A date equal to the cutoff passes; a moment older does not; without a cutoff, no test.
+        QVERIFY(make(raw(file, at)));
+        QVERIFY(!make(raw(file, at - 1)));
+        QVERIFY(RecentFilesStore::makeItem(raw(file, at - 86400000), std::nullopt));
+        // No last-used date: the content-change date stands in; with neither there is no item.
+        QCOMPARE(make(raw(file, {}, at + 5))->date().toMSecsSinceEpoch(), at + 5);
+        QVERIFY(!make(raw(file, {}, {})));
+        // Without a display name: the file name without its extension.
+        QCOMPARE(make(raw(file, at))->name(), u"report.final"_s);
+        MetadataItem named = raw(file, at);
+        named.displayName = u"Final Report"_s;
+        QCOMPARE(make(named)->name(), u"Final Report"_s);
+        MetadataItem noPath = raw(file, at);
+        noPath.path.reset();
+        QVERIFY(!make(noPath));
+        // Attributes read with the store are used as they are: a folder that is a package is
+        // no folder; a launcher, a nameless location or a failed look-up gives no item.
+        QVERIFY(!make(
+            raw(file, at, {}, true, FileAttributes { true, true, u"b"_s, u"inode/directory"_s }))
+                     ->isFolder());
+        QVERIFY(!make(raw(file, at, {}, true,
+            FileAttributes { false, false, u"x"_s, u"application/x-desktop"_s })));
+        QVERIFY(!make(raw(file, at, {}, true, FileAttributes { false, false, {}, {} })));
+        QVERIFY(!make(raw(file, at, {}, true)));
     }
-    XbelEntry web;
-    web.href = QStringLiteral("https://example.org/");
-    web.visited = now;
-    entries << web;
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
-    LogCapture log(QUILLMOTH_APP_ID ".store");
-    RecentFilesStore store;
-    QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 5000));
-    QCOMPARE(log.lines().first(),
-        QStringLiteral("gathered 16 raw, kept 15: ") + expected.join(QStringLiteral(" \u00B7 ")));
-}
 
-void RecentFilesStoreTest::hiddenLocations_data()
-{
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("hidden");
-    const QString ann = QStringLiteral("/home/ann");
-    QTest::newRow("document") << ann << "/home/ann/Documents/a.txt" << false;
-    QTest::newRow("Library is ordinary") << ann << "/home/ann/Library/Preferences/x" << false;
-    QTest::newRow("dot inside a name") << ann << "/home/ann/v1.2/a.b" << false;
-    QTest::newRow("dot-file") << ann << "/home/ann/.bashrc" << true;
-    QTest::newRow("in a dot-folder") << ann << "/home/ann/src/.git/HEAD" << true;
-    QTest::newRow("outside the home") << ann << "/tmp/.X11-unix/X0" << true;
-    QTest::newRow("XDG home elsewhere") << ann << "/srv/conf/app.ini" << true;
-    QTest::newRow("the XDG home itself") << ann << "/srv/conf" << true;
-    QTest::newRow("XDG-like prefix") << ann << "/srv/config/x" << false;
-    QTest::newRow("home in a dot-folder") << "/net/.homes/ann"
-                                          << "/net/.homes/ann/a.txt" << false;
-    QTest::newRow("dot-folder there") << "/net/.homes/ann"
-                                      << "/net/.homes/ann/.ssh/k" << true;
-}
+    // Live updates: a store that comes, changes, turns bad, vanishes and returns. A bad store
+    // never replaces the last good list; a store gone for good is no history.
+    void liveUpdates()
+    {
+        TempHome home;
+        LogCapture log(QUILLMOTH_APP_ID ".store");
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString a = home.touch(u"a.txt"_s), b = home.touch(u"b.txt"_s);
+        RecentFilesStore store;
+        QVERIFY(store.isLoading());
+        QVERIFY(QTest::qWaitFor([&] { return !store.isLoading(); }, 5000));
+        QVERIFY(store.items().isEmpty());
+        QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 2000));
+        QCOMPARE(log.lines().first(), u"gathered 0 raw, kept 0: "_s);
 
-void RecentFilesStoreTest::hiddenLocations()
-{
-    QFETCH(QString, home);
-    QFETCH(QString, path);
-    QFETCH(bool, hidden);
-    // Relative values and ones that hold the home are broken settings, ignored.
-    const HiddenLocations locations(home,
-        { QStringLiteral("/srv/conf/"), QStringLiteral("rel/cache"), QStringLiteral("/home"),
-            QStringLiteral("/net") });
-    QCOMPARE(locations.hides(path), hidden);
-}
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        QVERIFY(lists(store, { "a.txt" }));
+        const QByteArray both = xbelOf({ b, a }, now);
+        writeStoreAtomically(home.storePath(), both);
+        QVERIFY(lists(store, { "b.txt", "a.txt" }));
+        for (const QByteArray &bad :
+            { QByteArray(), both.left(both.size() / 2),
+                QByteArray("<xbel version=\"1.0\"><bookmark></xbel>"), QByteArray(4096, '\xff') }) {
+            writeFile(home.storePath(), bad);
+            QTest::qWait(MetadataQuery::settleMs + 300);
+            QCOMPARE(itemNames(store), QStringList({ "b.txt", "a.txt" }));
+        }
+        QFile::remove(home.storePath());
+        QDir().mkdir(home.storePath()); // unreadable even for root: a directory in its place
+        QTest::qWait(MetadataQuery::settleMs + 300);
+        QCOMPARE(itemNames(store), QStringList({ "b.txt", "a.txt" }));
+        QDir().rmdir(home.storePath());
 
-void RecentFilesStoreTest::primingTargets()
-{
-    // The XDG user folders that exist, under their localised names; one set to the home is off.
-    TempHome home;
-    QVERIFY(RecentFilesStore::primeTargets().isEmpty());
-    for (const char *name : { "Desktop", "Dokumente", "Documents", "Downloads" })
-        home.mkdir(QString::fromLatin1(name));
-    writeFile(home.configHome() + QStringLiteral("/user-dirs.dirs"),
-        "XDG_DESKTOP_DIR=\"$HOME/\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
-    QCOMPARE(RecentFilesStore::primeTargets(),
-        (QStringList { home.path() + "/Dokumente", home.path() + "/Downloads" }));
-    RecentFilesStore::primeFileAccess();
-}
+        // Written in place in small chunks: readers may see it half-written; the end result wins.
+        const QByteArray third = xbelOf({ a, b }, now);
+        {
+            QFile file(home.storePath());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            for (qsizetype at = 0; at < third.size(); at += 64) {
+                file.write(third.mid(at, 64));
+                file.flush();
+                QTest::qWait(5);
+            }
+        }
+        QVERIFY(lists(store, { "a.txt", "b.txt" }));
+        // A well-formed store without entries (history cleared) empties the list.
+        writeStoreAtomically(home.storePath(), xbelDocument({}));
+        QVERIFY(lists(store, {}));
+
+        // Deleted and written again straight away: no empty list in between.
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        QVERIFY(lists(store, { "a.txt" }));
+        bool everEmpty = false;
+        connect(&store, &RecentFilesStore::itemsChanged, this,
+            [&] { everEmpty = everEmpty || store.items().isEmpty(); });
+        QFile::remove(home.storePath());
+        QTest::qWait(20);
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        QTest::qWait(MetadataQuery::goneConfirmMs + 300);
+        QVERIFY(!everEmpty);
+        QCOMPARE(itemNames(store), QStringList { "a.txt" });
+        disconnect(&store, nullptr, this, nullptr);
+        // Gone for good; then the whole directory removed and made again with a store.
+        QFile::remove(home.storePath());
+        QVERIFY(lists(store, {}));
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        QVERIFY(lists(store, { "a.txt" }));
+        QVERIFY(QDir(home.path() + u"/.local"_s).removeRecursively());
+        QVERIFY(lists(store, {}));
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        QVERIFY(lists(store, { "a.txt" }));
+    }
+
+    // Reports are held back while updates are off, and a store hears only its own query.
+    void heldBackAndOwnQueryOnly()
+    {
+        TempHome home;
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString a = home.touch(u"a.txt"_s), b = home.touch(u"b.txt"_s);
+        const QString otherPath = home.path() + u"/other/recently-used.xbel"_s;
+        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeStoreAtomically(otherPath, xbelOf({ b }, now));
+        auto *query = new MetadataQuery(home.storePath());
+        RecentFilesStore store(query);
+        RecentFilesStore other(new MetadataQuery(otherPath));
+        QVERIFY(lists(store, { "a.txt" }) && lists(other, { "b.txt" }));
+        QTest::qWait(300); // let the restart after priming settle
+
+        QSignalSpy reports(query, &MetadataQuery::didUpdate);
+        QSignalSpy otherUpdates(&other, &RecentFilesStore::itemsChanged);
+        query->disableUpdates();
+        writeStoreAtomically(home.storePath(), xbelOf({ b, a }, now));
+        QTest::qWait(MetadataQuery::maxHoldMs + 400);
+        QCOMPARE(reports.size(), 0);
+        QCOMPARE(itemNames(store), QStringList { "a.txt" });
+        query->enableUpdates();
+        QVERIFY(lists(store, { "b.txt", "a.txt" }, 2000));
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(otherUpdates.size(), 0);
+        QCOMPARE(itemNames(other), QStringList { "b.txt" });
+        // A rewrite that changes nothing reports nothing.
+        writeStoreAtomically(home.storePath(), xbelOf({ b, a }, now));
+        QTest::qWait(MetadataQuery::maxHoldMs + 300);
+        QCOMPARE(reports.size(), 1);
+    }
+
+    void thousandRewritesInABurst()
+    {
+        TempHome home;
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList files;
+        for (int i = 0; i < 10; ++i)
+            files << home.touch(u"f%1.txt"_s.arg(i));
+        writeStoreAtomically(home.storePath(), xbelOf({ files[0] }, now));
+        RecentFilesStore store;
+        QVERIFY(lists(store, { "f0.txt" }, 20000));
+        QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
+        bool everEmpty = false;
+        connect(&store, &RecentFilesStore::itemsChanged, this,
+            [&] { everEmpty = everEmpty || store.items().isEmpty(); });
+        // Half replaced by rename, half written in place (readers may see them half-written).
+        for (int i = 1; i <= 1000; ++i) {
+            const QByteArray doc = xbelOf({ files[i % 10] }, now.addSecs(i));
+            if (i % 2)
+                writeStoreAtomically(home.storePath(), doc);
+            else
+                writeFile(home.storePath(), doc);
+            if (i % 100 == 0)
+                QCoreApplication::processEvents();
+        }
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return itemNames(store) == QStringList { "f0.txt" }
+                && store.items().first().date() == now.addSecs(1000);
+            },
+            20000));
+        QVERIFY(!everEmpty);
+        QVERIFY2(updates.size() < 100, qPrintable(QString::number(updates.size())));
+    }
+
+    void hostileEntries()
+    {
+        TempHome home;
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString marker = home.path() + u"/executed"_s;
+        // Programs and launchers that would leave a mark if anything ran them.
+        const QString program
+            = home.touch(u"bin/tool"_s, u"#!/bin/sh\ntouch '%1'\n"_s.arg(marker).toUtf8());
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        const QString elf = home.path() + u"/bin/elf"_s;
+        QVERIFY(QFile::copy(u"/bin/true"_s, elf));
+        const QString launcher = home.touch(u"Desktop/run.desktop"_s,
+            u"[Desktop Entry]\nType=Application\nName=x\nExec=touch %1\n"_s.arg(marker).toUtf8());
+        const QString appImage = home.touch(u"Downloads/Tool.AppImage"_s,
+            "\x7f"
+            "ELF");
+        const QString fifo = home.path() + u"/pipe"_s;
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString loop = home.path() + u"/loop-a"_s;
+        QVERIFY(::symlink("loop-b", QFile::encodeName(loop).constData()) == 0);
+        QVERIFY(::symlink("loop-a", QFile::encodeName(home.path() + "/loop-b").constData()) == 0);
+        QString deep = home.path();
+        while (deep.size() < 3880)
+            deep += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+        const QString longPath = home.touch(deep.mid(home.path().size() + 1) + "/long.txt");
+        QVERIFY(longPath.toUtf8().size() > 3900);
+        const QString tooLong = deep + QLatin1Char('/') + QString(400, QLatin1Char('x'));
+        QList<XbelEntry> entries;
+        for (const QString &path :
+            { program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath, tooLong,
+                home.touch(u"odd\tname\x01\nwith lines.txt"_s), home.mkdir(u"Projects/Quill"_s) })
+            entries << usedAt(path, now.addSecs(-entries.size()));
+        for (const char *href :
+            { "file:///home/u/%FF%FE.txt", "file:///etc/passwd%00.txt", "javascript:alert(1)" }) {
+            entries << usedAt({}, now.addSecs(-entries.size()));
+            entries.last().href = QString::fromLatin1(href);
+        }
+        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+
+        // Scripts are documents; programs, launchers and AppImages are not listed; loops,
+        // missing and undecodable locations give nothing; special files are listed without
+        // being opened (a FIFO must not block).
+        RecentFilesStore store;
+        QVERIFY(lists(store,
+            { "tool", "pipe", "null", "long.txt", "odd\tname\x01\nwith lines.txt", "Quill" },
+            20000));
+        QVERIFY(!store.items().at(1).isFolder());
+        QVERIFY(store.items().last().isFolder());
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    void hugeStore()
+    {
+        // A 100 MB store: mostly one enormous title, which the reader takes in its stride.
+        TempHome home;
+        XbelEntry entry = usedAt(home.touch(u"big.txt"_s), QDateTime::currentDateTime());
+        entry.title = QString(100 * 1024 * 1024, QLatin1Char('t'));
+        writeStoreAtomically(home.storePath(), xbelDocument({ entry }));
+        QVERIFY(QFileInfo(home.storePath()).size() > 100 * 1000 * 1000);
+        LogCapture log(QUILLMOTH_APP_ID ".store");
+        RecentFilesStore store;
+        // Listed under the file's own name: a title never stands in for it.
+        QVERIFY(lists(store, { "big.txt" }, 120000));
+        // The log line stays short whatever the titles hold.
+        QVERIFY(log.lines().last().size() < 400);
+    }
+
+    void logLineListsAtMostTwelveNames()
+    {
+        TempHome home;
+        QStringList files, expected;
+        for (int i = 0; i < 15; ++i) {
+            files << home.touch(u"f%1.txt"_s.arg(i, 2, 10, QLatin1Char('0')));
+            if (i < 12)
+                expected << QFileInfo(files.last()).fileName();
+        }
+        QList<XbelEntry> entries;
+        for (const QString &file : files)
+            entries << usedAt(file, QDateTime::currentDateTime().addSecs(-entries.size()));
+        entries << usedAt({}, QDateTime::currentDateTime());
+        entries.last().href = u"https://example.org/"_s;
+        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        LogCapture log(QUILLMOTH_APP_ID ".store");
+        RecentFilesStore store;
+        QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 5000));
+        QCOMPARE(
+            log.lines().first(), u"gathered 16 raw, kept 15: "_s + expected.join(u" \u00B7 "_s));
+    }
+
+    void hiddenLocations_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("hidden");
+        const QString ann = u"/home/ann"_s, net = u"/net/.homes/ann"_s;
+        QTest::newRow("document") << ann << "/home/ann/Documents/a.txt" << false;
+        QTest::newRow("Library is ordinary") << ann << "/home/ann/Library/Preferences/x" << false;
+        QTest::newRow("dot inside a name") << ann << "/home/ann/v1.2/a.b" << false;
+        QTest::newRow("dot-file") << ann << "/home/ann/.bashrc" << true;
+        QTest::newRow("in a dot-folder") << ann << "/home/ann/src/.git/HEAD" << true;
+        QTest::newRow("outside the home") << ann << "/tmp/.X11-unix/X0" << true;
+        QTest::newRow("XDG home elsewhere") << ann << "/srv/conf/app.ini" << true;
+        QTest::newRow("the XDG home itself") << ann << "/srv/conf" << true;
+        QTest::newRow("XDG-like prefix") << ann << "/srv/config/x" << false;
+        QTest::newRow("home in a dot-folder") << net << "/net/.homes/ann/a.txt" << false;
+        QTest::newRow("dot-folder there") << net << "/net/.homes/ann/.ssh/k" << true;
+    }
+    void hiddenLocations()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, path);
+        QFETCH(bool, hidden);
+        // Relative values and ones that hold the home are broken settings, ignored.
+        const HiddenLocations locations(
+            home, { u"/srv/conf/"_s, u"rel/cache"_s, u"/home"_s, u"/net"_s });
+        QCOMPARE(locations.hides(path), hidden);
+    }
+
+    void primingTargets()
+    {
+        // The XDG user folders that exist, under their localised names; one set to the home is
+        // off.
+        TempHome home;
+        QVERIFY(RecentFilesStore::primeTargets().isEmpty());
+        for (const char *name : { "Desktop", "Dokumente", "Documents", "Downloads" })
+            home.mkdir(QString::fromLatin1(name));
+        writeFile(home.configHome() + u"/user-dirs.dirs"_s,
+            "XDG_DESKTOP_DIR=\"$HOME/\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+        QCOMPARE(RecentFilesStore::primeTargets(),
+            (QStringList { home.path() + "/Dokumente", home.path() + "/Downloads" }));
+    }
+};
 
 QTEST_GUILESS_MAIN(RecentFilesStoreTest)
 #include "tst_recentfilesstore.moc"

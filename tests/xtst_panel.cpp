@@ -98,9 +98,8 @@ private Q_SLOTS:
             writeFile(Settings::filePath(), settings);
         }
         AppRun app;
-        const quint32 panel = x.waitForPanel(app);
+        const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
         QCOMPARE(app.terminate(), 0); // SIGTERM ends it cleanly
@@ -111,14 +110,13 @@ private Q_SLOTS:
     void standsInTheAvailableArea()
     {
         TempHome home;
-        FakeApp dock({ "--dock-top", "40", "--title", "dock" });
+        FakeApp dock({ "--dock-top", "40" });
         QVERIFY(QTest::qWaitFor(
             [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
             xWaitMs));
         AppRun app;
-        const quint32 panel = x.waitForPanel(app);
+        const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         QCOMPARE(x.geometry(panel), QRect(area.x(), 40, 262, area.height() - 40));
         QCOMPARE(app.terminate(), 0);
     }
@@ -146,9 +144,8 @@ private Q_SLOTS:
         TempHome home;
         for (const bool dragging : { true, false }) {
             AppRun app;
-            const quint32 panel = x.waitForPanel(app);
+            const quint32 panel = x.shownPanel(app);
             QVERIFY(panel);
-            QVERIFY(x.waitViewable(panel));
             if (dragging) {
                 QVERIFY(xdotool(drag));
                 QVERIFY(QTest::qWaitFor([&] { return storedWidth().toInt() == width; }, xWaitMs));
@@ -173,9 +170,8 @@ private Q_SLOTS:
         QFETCH(QStringList, environment);
         TempHome home;
         AppRun app(environment);
-        const quint32 panel = x.waitForPanel(app);
+        const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         FakeApp editor({ "--class", "editor,Editor" });
         QVERIFY(x.waitViewable(panel, false));
 
@@ -208,7 +204,7 @@ private Q_SLOTS:
 
         // Once it has ended, the next launch is the instance again.
         AppRun next(environment);
-        QVERIFY(x.waitForPanel(next));
+        QVERIFY(x.shownPanel(next));
         QCOMPARE(next.terminate(), 0);
     }
 
@@ -253,9 +249,8 @@ private Q_SLOTS:
         QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
         AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
             QStringLiteral("XDG_DATA_DIRS=") + share });
-        const quint32 panel = other.waitForPanel(app);
+        const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(other.waitViewable(panel));
         QVERIFY(QTest::qWaitFor(
             [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, xWaitMs));
         QCOMPARE(other.geometry(panel), QRect(0, 0, 262, 768));

@@ -6,7 +6,6 @@
 //   --class INSTANCE,CLASS   WM_CLASS
 //   --gtk-id ID              _GTK_APPLICATION_ID
 //   --pid N                  _NET_WM_PID (default: none)
-//   --title TEXT             WM_NAME
 //   --dock-top N             a dock along the top edge with a strut of N pixels
 #include <xcb/xcb.h>
 
@@ -33,7 +32,8 @@ static void set(xcb_connection_t *c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t
 
 int main(int argc, char **argv)
 {
-    std::string wmClass, gtkId, title = "fake";
+    std::string wmClass, gtkId;
+    const std::string title = "fake";
     long pid = -1;
     int dockTop = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -44,8 +44,6 @@ int main(int argc, char **argv)
             gtkId = v;
         else if (k == "--pid")
             pid = std::atol(v.c_str());
-        else if (k == "--title")
-            title = v;
         else if (k == "--dock-top")
             dockTop = std::atoi(v.c_str());
     }

@@ -68,7 +68,7 @@ QStringList itemNames(const RecentFilesStore &store)
     return names;
 }
 
-QString isoTime(const QDateTime &time)
+static QString isoTime(const QDateTime &time)
 {
     return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z"));
 }
@@ -113,6 +113,14 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries)
     return out.toUtf8();
 }
 
+QByteArray xbelOf(const QStringList &paths, const QDateTime &newest)
+{
+    QList<XbelEntry> entries;
+    for (const QString &path : paths)
+        entries << usedAt(path, newest.addSecs(-entries.size()));
+    return xbelDocument(entries);
+}
+
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
@@ -138,15 +146,12 @@ QByteArray capturedCategory;
 QtMessageHandler previousHandler = nullptr;
 } // namespace
 
-LogCapture::LogCapture(const char *category, Level level)
+LogCapture::LogCapture(const char *category)
 {
     QMutexLocker lock(&captureMutex);
     captured.clear();
     capturedCategory = category;
-    // Info lines are off unless the user asks for them, as these rules do.
-    if (level == Level::info)
-        QLoggingCategory::setFilterRules(
-            QString::fromUtf8(category) + QStringLiteral(".info=true"));
+    QLoggingCategory::setFilterRules(QString::fromUtf8(category) + QStringLiteral(".info=true"));
     previousHandler = qInstallMessageHandler(&LogCapture::handler);
 }
 

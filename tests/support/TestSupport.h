@@ -52,7 +52,8 @@ QString fileUri(const QString &path);
 XbelEntry usedAt(const QString &path, const QDateTime &when);
 // The store as GTK writes it.
 QByteArray xbelDocument(const QList<XbelEntry> &entries);
-QString isoTime(const QDateTime &time);
+// A store of local paths, the first used at `newest`, each of the others a second earlier.
+QByteArray xbelOf(const QStringList &paths, const QDateTime &newest);
 // Writes atomically (temporary file, then rename), as desktop writers do.
 void writeStoreAtomically(const QString &storePath, const QByteArray &document);
 void writeFile(const QString &path, const QByteArray &content);
@@ -60,13 +61,12 @@ void writeFile(const QString &path, const QByteArray &content);
 // The names of the items the store lists, in order.
 QStringList itemNames(const RecentFilesStore &store);
 
-// Captures the info and warning lines of one logging category while alive; with Level::info
-// it turns the category's info lines on, as a user would with QT_LOGGING_RULES.
+// Captures the info and warning lines of one logging category while alive, and turns its info
+// lines on, as a user would with QT_LOGGING_RULES.
 class LogCapture
 {
 public:
-    enum class Level { defaults, info };
-    explicit LogCapture(const char *category, Level level = Level::info);
+    explicit LogCapture(const char *category);
     ~LogCapture();
     QStringList lines() const;
 

@@ -93,13 +93,13 @@ quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
     return 0;
 }
 
-quint32 XConnection::waitForPanel(AppRun &app) const
+quint32 XConnection::shownPanel(AppRun &app) const
 {
     quint32 window = 0;
     QTest::qWaitFor(
         [&] { return app.running() && (window = findWindow(app.pid(), "Quillmoth")) != 0; },
         xWaitMs);
-    return window;
+    return window && waitViewable(window) ? window : 0;
 }
 
 QRect XConnection::geometry(quint32 window) const
@@ -158,7 +158,7 @@ bool XConnection::activate(quint32 window) const
     while (!QTest::qWaitFor([&] { return activeWindow() == window; }, activateRetryMs)) {
         if (clock.hasExpired(xWaitMs))
             return false;
-        requestActivate(window);
+        sendToRoot(window, "_NET_ACTIVE_WINDOW", 2, 0);
     }
     return true;
 }
@@ -176,11 +176,6 @@ void XConnection::sendToRoot(quint32 window, const char *type, quint32 data0, qu
         XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
         reinterpret_cast<const char *>(&e));
     xcb_flush(m_c);
-}
-
-void XConnection::requestActivate(quint32 window) const
-{
-    sendToRoot(window, "_NET_ACTIVE_WINDOW", 2, 0);
 }
 
 void XConnection::requestClose(quint32 window) const

@@ -35,8 +35,8 @@ public:
     std::optional<quint32> cardinal(quint32 window, const char *property, quint32 type) const;
     // The first window (depth first from the root) with this WM_NAME and _NET_WM_PID.
     quint32 findWindow(qint64 pid, const QByteArray &title) const;
-    // The program's panel, once it exists; 0 when it does not come.
-    quint32 waitForPanel(AppRun &app) const;
+    // The program's panel, once it exists and is viewable; 0 when it does not come.
+    quint32 shownPanel(AppRun &app) const;
     QRect geometry(quint32 window) const; // in root coordinates
     bool viewable(quint32 window) const;
     bool waitViewable(quint32 window, bool viewable = true) const;
@@ -47,7 +47,6 @@ public:
     // Asks as a pager does (EWMH source indication 2) until the window manager reports the
     // window active.
     bool activate(quint32 window) const;
-    void requestActivate(quint32 window) const;
     void requestClose(quint32 window) const;
     void setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const;
     void deleteRootProperty(const char *property) const;
