@@ -14,15 +14,26 @@
 // Warnings by default, as every category here: info and debug lines are for a user who asks.
 Q_LOGGING_CATEGORY(lcShell, QUILLMOTH_APP_ID ".shell", QtWarningMsg)
 
+namespace {
+
+QString describe(const std::optional<WindowApplication> &app)
+{
+    if (!app)
+        return QStringLiteral("no application");
+    return app->isDesktop ? QStringLiteral("the desktop") : app->identifiers().join(u',');
+}
+
+} // namespace
+
 FinderFollower::FinderFollower(QObject *parent)
     : QObject(parent)
-    , m_observer(new ActiveWindow(this))
+    , m_observer(ActiveApplicationSource::make())
 {
-    connect(m_observer, &ActiveWindow::activeWindowChanged, this, [this] {
+    connect(m_observer.get(), &ActiveApplicationSource::activeApplicationChanged, this, [this] {
         // The candidate is the application active when the change is seen.
         decideLater(m_observer->current());
     });
-    connect(m_observer, &ActiveWindow::observabilityChanged, this, [this] {
+    connect(m_observer.get(), &ActiveApplicationSource::observabilityChanged, this, [this] {
         reportObservability();
         decideLater(std::nullopt);
     });
@@ -80,16 +91,16 @@ void FinderFollower::apply(std::optional<WindowApplication> front)
         judged = front ? front : m_observer->current();
         if (!judged)
             show = false;
+        else if (judged->isDesktop)
+            show = true; // the desktop belongs to the file manager
         else if (FileManagerIdentity::matches(
                      judged->identifiers(), FileManagerIdentity::identifiers()))
             show = true;
         else
             show = judged->pid && *judged->pid == QCoreApplication::applicationPid();
     }
-    qCDebug(lcShell).noquote() << (show ? "show" : "hide") << "for"
-                               << (judged ? judged->identifiers().join(u',')
-                                          : QStringLiteral("no application"))
-                               << "pid" << (judged && judged->pid ? *judged->pid : -1);
+    qCDebug(lcShell).noquote() << (show ? "show" : "hide") << "for" << describe(judged) << "pid"
+                               << (judged && judged->pid ? *judged->pid : -1);
 
     if (show) {
         // In front within its level, without taking the keyboard.

@@ -3,20 +3,22 @@
 
 #pragma once
 
-#include "Platform/ActiveWindow.h"
+#include "Platform/ActiveApplicationSource.h"
 
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 // The application shell's log: why the panel cannot follow the active application.
 Q_DECLARE_LOGGING_CATEGORY(lcShell)
 
-// Shows the panel only while the file manager or Quillmoth itself is the active application,
-// and keeps it above normal windows. The application's start makes the one follower.
+// Shows the panel only while the file manager (the desktop included) or Quillmoth itself is the
+// active application, and keeps it above normal windows. It learns the active application from
+// the one source the session offers. The application's start makes the one follower.
 class FinderFollower : public QObject
 {
     Q_OBJECT
@@ -38,5 +40,5 @@ private:
     void reportObservability();
 
     QPointer<QWidget> m_window;
-    ActiveWindow *m_observer;
+    std::unique_ptr<ActiveApplicationSource> m_observer;
 };

@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 #include "XSession.h"
 
+#include "Platform/ActiveApplicationSource.h"
+
 #include <QDir>
 #include <QTest>
 
@@ -36,6 +38,41 @@ QStringList isolatedData(const TempHome &home)
     QFile::link(QStringLiteral("/usr/share/mime"), dirs + QStringLiteral("/mime"));
     return { QStringLiteral("XDG_DATA_DIRS=") + dirs };
 }
+
+// Whether a window was unmapped since the watch began (StructureNotify on a connection of
+// the test's own).
+class UnmapWatch
+{
+public:
+    UnmapWatch(const XConnection &x, quint32 window)
+        : m_x(x)
+        , m_window(window)
+    {
+        const quint32 mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(x.connection(), window, XCB_CW_EVENT_MASK, &mask);
+        free(xcb_get_input_focus_reply(
+            x.connection(), xcb_get_input_focus(x.connection()), nullptr));
+    }
+    bool seen()
+    {
+        free(xcb_get_input_focus_reply(
+            m_x.connection(), xcb_get_input_focus(m_x.connection()), nullptr));
+        while (xcb_generic_event_t *e = xcb_poll_for_event(m_x.connection())) {
+            if ((e->response_type & 0x7f) == XCB_UNMAP_NOTIFY
+                && reinterpret_cast<xcb_unmap_notify_event_t *>(e)->window == m_window)
+                m_seen = true;
+            free(e);
+        }
+        return m_seen;
+    }
+
+private:
+    const XConnection &m_x;
+    quint32 m_window;
+    bool m_seen = false;
+};
+
+constexpr int passingMomentMs = ActiveApplicationSource::passingMomentMs;
 
 } // namespace
 
@@ -134,12 +171,19 @@ private Q_SLOTS:
         QTest::qWait(200); // the window manager has finished focusing it
         // Gone, none, no property, a property of the wrong type: hidden, and still running.
 
+        // None that lasts, no property, and the root window are the desktop: shown.
         x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
         QVERIFY(hidden(panel));
         x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
+        QVERIFY(shown(panel));
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
         QVERIFY(hidden(panel));
         x.deleteRootProperty("_NET_ACTIVE_WINDOW");
+        QVERIFY(shown(panel));
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
         QVERIFY(hidden(panel));
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.root() });
+        QVERIFY(shown(panel));
         x.setRootProperty(
             "_NET_ACTIVE_WINDOW", XCB_ATOM_CARDINAL, { files.window(), 1, 2 }); // wrong type
         QVERIFY(hidden(panel));
@@ -149,6 +193,43 @@ private Q_SLOTS:
         FakeApp editor({ "--class", "editor,Editor" });
         QVERIFY(x.activate(editor.window()));
         QVERIFY(x.activate(files.window()));
+        QVERIFY(shown(panel));
+        QCOMPARE(app.terminate(), 0);
+    }
+
+    // A window manager switching windows or workspaces passes through None for a few
+    // milliseconds: the panel is not unmapped for that. Clicking the desktop keeps it shown.
+    void passingNoneAndTheDesktop()
+    {
+        TempHome home;
+        AppRun app(isolatedData(home));
+        const quint32 panel = x.waitForPanel(app);
+        QVERIFY(panel);
+        FakeApp desktop({ "--type", "desktop", "--class", "desktop,Desktop" });
+        FakeApp files({ "--class", "thunar,Thunar" });
+        FakeApp editor({ "--class", "editor,Editor" });
+        QVERIFY(x.activate(files.window()));
+        QVERIFY(shown(panel));
+        QTest::qWait(200); // the window manager has finished focusing it
+
+        UnmapWatch unmaps(x, panel);
+        for (int i = 0; i < 5; ++i) {
+            x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
+            x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { files.window() });
+        }
+        // Openbox itself, between two windows of the file manager.
+        FakeApp moreFiles({ "--class", "thunar,Thunar" });
+        QVERIFY(x.activate(moreFiles.window()));
+        QVERIFY(x.activate(files.window()));
+        QTest::qWait(3 * passingMomentMs);
+        QVERIFY(!unmaps.seen());
+        QVERIFY(x.viewable(panel));
+
+        // The bare desktop, clicked: shown again after another application.
+        QVERIFY(x.activate(editor.window()));
+        QVERIFY(hidden(panel));
+        QVERIFY(xdotool({ "mousemove", "1100", "700", "click", "1" }));
+        QVERIFY(QTest::qWaitFor([&] { return x.activeWindow() == desktop.window(); }, xWaitMs));
         QVERIFY(shown(panel));
         QCOMPARE(app.terminate(), 0);
     }

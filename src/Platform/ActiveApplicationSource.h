@@ -41,6 +41,11 @@ public:
     // (for example it vanished meanwhile) or when activation is not observable.
     virtual std::optional<WindowApplication> current() const = 0;
 
+    // How long a moment without an active window is only a window manager or compositor passing
+    // between two windows (X11 reads None for a few milliseconds while it switches windows or
+    // workspaces). A moment that lasts longer is the bare desktop; shorter is no change at all.
+    static constexpr int passingMomentMs = 150;
+
     // The source this session offers, chosen once.
     static std::unique_ptr<ActiveApplicationSource> make(QObject *parent = nullptr);
 

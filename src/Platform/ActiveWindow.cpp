@@ -9,20 +9,34 @@
 #include <QGuiApplication>
 #include <QSysInfo>
 
+#include <algorithm>
+
 using Xcb::Reply;
 
-QStringList WindowApplication::identifiers() const
+namespace {
+
+// A window of type _NET_WM_WINDOW_TYPE_DESKTOP draws the desktop (its icons, its background).
+bool hasDesktopType(const xcb_get_property_reply_t *types)
 {
-    QStringList ids;
-    for (const QString &s : { applicationId, classInstance, className })
-        if (!s.isEmpty())
-            ids << s;
-    return ids;
+    if (!types || types->format != 32)
+        return false;
+    const auto *list = static_cast<const xcb_atom_t *>(xcb_get_property_value(types));
+    const int n = xcb_get_property_value_length(types) / 4;
+    const xcb_atom_t desktop = Xcb::atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    return std::find(list, list + n, desktop) != list + n;
 }
 
+} // namespace
+
 ActiveWindow::ActiveWindow(QObject *parent)
-    : QObject(parent)
+    : ActiveApplicationSource(parent)
 {
+    m_noneTimer.setSingleShot(true);
+    m_noneTimer.setInterval(passingMomentMs);
+    connect(&m_noneTimer, &QTimer::timeout, this, [this] {
+        if (m_observable && activeWindowId() == 0u)
+            Q_EMIT activeApplicationChanged();
+    });
     m_connection = Xcb::connection();
     if (!m_connection) {
         m_reason = QStringLiteral("the display is not an X11 display (platform \"%1\"), so the "
@@ -96,20 +110,49 @@ bool ActiveWindow::nativeEventFilter(const QByteArray &eventType, void *message,
         return false;
     if (notify->atom == m_activeAtom) {
         if (m_observable)
-            Q_EMIT activeWindowChanged();
+            activeWindowChanged();
     } else if (notify->atom == m_checkAtom || notify->atom == m_supportedAtom) {
         checkSupport();
     }
     return false; // Qt keeps its own view of the root window's properties
 }
 
+void ActiveWindow::activeWindowChanged()
+{
+    // Window managers pass through None while they switch windows or workspaces: only a None
+    // that is still there a moment later is news (the desktop).
+    if (activeWindowId() == 0u) {
+        if (!m_noneTimer.isActive())
+            m_noneTimer.start();
+        return;
+    }
+    m_noneTimer.stop();
+    Q_EMIT activeApplicationChanged();
+}
+
+std::optional<quint32> ActiveWindow::activeWindowId() const
+{
+    const auto reply = Xcb::property(m_connection, m_root, m_activeAtom, XCB_ATOM_WINDOW, 1);
+    if (!reply || reply->type == XCB_ATOM_NONE)
+        return 0u; // no active window at all
+    if (reply->type != XCB_ATOM_WINDOW || reply->format != 32
+        || xcb_get_property_value_length(reply.get()) < 4)
+        return std::nullopt;
+    return *static_cast<const quint32 *>(xcb_get_property_value(reply.get()));
+}
+
 std::optional<WindowApplication> ActiveWindow::current() const
 {
     if (!m_connection || !m_observable)
         return std::nullopt;
-    const auto window = Xcb::cardinal(m_connection, m_root, m_activeAtom, XCB_ATOM_WINDOW);
-    if (!window || *window == XCB_WINDOW_NONE)
+    const auto window = activeWindowId();
+    if (!window)
         return std::nullopt;
+    if (*window == XCB_WINDOW_NONE || *window == m_root) {
+        WindowApplication desktop;
+        desktop.isDesktop = true;
+        return desktop;
+    }
     return applicationOf(m_connection, *window);
 }
 
@@ -117,7 +160,7 @@ std::optional<WindowApplication> ActiveWindow::applicationOf(xcb_connection_t *c
 {
     if (!c || window == XCB_WINDOW_NONE)
         return std::nullopt;
-    // All four requests go out before the first reply is awaited: one round trip.
+    // All five requests go out before the first reply is awaited: one round trip.
     const auto gtkCookie = xcb_get_property(
         c, 0, window, Xcb::atom("_GTK_APPLICATION_ID"), Xcb::atom("UTF8_STRING"), 0, 256);
     const auto classCookie
@@ -126,6 +169,8 @@ std::optional<WindowApplication> ActiveWindow::applicationOf(xcb_connection_t *c
         = xcb_get_property(c, 0, window, Xcb::atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1);
     const auto machineCookie
         = xcb_get_property(c, 0, window, Xcb::atom("WM_CLIENT_MACHINE"), XCB_ATOM_STRING, 0, 256);
+    const auto typeCookie
+        = xcb_get_property(c, 0, window, Xcb::atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 0, 32);
     auto take = [c](xcb_get_property_cookie_t cookie, bool &gone) {
         xcb_generic_error_t *error = nullptr;
         Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
@@ -141,10 +186,12 @@ std::optional<WindowApplication> ActiveWindow::applicationOf(xcb_connection_t *c
     const auto wmClass = take(classCookie, gone);
     const auto pid = take(pidCookie, gone);
     const auto machine = take(machineCookie, gone);
+    const auto types = take(typeCookie, gone);
     if (gone)
         return std::nullopt;
 
     WindowApplication app;
+    app.isDesktop = hasDesktopType(types.get());
     app.applicationId = QString::fromUtf8(Xcb::bytes(gtk.get()));
     const QList<QByteArray> parts = Xcb::bytes(wmClass.get()).split('\0');
     if (!parts.isEmpty())

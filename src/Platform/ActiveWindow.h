@@ -6,33 +6,29 @@
 #include "Platform/ActiveApplicationSource.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QObject>
-#include <QString>
-#include <QStringList>
+#include <QTimer>
 
 #include <optional>
 
 struct xcb_connection_t;
 
-// The desktop's active window (EWMH _NET_ACTIVE_WINDOW on Qt's own xcb connection) and the
-// application it belongs to. Change events arrive through a native event filter; nothing polls.
-// Where activation cannot be observed (not X11, no EWMH window manager, or one that does not
-// maintain _NET_ACTIVE_WINDOW) `observable()` is false and `unobservableReason()` says why.
+// The desktop's active window on X11 (EWMH _NET_ACTIVE_WINDOW on Qt's own xcb connection) and
+// the application it belongs to. Change events arrive through a native event filter; nothing
+// polls. Where activation cannot be observed (not X11, no EWMH window manager, or one that does
+// not maintain _NET_ACTIVE_WINDOW) `observable()` is false and `unobservableReason()` says why.
 // A window manager that starts or is replaced later is picked up from the root window's
-// _NET_SUPPORTING_WM_CHECK and _NET_SUPPORTED changes.
-class ActiveWindow : public QObject, public QAbstractNativeEventFilter
+// _NET_SUPPORTING_WM_CHECK and _NET_SUPPORTED changes. A None that lasts, the root window and a
+// desktop-type window are the desktop; a None shorter than `passingMomentMs` is no change.
+class ActiveWindow : public ActiveApplicationSource, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 public:
     explicit ActiveWindow(QObject *parent = nullptr);
     ~ActiveWindow() override;
 
-    bool observable() const { return m_observable; }
-    QString unobservableReason() const { return m_reason; }
-
-    // The application of the window active right now; empty when no window is active, when it
-    // cannot be read (for example it vanished meanwhile) or when activation is not observable.
-    std::optional<WindowApplication> current() const;
+    bool observable() const override { return m_observable; }
+    QString unobservableReason() const override { return m_reason; }
+    std::optional<WindowApplication> current() const override;
 
     // The application a given window belongs to; empty when the window does not exist.
     static std::optional<WindowApplication> applicationOf(
@@ -40,14 +36,11 @@ public:
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
-Q_SIGNALS:
-    // _NET_ACTIVE_WINDOW changed on the root window.
-    void activeWindowChanged();
-    // `observable()` changed (a window manager came or went).
-    void observabilityChanged();
-
 private:
     void checkSupport();
+    void activeWindowChanged();
+    // The active window's id: 0 for None or no property, empty when the property is unreadable.
+    std::optional<quint32> activeWindowId() const;
 
     xcb_connection_t *m_connection = nullptr;
     quint32 m_root = 0;
@@ -56,4 +49,6 @@ private:
     quint32 m_checkAtom = 0;
     bool m_observable = false;
     QString m_reason;
+    // Runs while _NET_ACTIVE_WINDOW is None and the moment may still be a passing one.
+    QTimer m_noneTimer;
 };

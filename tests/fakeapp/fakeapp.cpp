@@ -7,6 +7,8 @@
 //   --gtk-id ID              _GTK_APPLICATION_ID
 //   --pid N                  _NET_WM_PID (default: none)
 //   --dock-top N             a dock along the top edge with a strut of N pixels
+//   --type desktop           _NET_WM_WINDOW_TYPE_DESKTOP, covering the screen (the desktop's
+//                            icons and background, as a file manager draws them)
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -36,6 +38,7 @@ int main(int argc, char **argv)
     const std::string title = "fake";
     long pid = -1;
     int dockTop = 0;
+    bool desktop = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string k = argv[i], v = argv[i + 1];
         if (k == "--class")
@@ -46,6 +49,8 @@ int main(int argc, char **argv)
             pid = std::atol(v.c_str());
         else if (k == "--dock-top")
             dockTop = std::atoi(v.c_str());
+        else if (k == "--type")
+            desktop = v == "desktop";
     }
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))
@@ -54,8 +59,10 @@ int main(int argc, char **argv)
     const xcb_window_t w = xcb_generate_id(c);
     const uint32_t values[]
         = { s->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE };
-    const uint16_t width = dockTop ? s->width_in_pixels : 300, height = dockTop ? dockTop : 200;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, s->root, dockTop ? 0 : 400, dockTop ? 0 : 300,
+    const bool atOrigin = dockTop || desktop;
+    const uint16_t width = atOrigin ? s->width_in_pixels : 300;
+    const uint16_t height = desktop ? s->height_in_pixels : dockTop ? dockTop : 200;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, s->root, atOrigin ? 0 : 400, atOrigin ? 0 : 300,
         width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual,
         XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     set(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, title.data(), title.size());
@@ -84,6 +91,10 @@ int main(int argc, char **argv)
             = { 0, 0, uint32_t(dockTop), 0, 0, 0, 0, 0, 0, uint32_t(s->width_in_pixels) - 1, 0, 0 };
         set(c, w, atom(c, "_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, strut, 12);
         set(c, w, atom(c, "_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, strut, 4);
+    }
+    if (desktop) {
+        const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP");
+        set(c, w, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, &type, 1);
     }
     xcb_map_window(c, w);
     xcb_flush(c);

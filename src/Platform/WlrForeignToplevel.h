@@ -1,0 +1,69 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Platform/ActiveApplicationSource.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
+struct wl_display;
+struct wl_registry;
+struct zwlr_foreign_toplevel_manager_v1;
+struct zwlr_foreign_toplevel_handle_v1;
+
+// The active application on wlroots compositors (sway, labwc, Wayfire, Hyprland, river): the
+// toplevel in the `activated` state, from zwlr_foreign_toplevel_manager_v1 on a Wayland
+// connection of its own (Qt's may be XWayland). Events are read when the connection's socket
+// is readable, on the main thread; nothing polls. The protocol gives no pid: the application
+// is its app id. When the compositor withdraws the protocol or the connection dies, the source
+// becomes unobservable and says why. No activated toplevel for longer than `passingMomentMs`
+// is the desktop.
+class WlrForeignToplevel : public ActiveApplicationSource
+{
+    Q_OBJECT
+public:
+    // The source, when the compositor offers the protocol; otherwise empty and `whyNot` says why.
+    static std::unique_ptr<WlrForeignToplevel> make(QString &whyNot, QObject *parent = nullptr);
+    ~WlrForeignToplevel() override;
+
+    bool observable() const override { return m_manager != nullptr; }
+    QString unobservableReason() const override { return m_reason; }
+    std::optional<WindowApplication> current() const override;
+
+    struct Toplevel;
+
+private:
+    WlrForeignToplevel(wl_display *display, QObject *parent);
+    bool bind(QString &whyNot);
+    void readEvents();
+    void lose(const QString &reason);
+    void releaseToplevels();
+    void announceChange();
+
+    static void registryGlobal(
+        void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version);
+    static void registryGlobalRemove(void *data, wl_registry *, uint32_t name);
+    static void managerToplevel(
+        void *data, zwlr_foreign_toplevel_manager_v1 *, zwlr_foreign_toplevel_handle_v1 *handle);
+    static void managerFinished(void *data, zwlr_foreign_toplevel_manager_v1 *);
+    static void handleDone(void *data, zwlr_foreign_toplevel_handle_v1 *);
+    static void handleClosed(void *data, zwlr_foreign_toplevel_handle_v1 *);
+
+    wl_display *m_display = nullptr;
+    wl_registry *m_registry = nullptr;
+    zwlr_foreign_toplevel_manager_v1 *m_manager = nullptr;
+    uint32_t m_managerName = 0;
+    uint32_t m_offeredVersion = 0;
+    std::vector<std::unique_ptr<Toplevel>> m_toplevels;
+    const Toplevel *m_active = nullptr;
+    bool m_changed = false;
+    QSocketNotifier *m_notifier = nullptr;
+    QString m_reason;
+    // Runs while no toplevel is activated and the moment may still be a passing one.
+    QTimer m_noneTimer;
+};
