@@ -33,7 +33,9 @@ function focused() {
         return ['', '', 0];
     const app = Shell.WindowTracker.get_default().get_window_app(window);
     const pid = window.get_pid();
-    return [app ? app.get_id() : '', window.get_wm_class() || '', pid > 0 ? pid : 0];
+    // A window the shell matched to no desktop file gets a made-up "window:N" app: no id.
+    const id = app && !app.is_window_backed() ? app.get_id() : '';
+    return [id, window.get_wm_class() || '', pid > 0 ? pid : 0];
 }
 
 export default class FocusPublisher extends Extension {

@@ -58,7 +58,7 @@ bool GnomeShellExtension::isNeededHere()
 void GnomeShellExtension::enable()
 {
     auto message = QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Shell"),
-        QStringLiteral("/org/gnome/Shell/Extensions"), QStringLiteral("org.gnome.Shell.Extensions"),
+        QStringLiteral("/org/gnome/Shell"), QStringLiteral("org.gnome.Shell.Extensions"),
         QStringLiteral("EnableExtension"));
     message.setArguments({ uuid() });
     auto *watcher
