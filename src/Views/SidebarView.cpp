@@ -10,6 +10,7 @@
 #include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
+#include "Views/ExtensionHint.h"
 #include "Views/Glyph.h"
 #include "Views/RecentList.h"
 #include "Views/RecentRow.h"
@@ -120,6 +121,7 @@ QWidget *SidebarView::buildMainColumn()
     column->addWidget(buildHeader(main));
     column->addLayout(buildSearchRow(main));
     column->addLayout(buildKindRow(main));
+    column->addWidget(new ExtensionHint(main));
     column->addWidget(buildContent(main), 1);
     return main;
 }

@@ -1,0 +1,60 @@
+// SPDX-FileCopyrightText: 2026 The Quillmoth developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Publishes the focused window's application on the session bus (GNOME 45 and later: ES
+// modules). The same bus contract as the GNOME 43-44 version beside it.
+import Gio from 'gi://Gio';
+import GLib from 'gi://GLib';
+import Shell from 'gi://Shell';
+import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
+
+const BUS_NAME = 'io.github.quillmoth.Quillmoth.Focus';
+const OBJECT_PATH = '/io/github/quillmoth/Quillmoth/Focus';
+const INTERFACE_XML = `
+<node>
+  <interface name="io.github.quillmoth.Quillmoth.Focus">
+    <method name="Current">
+      <arg type="s" name="app_id" direction="out"/>
+      <arg type="s" name="wm_class" direction="out"/>
+      <arg type="u" name="pid" direction="out"/>
+    </method>
+    <signal name="FocusChanged">
+      <arg type="s" name="app_id"/>
+      <arg type="s" name="wm_class"/>
+      <arg type="u" name="pid"/>
+    </signal>
+  </interface>
+</node>`;
+
+// [app_id, wm_class, pid] of the focused window; empty strings and 0 when none has the focus.
+function focused() {
+    const window = global.display.get_focus_window();
+    if (!window)
+        return ['', '', 0];
+    const app = Shell.WindowTracker.get_default().get_window_app(window);
+    const pid = window.get_pid();
+    // A window the shell matched to no desktop file gets a made-up "window:N" app: no id.
+    const id = app && !app.is_window_backed() ? app.get_id() : '';
+    return [id, window.get_wm_class() || '', pid > 0 ? pid : 0];
+}
+
+export default class FocusPublisher extends Extension {
+    enable() {
+        this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, {
+            Current: () => focused(),
+        });
+        this._object.export(Gio.DBus.session, OBJECT_PATH);
+        this._focusHandler = global.display.connect('notify::focus-window', () => {
+            this._object.emit_signal('FocusChanged', new GLib.Variant('(ssu)', focused()));
+        });
+        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
+            Gio.BusNameOwnerFlags.NONE, null, null);
+    }
+
+    disable() {
+        Gio.bus_unown_name(this._nameId);
+        global.display.disconnect(this._focusHandler);
+        this._object.unexport();
+        this._object = null;
+    }
+}
