@@ -203,7 +203,7 @@ private Q_SLOTS:
     {
         TempHome home;
         AppRun app(isolatedData(home));
-        const quint32 panel = x.waitForPanel(app);
+        const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
         FakeApp desktop({ "--type", "desktop", "--class", "desktop,Desktop" });
         FakeApp files({ "--class", "thunar,Thunar" });

@@ -4,6 +4,8 @@
 #include "Platform/ActiveApplicationSource.h"
 
 #include "Platform/ActiveWindow.h"
+#include "Platform/GnomeShellSource.h"
+#include "Platform/KWinScriptSource.h"
 #include "Platform/WlrForeignToplevel.h"
 
 QStringList WindowApplication::identifiers() const
@@ -45,6 +47,10 @@ std::unique_ptr<ActiveApplicationSource> ActiveApplicationSource::make(QObject *
     QString whyNot;
     if (auto wlr = WlrForeignToplevel::make(whyNot, parent))
         return wlr;
+    if (auto kwin = KWinScriptSource::tryMake(parent))
+        return kwin;
+    if (auto gnome = GnomeShellSource::tryMake(parent))
+        return gnome;
     return std::make_unique<UnobservableSource>(
         QStringLiteral("%1, so the active application cannot be observed").arg(whyNot), parent);
 }
