@@ -33,9 +33,6 @@ SidebarPanel::SidebarPanel(const QRect &frame)
     setWindowTitle(QStringLiteral("Quillmoth"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // KWin asks for attention for any ordinary window that maps without being activated; a
-    // toolbar is one of the kinds it lets map quietly.
-    setAttribute(Qt::WA_X11NetWmWindowTypeToolBar);
     // Qt shows tooltips only over the active window unless the window asks otherwise, and the
     // panel is seldom active: the file manager is.
     setAttribute(Qt::WA_AlwaysShowToolTips);
