@@ -17,8 +17,37 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <qpa/qplatformscreen.h>
 
 #include <cmath>
+
+namespace {
+
+// The screen's available area in logical pixels, shrunk to whole device pixels inside the
+// device's area. Qt rounds each logical edge on its own, so at a fractional scale the logical
+// area can reach a device pixel past the screen (1000 px at 1.5: 667 logical, 1001 device).
+QRect insideDevicePixels(const QScreen &screen)
+{
+    const QPlatformScreen *native = screen.handle();
+    const qreal scale = screen.devicePixelRatio();
+    if (!native || scale <= 0)
+        return screen.availableGeometry();
+    const QRect device = native->availableGeometry();
+    const QPoint deviceOrigin = native->geometry().topLeft();
+    const QPoint origin = screen.geometry().topLeft();
+    const auto first = [scale](int deviceEdge) { return int(std::ceil(deviceEdge / scale)); };
+    const auto last = [scale](int deviceEdge) { return int(std::floor(deviceEdge / scale)); };
+    const int x = first(device.left() - deviceOrigin.x());
+    const int y = first(device.top() - deviceOrigin.y());
+    const int right = last(device.left() + device.width() - deviceOrigin.x());
+    int bottom = last(device.top() + device.height() - deviceOrigin.y());
+    // Qt places the window's top and sizes it with separate roundings; keep their sum inside.
+    if (qRound(y * scale) + qRound((bottom - y) * scale) > device.bottom() + 1 - deviceOrigin.y())
+        --bottom;
+    return QRect(origin.x() + x, origin.y() + y, right - x, bottom - y);
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
@@ -38,7 +67,7 @@ QRect AppDelegate::visibleFrame()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen || screen->availableGeometry().isEmpty())
         return QRect(0, 0, 1440, 900);
-    return screen->availableGeometry();
+    return insideDevicePixels(*screen);
 }
 
 QRect AppDelegate::panelFrame()
@@ -68,8 +97,34 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     m_panel.reset();
     m_panel = makePanel();
+    followWorkArea();
     m_follower->attach(m_panel.get());
     m_follower->ownActivation();
+}
+
+void AppDelegate::followWorkArea()
+{
+    const auto watch = [this](QScreen *screen) {
+        if (m_watchedScreen)
+            disconnect(m_watchedScreen, nullptr, this, nullptr);
+        m_watchedScreen = screen;
+        if (!screen)
+            return;
+        // A dock that comes or goes changes the available area; a new mode or scale, the whole.
+        connect(screen, &QScreen::availableGeometryChanged, this, &AppDelegate::placePanel);
+        connect(screen, &QScreen::geometryChanged, this, &AppDelegate::placePanel);
+    };
+    watch(QGuiApplication::primaryScreen());
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this, watch](QScreen *screen) {
+        watch(screen);
+        placePanel();
+    });
+}
+
+void AppDelegate::placePanel()
+{
+    if (m_panel)
+        m_panel->setFrame(panelFrame());
 }
 
 bool AppDelegate::hasVisibleWindows()

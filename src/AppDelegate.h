@@ -13,6 +13,7 @@ class ColorSchemeMonitor;
 class CompositorWatcher;
 class FinderFollower;
 class FolderFilter;
+class QScreen;
 class RecentFilesStore;
 class SidebarPanel;
 class Workspace;
@@ -45,6 +46,9 @@ public:
 
 private:
     std::unique_ptr<SidebarPanel> makePanel();
+    // Places the panel again whenever the primary screen, its geometry or its work area changes.
+    void followWorkArea();
+    void placePanel();
 
     std::unique_ptr<FolderFilter> m_folderFilter;
     std::unique_ptr<ColorSchemeMonitor> m_colorScheme;
@@ -53,4 +57,5 @@ private:
     std::unique_ptr<RecentFilesStore> m_store;
     std::unique_ptr<FinderFollower> m_follower;
     std::unique_ptr<SidebarPanel> m_panel;
+    QPointer<QScreen> m_watchedScreen;
 };

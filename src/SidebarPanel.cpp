@@ -18,20 +18,25 @@
 namespace {
 // How long the width must stay unchanged, with no button held, before a resize counts as ended.
 constexpr int settleMs = 250;
+// Window managers that place windows themselves (sway, weston) answer every move with their own
+// position: after this many refusals in a row the panel stays where it is put until it shows again.
+constexpr int maxPlaceBackTries = 3;
 } // namespace
 
 SidebarPanel::SidebarPanel(const QRect &frame)
     : QWidget(nullptr,
         Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
             | Qt::WindowDoesNotAcceptFocus)
+    , m_frame(frame)
     , m_settledWidth(frame.width())
 {
     setWindowTitle(QStringLiteral("Quillmoth"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setMinimumSize(int(PanelWidth::minimum), frame.height());
-    setMaximumSize(int(PanelWidth::maximum), frame.height());
-    setGeometry(frame);
+    // Qt shows tooltips only over the active window unless the window asks otherwise, and the
+    // panel is seldom active: the file manager is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    setFrame(frame);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -40,6 +45,9 @@ SidebarPanel::SidebarPanel(const QRect &frame)
     m_resizeSettle.setSingleShot(true);
     m_resizeSettle.setInterval(settleMs);
     connect(&m_resizeSettle, &QTimer::timeout, this, &SidebarPanel::settle);
+    m_placeBack.setSingleShot(true);
+    m_placeBack.setInterval(settleMs);
+    connect(&m_placeBack, &QTimer::timeout, this, &SidebarPanel::placeBack);
 
     qApp->installEventFilter(this);
 }
@@ -48,6 +56,16 @@ SidebarPanel::~SidebarPanel()
 {
     if (qApp)
         qApp->removeEventFilter(this);
+}
+
+void SidebarPanel::setFrame(const QRect &frame)
+{
+    m_frame = frame;
+    setMinimumSize(int(PanelWidth::minimum), frame.height());
+    setMaximumSize(int(PanelWidth::maximum), frame.height());
+    // The width the panel has (the user's); the frame's only until it has one.
+    setGeometry(frame.x(), frame.y(), testAttribute(Qt::WA_Resized) ? width() : frame.width(),
+        frame.height());
 }
 
 void SidebarPanel::setContentView(QWidget *view)
@@ -96,6 +114,38 @@ void SidebarPanel::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (isVisible() && width() != m_settledWidth)
         m_resizeSettle.start();
+}
+
+void SidebarPanel::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (pos() == m_frame.topLeft())
+        m_placeBackTries = 0;
+    else if (isVisible() && m_placeBackTries < maxPlaceBackTries)
+        m_placeBack.start();
+}
+
+void SidebarPanel::placeBack()
+{
+    // Not while a drag (the window manager's move) is still going on.
+    if (X11Window::pointerButtonDown()) {
+        m_placeBack.start();
+        return;
+    }
+    if (pos() != m_frame.topLeft()) {
+        ++m_placeBackTries;
+        move(m_frame.topLeft());
+    }
+}
+
+void SidebarPanel::showEvent(QShowEvent *event)
+{
+    // Sent before the window maps: the states go with the map, where window managers read them.
+    X11Window::setPanelStates(windowHandle());
+    m_placeBackTries = 0;
+    if (pos() != m_frame.topLeft())
+        move(m_frame.topLeft());
+    QWidget::showEvent(event);
 }
 
 void SidebarPanel::settle()

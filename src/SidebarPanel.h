@@ -8,9 +8,10 @@
 
 class QWindow;
 
-// The one window: frameless, translucent, above normal windows, on the left edge of the screen.
-// It takes the keyboard only when a click lands in a text field (the search field); any other
-// click leaves the active application as it was.
+// The one window: frameless, translucent, above normal windows, on the left edge of the screen,
+// on every workspace and in no taskbar or window switcher. It takes the keyboard only when a click
+// lands in a text field (the search field); any other click leaves the active application as it
+// was. Moved away (by the window manager), it goes back to its place once the pointer is released.
 class SidebarPanel : public QWidget
 {
     Q_OBJECT
@@ -19,6 +20,9 @@ public:
     // minimum and maximum.
     explicit SidebarPanel(const QRect &frame);
     ~SidebarPanel() override;
+
+    // Moves the panel to `frame`'s position and height, keeping the width it has.
+    void setFrame(const QRect &frame);
 
     // Hosts `view` as the panel's whole content (replacing any earlier one).
     void setContentView(QWidget *view);
@@ -35,13 +39,19 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void setTakesKeyboard(bool takes);
     void settle();
+    void placeBack();
 
+    QRect m_frame;
     QTimer m_resizeSettle;
+    QTimer m_placeBack;
+    int m_placeBackTries = 0;
     int m_settledWidth;
     bool m_firstPaintReported = false;
 };

@@ -6,11 +6,14 @@
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
+#include "SidebarPanel.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
 #include "Views/ItemIcon.h"
+#include "Views/OverlayScrollBar.h"
 #include "Views/RecentList.h"
 #include "Views/RecentRow.h"
+#include "Views/ResizeHandle.h"
 #include "Views/SegmentedControl.h"
 #include "Views/SettingsView.h"
 #include "Views/SidebarView.h"
@@ -22,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -196,6 +200,33 @@ private Q_SLOTS:
             f.url(u"My Files/été & co.txt"_s).toLocalFile()); // plain, unescaped path
         f.view->rowMenu(spaced)->actions().at(0)->trigger();
         QCOMPARE(f.workspace.opened.last(), f.url(u"My Files/été & co.txt"_s));
+
+        // In the panel, short enough to scroll: tooltips show while another window is active,
+        // and the scroll thumb lies clear of the resize grip, so a drag on it scrolls, never
+        // resizes.
+        SidebarPanel panel(QRect(0, 0, 262, 200));
+        RecentList *list = f.list();
+        panel.setContentView(f.view.release());
+        panel.show();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        const auto buttons = panel.findChildren<QAbstractButton *>();
+        const auto gear = std::find_if(buttons.begin(), buttons.end(),
+            [](QAbstractButton *b) { return b->toolTip() == QLatin1String("Settings"); });
+        QVERIFY(gear != buttons.end());
+        // Qt asks the tooltip's window, which is not the active one here.
+        QVERIFY((*gear)->window() == &panel && panel.testAttribute(Qt::WA_AlwaysShowToolTips));
+        auto *thumb = panel.findChild<OverlayScrollBar *>();
+        QVERIFY(thumb && list->verticalScrollBar()->maximum() > 0);
+        QVERIFY(thumb->mapTo(&panel, QPoint(thumb->width(), 0)).x()
+            <= panel.width() - ResizeHandle::gripWidth);
+        QTest::mousePress(thumb, Qt::LeftButton, {}, QPoint(thumb->width() / 2, 8));
+        QTest::mouseMove(thumb, QPoint(thumb->width() / 2, 60));
+        QTest::mouseRelease(thumb, Qt::LeftButton, {}, QPoint(thumb->width() / 2, 60));
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        QCOMPARE(panel.width(), 262);
     }
 
     void settingsPageRoundTrip()

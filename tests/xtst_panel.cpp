@@ -121,6 +121,58 @@ private Q_SLOTS:
         QCOMPARE(app.terminate(), 0);
     }
 
+    // A panel, not a task: on every workspace, out of taskbars and pagers, above the rest; and
+    // where the window manager moves it, it goes back to the edge.
+    void onEveryWorkspaceAndPutBack()
+    {
+        TempHome home;
+        AppRun app;
+        const quint32 panel = x.shownPanel(app);
+        QVERIFY(panel);
+        QVERIFY(x.waitViewable(panel));
+        // openbox shows stickiness only as _NET_WM_DESKTOP, not as a state.
+        for (const char *state :
+            { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" })
+            QVERIFY2(x.hasState(panel, state), state);
+        QCOMPARE(x.cardinal(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL).value_or(0), 0xFFFFFFFFu);
+        QVERIFY(xdotool({ "set_desktop", "1" }));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return x.cardinal(x.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL) == 1u; },
+            xWaitMs));
+        QVERIFY(x.viewable(panel));
+        QVERIFY(xdotool({ "set_desktop", "0" }));
+
+        const QRect edge = x.geometry(panel);
+        QVERIFY(xdotool({ "windowmove", QString::number(panel), "300", "200" }));
+        QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel) == edge; }, xWaitMs));
+        QCOMPARE(app.terminate(), 0);
+    }
+
+    // The work area changes after start (a dock comes, then goes): the panel follows it, at a
+    // fractional scale too, in whole device pixels inside the screen.
+    void followsTheWorkArea()
+    {
+        TempHome home;
+        AppRun app({ QStringLiteral("QT_SCALE_FACTOR=1.5") });
+        const quint32 panel = x.shownPanel(app);
+        QVERIFY(panel);
+        QVERIFY(x.waitViewable(panel));
+        const int bottom = area.y() + area.height();
+        const auto inside = [&](int top) {
+            const QRect g = x.geometry(panel);
+            // 40 / 1.5 is not whole: the top may be one device pixel lower.
+            return g.y() >= top && g.y() <= top + 1 && g.y() + g.height() <= bottom
+                && g.y() + g.height() >= bottom - 2 && qAbs(g.width() - 393) <= 1;
+        };
+        QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
+        {
+            FakeApp dock({ "--dock-top", "40", "--title", "dock" });
+            QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
+        }
+        QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
+        QCOMPARE(app.terminate(), 0);
+    }
+
     // A resize is stored when it ends, held to 220..640, height unchanged; the next launch
     // opens at the stored width. Dragged by the grip on the trailing 6 px, or by the window
     // manager's own resizing (openbox: Alt + right-button drag).

@@ -5,28 +5,92 @@
 
 #include "Platform/Xcb.h"
 
+#include <QList>
 #include <QWindow>
 
-void X11Window::keepAbove(QWindow *window)
+namespace {
+
+// KWin keeps its window switcher's list apart from the taskbar's and reads its own state for it.
+const char *const panelStates[] = { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY",
+    "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_KDE_NET_WM_STATE_SKIP_SWITCHER" };
+// _NET_WM_DESKTOP's value for "on every workspace".
+constexpr quint32 allDesktops = 0xFFFFFFFF;
+constexpr quint32 netWmStateAdd = 1;
+// Source indication: a normal application (EWMH).
+constexpr quint32 sourceApplication = 1;
+
+void sendToRoot(xcb_window_t window, const QByteArray &type, quint32 data0, quint32 data1,
+    quint32 data2, quint32 data3)
 {
-    xcb_connection_t *c = Xcb::connection();
-    if (!c || !window || !window->handle() || !window->isVisible())
-        return;
-    const xcb_window_t root = Xcb::root();
-    if (root == XCB_WINDOW_NONE)
-        return;
     xcb_client_message_event_t event {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = xcb_window_t(window->winId());
-    event.type = Xcb::atom("_NET_WM_STATE");
-    event.data.data32[0] = 1; // _NET_WM_STATE_ADD
-    event.data.data32[1] = Xcb::atom("_NET_WM_STATE_ABOVE");
-    event.data.data32[2] = 0;
-    event.data.data32[3] = 1; // source: a normal application
-    xcb_send_event(c, 0, root,
+    event.window = window;
+    event.type = Xcb::atom(type);
+    event.data.data32[0] = data0;
+    event.data.data32[1] = data1;
+    event.data.data32[2] = data2;
+    event.data.data32[3] = data3;
+    xcb_send_event(Xcb::connection(), 0, Xcb::root(),
         XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
         reinterpret_cast<const char *>(&event));
+}
+
+xcb_window_t x11Window(QWindow *window)
+{
+    if (!Xcb::connection() || !window || !window->handle() || Xcb::root() == XCB_WINDOW_NONE)
+        return XCB_WINDOW_NONE;
+    return xcb_window_t(window->winId());
+}
+
+// Adds the panel states to what the unmapped window's _NET_WM_STATE already holds (Qt writes its
+// own there at map and keeps what it finds).
+void writeStates(xcb_connection_t *c, xcb_window_t window)
+{
+    const xcb_atom_t stateAtom = Xcb::atom("_NET_WM_STATE");
+    QList<xcb_atom_t> states;
+    if (const auto reply = Xcb::property(c, window, stateAtom, XCB_ATOM_ATOM);
+        reply && reply->format == 32) {
+        const auto *values = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
+        states = QList<xcb_atom_t>(values, values + xcb_get_property_value_length(reply.get()) / 4);
+    }
+    for (const char *name : panelStates)
+        if (const xcb_atom_t state = Xcb::atom(name); !states.contains(state))
+            states.append(state);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, stateAtom, XCB_ATOM_ATOM, 32,
+        uint32_t(states.size()), states.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Xcb::atom("_NET_WM_DESKTOP"),
+        XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+}
+
+} // namespace
+
+void X11Window::keepAbove(QWindow *window)
+{
+    const xcb_window_t id = x11Window(window);
+    if (id == XCB_WINDOW_NONE || !window->isVisible())
+        return;
+    sendToRoot(
+        id, "_NET_WM_STATE", netWmStateAdd, Xcb::atom("_NET_WM_STATE_ABOVE"), 0, sourceApplication);
+    xcb_flush(Xcb::connection());
+}
+
+void X11Window::setPanelStates(QWindow *window)
+{
+    const xcb_window_t id = x11Window(window);
+    if (id == XCB_WINDOW_NONE)
+        return;
+    xcb_connection_t *c = Xcb::connection();
+    if (!window->isVisible()) {
+        writeStates(c, id);
+    } else {
+        // One message changes at most two states.
+        for (size_t i = 0; i < std::size(panelStates); i += 2)
+            sendToRoot(id, "_NET_WM_STATE", netWmStateAdd, Xcb::atom(panelStates[i]),
+                i + 1 < std::size(panelStates) ? Xcb::atom(panelStates[i + 1]) : 0,
+                sourceApplication);
+        sendToRoot(id, "_NET_WM_DESKTOP", allDesktops, sourceApplication, 0, 0);
+    }
     xcb_flush(c);
 }
 

@@ -3,11 +3,18 @@
 
 #include "Views/OverlayScrollBar.h"
 
+#include "Views/ResizeHandle.h"
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+namespace {
+// Clear space between the thumb and whatever lies to its right.
+constexpr int gap = 2;
+} // namespace
 
 OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea *area)
     : QWidget(area)
@@ -47,7 +54,13 @@ bool OverlayScrollBar::eventFilter(QObject *watched, QEvent *event)
 
 void OverlayScrollBar::place()
 {
-    setGeometry(m_area->width() - thickness - 2, 0, thickness, m_area->height());
+    // Left of the panel's resize grip on the window's trailing edge (where the list reaches
+    // it), so that a press on the thumb scrolls and never resizes.
+    const QWidget *panel = window();
+    const int gripLeft
+        = m_area->mapFrom(panel, QPoint(panel->width() - ResizeHandle::gripWidth, 0)).x();
+    const int right = std::min(m_area->width(), gripLeft) - gap;
+    setGeometry(right - thickness, 0, thickness, m_area->height());
     raise();
 }
 
