@@ -87,12 +87,6 @@ WlrForeignToplevel::WlrForeignToplevel(wl_display *display, QObject *parent)
     : ActiveApplicationSource(parent)
     , m_display(display)
 {
-    m_noneTimer.setSingleShot(true);
-    m_noneTimer.setInterval(passingMomentMs);
-    connect(&m_noneTimer, &QTimer::timeout, this, [this] {
-        if (!m_active && observable())
-            Q_EMIT activeApplicationChanged();
-    });
 }
 
 WlrForeignToplevel::~WlrForeignToplevel()
@@ -155,16 +149,15 @@ void WlrForeignToplevel::readEvents()
     }
 }
 
-// One announcement per batch of events: a compositor deactivates one toplevel and activates the
-// next in separate `done`s, which must not read as a moment with nothing active.
+// One announcement per batch of events, and only for a newly active toplevel: a compositor
+// deactivates one toplevel and activates the next in separate `done`s, and a moment with nothing
+// active changes nothing.
 void WlrForeignToplevel::announceChange()
 {
-    if (m_active) {
-        m_noneTimer.stop();
-        Q_EMIT activeApplicationChanged();
-    } else if (!m_noneTimer.isActive()) {
-        m_noneTimer.start();
-    }
+    if (!m_active)
+        return;
+    m_lastAppId = m_active->appId;
+    Q_EMIT activeApplicationChanged();
 }
 
 void WlrForeignToplevel::lose(const QString &reason)
@@ -175,7 +168,6 @@ void WlrForeignToplevel::lose(const QString &reason)
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
     m_manager = nullptr;
-    m_noneTimer.stop();
     m_reason = reason + QStringLiteral(", so the active application cannot be observed");
     Q_EMIT observabilityChanged();
 }
@@ -193,11 +185,14 @@ std::optional<WindowApplication> WlrForeignToplevel::current() const
     if (!observable())
         return std::nullopt;
     WindowApplication app;
-    if (!m_active) {
-        app.isDesktop = true; // no toplevel has the keyboard: the bare desktop
+    // When no toplevel has the keyboard (a bare workspace, a layer surface, or the moment after
+    // the panel itself is unmapped) the last application stands: judging that moment as the
+    // desktop would show the panel again at once on a compositor that focuses it when it maps.
+    if (!m_active && !m_lastAppId) {
+        app.isDesktop = true;
         return app;
     }
-    app.applicationId = m_active->appId;
+    app.applicationId = m_active ? m_active->appId : *m_lastAppId;
     // No pid in this protocol: Quillmoth's own windows are known by its app id (native) or its
     // WM_CLASS class (XWayland).
     if (!app.applicationId.isEmpty()

@@ -5,9 +5,8 @@
 
 #include "Platform/ActiveApplicationSource.h"
 
-#include <QTimer>
-
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QSocketNotifier;
@@ -21,8 +20,8 @@ struct zwlr_foreign_toplevel_handle_v1;
 // connection of its own (Qt's may be XWayland). Events are read when the connection's socket
 // is readable, on the main thread; nothing polls. The protocol gives no pid: the application
 // is its app id. When the compositor withdraws the protocol or the connection dies, the source
-// becomes unobservable and says why. No activated toplevel for longer than `passingMomentMs`
-// is the desktop.
+// becomes unobservable and says why. A moment with no activated toplevel leaves the last
+// application standing; before any toplevel was active, it is the desktop.
 class WlrForeignToplevel : public ActiveApplicationSource
 {
     Q_OBJECT
@@ -65,5 +64,6 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QString m_reason;
     // Runs while no toplevel is activated and the moment may still be a passing one.
-    QTimer m_noneTimer;
+    // The app id of the toplevel that last had the keyboard.
+    std::optional<QString> m_lastAppId;
 };
