@@ -3,9 +3,9 @@
 
 #include "Model/Calendar.h"
 
-Calendar::Calendar(QTimeZone timeZone, QLocale locale)
-    : m_timeZone(std::move(timeZone))
-    , m_locale(std::move(locale))
+Calendar::Calendar(const QTimeZone &timeZone, const QLocale &locale)
+    : m_timeZone(timeZone)
+    , m_locale(locale)
 {
 }
 

@@ -14,7 +14,7 @@
 class Calendar
 {
 public:
-    Calendar(QTimeZone timeZone, QLocale locale);
+    Calendar(const QTimeZone &timeZone, const QLocale &locale);
     static Calendar current();
 
     const QTimeZone &timeZone() const { return m_timeZone; }

@@ -29,7 +29,7 @@ HiddenLocations HiddenLocations::current()
     return HiddenLocations(HomeFolder::path(), xdgHomes);
 }
 
-HiddenLocations::HiddenLocations(QString home, const QStringList &xdgHomes)
+HiddenLocations::HiddenLocations(const QString &home, const QStringList &xdgHomes)
     : m_home(standardizedPath(home))
 {
     for (const QString &folder : xdgHomes) {

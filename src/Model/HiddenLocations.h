@@ -14,7 +14,7 @@ class HiddenLocations
 {
 public:
     static HiddenLocations current();
-    HiddenLocations(QString home, const QStringList &xdgHomes);
+    HiddenLocations(const QString &home, const QStringList &xdgHomes);
 
     // Whether a standardised absolute path lies in a hidden location.
     bool hides(const QString &path) const;

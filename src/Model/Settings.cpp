@@ -9,6 +9,10 @@
 #include <QIODevice>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 // The settings file is a small INI file that this program reads and writes itself: lines of
 // "key=value" under "[General]", and lists as numbered keys ("key\1=...", "key\size=N") whose
 // entries keep every character, escaped with backslashes. Plain values are read as Qt's own INI
@@ -18,29 +22,27 @@
 // is skipped and the key falls back to its default.
 namespace {
 
+// Each character a list entry escapes, with the letter that stands for it after a backslash.
+constexpr std::pair<char16_t, char16_t> escapes[] = {
+    { u'\\', u'\\' },
+    { u'\n', u'n' },
+    { u'\r', u'r' },
+    { u'\t', u't' },
+    { u'\0', u'0' },
+};
+
 QString escaped(const QString &value)
 {
     QString out;
     out.reserve(value.size());
     for (QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case 0:
-            out += QLatin1String("\\0");
-            break;
-        default:
+        const auto *escape = std::find_if(std::begin(escapes), std::end(escapes),
+            [c](const auto &pair) { return pair.first == c.unicode(); });
+        if (escape == std::end(escapes)) {
             out += c;
+        } else {
+            out += QLatin1Char('\\');
+            out += QChar(escape->second);
         }
     }
     return out;
@@ -58,25 +60,12 @@ std::optional<QString> unescaped(QStringView value)
         }
         if (++i >= value.size())
             return std::nullopt;
-        switch (value.at(i).unicode()) {
-        case '\\':
-            out += QLatin1Char('\\');
-            break;
-        case 'n':
-            out += QLatin1Char('\n');
-            break;
-        case 'r':
-            out += QLatin1Char('\r');
-            break;
-        case 't':
-            out += QLatin1Char('\t');
-            break;
-        case '0':
-            out += QChar(0);
-            break;
-        default:
+        const QChar letter = value.at(i);
+        const auto *escape = std::find_if(std::begin(escapes), std::end(escapes),
+            [letter](const auto &pair) { return pair.second == letter.unicode(); });
+        if (escape == std::end(escapes))
             return std::nullopt;
-        }
+        out += QChar(escape->first);
     }
     return out;
 }

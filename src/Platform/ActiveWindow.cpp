@@ -100,10 +100,7 @@ void ActiveWindow::checkSupport()
 
 bool ActiveWindow::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t")
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+    if (Xcb::eventType(eventType, message) != XCB_PROPERTY_NOTIFY)
         return false;
     const auto *notify = static_cast<const xcb_property_notify_event_t *>(message);
     if (notify->window != m_root)

@@ -9,7 +9,8 @@
 
 #include <optional>
 
-typedef struct _GSettings GSettings;
+// GLib's own spelling, so that this header need not pull in GIO.
+typedef struct _GSettings GSettings; // NOLINT(bugprone-reserved-identifier)
 
 // Whether the desktop asks for light or dark surfaces.
 enum class ColorPreference { light, dark };

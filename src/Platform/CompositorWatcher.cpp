@@ -91,15 +91,14 @@ void CompositorWatcher::refresh()
 
 bool CompositorWatcher::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t")
+    const std::optional<quint8> type = Xcb::eventType(eventType, message);
+    if (!type)
         return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    const quint8 type = event->response_type & 0x7f;
-    if (m_selectionNotify && type == m_selectionNotify) {
+    if (m_selectionNotify && *type == m_selectionNotify) {
         const auto *notify = static_cast<const xcb_xfixes_selection_notify_event_t *>(message);
         if (notify->selection == m_selection)
             refresh();
-    } else if (type == XCB_PROPERTY_NOTIFY) {
+    } else if (*type == XCB_PROPERTY_NOTIFY) {
         const auto *notify = static_cast<const xcb_property_notify_event_t *>(message);
         if (notify->window == m_root && notify->atom == m_blurAtom)
             refresh();

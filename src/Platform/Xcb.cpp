@@ -109,3 +109,13 @@ QByteArray Xcb::bytes(const xcb_get_property_reply_t *reply)
     return QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
         xcb_get_property_value_length(reply));
 }
+
+std::optional<quint8> Xcb::eventType(const QByteArray &nativeType, const void *message)
+{
+    // The high bit only says that another client sent the event (SendEvent).
+    constexpr quint8 sentBySendEvent = 0x80;
+    if (nativeType != "xcb_generic_event_t")
+        return std::nullopt;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    return quint8(event->response_type & ~sentBySendEvent);
+}

@@ -46,4 +46,8 @@ std::optional<quint32> cardinal(
 // An 8-bit property's bytes; empty for anything else.
 QByteArray bytes(const xcb_get_property_reply_t *reply);
 
+// The type of an event that Qt hands to a native event filter, the same whether the server or
+// another client sent it; empty when the event is not an xcb one.
+std::optional<quint8> eventType(const QByteArray &nativeType, const void *message);
+
 } // namespace Xcb

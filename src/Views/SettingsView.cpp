@@ -33,7 +33,7 @@ int indexOf(FolderFilterMode mode)
 class MiddleElidedLabel : public QLabel
 {
 public:
-    MiddleElidedLabel(QString text, QWidget *parent)
+    MiddleElidedLabel(const QString &text, QWidget *parent)
         : QLabel(parent)
         , m_full(PlainText::oneLine(text))
     {
