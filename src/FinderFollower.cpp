@@ -60,7 +60,7 @@ void FinderFollower::ownActivation()
     decideLater(self);
 }
 
-void FinderFollower::decideLater(std::optional<WindowApplication> front)
+void FinderFollower::decideLater(const std::optional<WindowApplication> &front)
 {
     QPointer<FinderFollower> self(this);
     QMetaObject::invokeMethod(
@@ -72,7 +72,7 @@ void FinderFollower::decideLater(std::optional<WindowApplication> front)
         Qt::QueuedConnection);
 }
 
-void FinderFollower::apply(std::optional<WindowApplication> front)
+void FinderFollower::apply(const std::optional<WindowApplication> &front)
 {
     QWidget *panel = m_window.data();
     if (!panel)

@@ -35,8 +35,8 @@ public:
 
 private:
     // Decides on a later turn of the event loop, never inside the event delivery.
-    void decideLater(std::optional<WindowApplication> front);
-    void apply(std::optional<WindowApplication> front);
+    void decideLater(const std::optional<WindowApplication> &front);
+    void apply(const std::optional<WindowApplication> &front);
     void reportObservability();
 
     QPointer<QWidget> m_window;
