@@ -51,8 +51,9 @@ void activate(qint64 pid)
                 bus.call(scripting(QStringLiteral("loadScript"), { script.fileName(), name })))
                 .value()
         >= 0);
+    // Left loaded: KWin runs started scripts later, and unloading at once could stop it first.
+    // The next call unloads it before loading its own.
     QVERIFY(bus.call(scripting(QStringLiteral("start"), {})).type() != QDBusMessage::ErrorMessage);
-    bus.call(scripting(QStringLiteral("unloadScript"), { name }));
 }
 } // namespace
 
