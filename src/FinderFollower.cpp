@@ -91,10 +91,9 @@ void FinderFollower::apply(const std::optional<WindowApplication> &front)
         judged = front ? front : m_observer->current();
         if (!judged)
             show = false;
-        else if (judged->isDesktop)
-            show = true; // the desktop belongs to the file manager
-        else if (FileManagerIdentity::matches(
-                     judged->identifiers(), FileManagerIdentity::identifiers()))
+        else if (judged->isDesktop // the desktop belongs to the file manager
+            || FileManagerIdentity::matches(
+                judged->identifiers(), FileManagerIdentity::identifiers()))
             show = true;
         else
             show = judged->pid && *judged->pid == QCoreApplication::applicationPid();
