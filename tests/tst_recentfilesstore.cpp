@@ -20,6 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The names of the items the store lists, in order.
+QStringList itemNames(const RecentFilesStore &store)
+{
+    QStringList names;
+    for (const RecentItem &item : store.items())
+        names << item.name();
+    return names;
+}
+
 // Waits until the store lists exactly these names.
 bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 5000)
 {

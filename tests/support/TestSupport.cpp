@@ -3,8 +3,6 @@
 
 #include "TestSupport.h"
 
-#include "Store/RecentFilesStore.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,14 +56,6 @@ XbelEntry usedAt(const QString &path, const QDateTime &when)
     e.href = fileUri(path);
     e.visited = e.modified = e.added = when;
     return e;
-}
-
-QStringList itemNames(const RecentFilesStore &store)
-{
-    QStringList names;
-    for (const RecentItem &item : store.items())
-        names << item.name();
-    return names;
 }
 
 static QString isoTime(const QDateTime &time)

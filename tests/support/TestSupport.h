@@ -11,8 +11,6 @@
 
 #include <optional>
 
-class RecentFilesStore;
-
 // A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
 // folder for the object's lifetime.
 class TempHome
@@ -57,9 +55,6 @@ QByteArray xbelOf(const QStringList &paths, const QDateTime &newest);
 // Writes atomically (temporary file, then rename), as desktop writers do.
 void writeStoreAtomically(const QString &storePath, const QByteArray &document);
 void writeFile(const QString &path, const QByteArray &content);
-
-// The names of the items the store lists, in order.
-QStringList itemNames(const RecentFilesStore &store);
 
 // Captures the info and warning lines of one logging category while alive, and turns its info
 // lines on, as a user would with QT_LOGGING_RULES.
