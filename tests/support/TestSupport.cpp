@@ -169,3 +169,23 @@ void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, cons
     if (previousHandler)
         previousHandler(type, context, message);
 }
+
+Clients::~Clients()
+{
+    for (auto &process : m_processes) {
+        process->terminate();
+        process->waitForFinished();
+    }
+}
+
+QProcess *Clients::launch(const QString &program, const char *backend)
+{
+    auto process = std::make_unique<QProcess>();
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("GDK_BACKEND"), QString::fromLatin1(backend));
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(program, {});
+    m_processes.push_back(std::move(process));
+    return m_processes.back().get();
+}

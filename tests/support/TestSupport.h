@@ -5,11 +5,16 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 // A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
 // folder for the object's lifetime.
@@ -68,3 +73,34 @@ public:
 private:
     static void handler(QtMsgType, const QMessageLogContext &, const QString &);
 };
+
+// Programs a test starts as a desktop's clients, each told its GDK backend ("wayland", "x11");
+// all of them end with the object.
+class Clients
+{
+public:
+    Clients() = default;
+    ~Clients();
+    Clients(const Clients &) = delete;
+    Clients &operator=(const Clients &) = delete;
+    QProcess *launch(const QString &program, const char *backend);
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+// How long until `source` (an ActiveApplicationSource) reports a window of `client` as the
+// active one; -1 when it does not within `limitMs`.
+template <typename Source>
+qint64 msUntilActive(const Source &source, const QProcess &client, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const bool active = QTest::qWaitFor(
+        [&] {
+            const auto app = source.current();
+            return app && app->pid == client.processId();
+        },
+        limitMs);
+    return active ? timer.elapsed() : -1;
+}
