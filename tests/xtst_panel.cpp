@@ -4,11 +4,11 @@
 // The real program on a real X server with openbox: where the panel stands, how wide it opens,
 // how resizes persist, reopen, one instance per session, and sessions that lack a screen, a
 // window manager or EWMH.
+#include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -16,17 +16,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-
-QVariant storedWidth()
-{
-    return Settings::open()->value(QStringLiteral("panelWidth"));
-}
-
-QByteArray settingsFile()
-{
-    QFile f(Settings::filePath());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A second X server of the test's own, without any window manager; Xvfb picks its number.
 class BareDisplay
@@ -41,10 +30,10 @@ public:
     }
     ~BareDisplay()
     {
-        m_wm.kill();
-        m_wm.waitForFinished();
-        m_server.terminate();
-        m_server.waitForFinished();
+        for (QProcess *process : { &m_wm, &m_server }) {
+            process->terminate();
+            process->waitForFinished();
+        }
     }
     QByteArray name() const { return m_name; }
     void startOpenbox()
@@ -93,32 +82,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, settings);
         QFETCH(int, width);
         TempHome home;
-        if (!settings.isEmpty()) {
-            QDir().mkpath(QFileInfo(Settings::filePath()).path());
+        if (!settings.isEmpty())
             writeFile(Settings::filePath(), settings);
-        }
         AppRun app;
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
         QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
-        QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
         QCOMPARE(app.terminate(), 0); // SIGTERM ends it cleanly
-        QCOMPARE(settingsFile(), settings); // nothing is written back at start-up or exit
-    }
-
-    // The available area, not the whole screen: a dock along the top pushes the panel down.
-    void standsInTheAvailableArea()
-    {
-        TempHome home;
-        FakeApp dock({ "--dock-top", "40" });
-        QVERIFY(QTest::qWaitFor(
-            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
-            xWaitMs));
-        AppRun app;
-        const quint32 panel = x.shownPanel(app);
-        QVERIFY(panel);
-        QCOMPARE(x.geometry(panel), QRect(area.x(), 40, 262, area.height() - 40));
-        QCOMPARE(app.terminate(), 0);
+        // Nothing is written back at start-up or exit.
+        QCOMPARE(readFile(Settings::filePath()), settings);
     }
 
     // A panel, not a task: on every workspace, out of taskbars and pagers, above the rest; and
@@ -129,7 +101,6 @@ private Q_SLOTS:
         AppRun app;
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         // openbox shows stickiness only as _NET_WM_DESKTOP, not as a state.
         for (const char *state :
             { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" })
@@ -148,15 +119,18 @@ private Q_SLOTS:
         QCOMPARE(app.terminate(), 0);
     }
 
-    // The work area changes after start (a dock comes, then goes): the panel follows it, at a
-    // fractional scale too, in whole device pixels inside the screen.
+    // The available area, not the whole screen, at start and as it changes (a dock along the
+    // top goes, then comes), at a fractional scale too: in whole device pixels inside the screen.
     void followsTheWorkArea()
     {
         TempHome home;
+        auto dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
+            xWaitMs));
         AppRun app({ QStringLiteral("QT_SCALE_FACTOR=1.5") });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         const int bottom = area.y() + area.height();
         const auto inside = [&](int top) {
             const QRect g = x.geometry(panel);
@@ -164,12 +138,11 @@ private Q_SLOTS:
             return g.y() >= top && g.y() <= top + 1 && g.y() + g.height() <= bottom
                 && g.y() + g.height() >= bottom - 2 && qAbs(g.width() - 393) <= 1;
         };
+        QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
+        dock.reset();
         QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
-        {
-            FakeApp dock({ "--dock-top", "40", "--title", "dock" });
-            QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
-        }
-        QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
+        dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
+        QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
         QCOMPARE(app.terminate(), 0);
     }
 
@@ -200,7 +173,8 @@ private Q_SLOTS:
             QVERIFY(panel);
             if (dragging) {
                 QVERIFY(xdotool(drag));
-                QVERIFY(QTest::qWaitFor([&] { return storedWidth().toInt() == width; }, xWaitMs));
+                QVERIFY(QTest::qWaitFor(
+                    [&] { return PanelWidth::stored(*Settings::open()) == width; }, xWaitMs));
             }
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == width; }, xWaitMs));
             QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
@@ -297,10 +271,8 @@ private Q_SLOTS:
         QVERIFY(other.ok());
         TempHome home;
         // No installed default folder handler, so the well-known file managers count.
-        const QString share = home.mkdir(QStringLiteral("share"));
-        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
         AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
-            QStringLiteral("XDG_DATA_DIRS=") + share });
+            home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
         QVERIFY(QTest::qWaitFor(

@@ -33,7 +33,6 @@ TempHome::~TempHome()
 QString TempHome::touch(const QString &relative, const QByteArray &content) const
 {
     const QString file = path() + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(file).absolutePath());
     writeFile(file, content);
     return file;
 }
@@ -43,6 +42,20 @@ QString TempHome::mkdir(const QString &relative) const
     const QString dir = path() + QLatin1Char('/') + relative;
     QDir().mkpath(dir);
     return dir;
+}
+
+void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys) const
+{
+    writeFile(
+        dataHome() + QStringLiteral("/applications/") + desktopId + QStringLiteral(".desktop"),
+        "[Desktop Entry]\nType=Application\nMimeType=inode/directory;\n" + keys);
+}
+
+QString TempHome::isolatedDataDirs() const
+{
+    const QString dirs = mkdir(QStringLiteral("system-share"));
+    QFile::link(QStringLiteral("/usr/share/mime"), dirs + QStringLiteral("/mime"));
+    return QStringLiteral("XDG_DATA_DIRS=") + dirs;
 }
 
 QString fileUri(const QString &path)
@@ -113,10 +126,17 @@ QByteArray xbelOf(const QStringList &paths, const QDateTime &newest)
 
 void writeFile(const QString &path, const QByteArray &content)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(path));
     file.write(content);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeStoreAtomically(const QString &storePath, const QByteArray &document)

@@ -33,6 +33,11 @@ public:
     // Creates a file (and its folders) under the home; returns its absolute path.
     QString touch(const QString &relative, const QByteArray &content = "x") const;
     QString mkdir(const QString &relative) const;
+    // A desktop entry of a program that opens folders, among the home's applications.
+    void folderHandler(const QString &desktopId, const QByteArray &keys) const;
+    // "XDG_DATA_DIRS=" a folder of the home's own that holds only the MIME database: a program
+    // run with it sees none of the system's applications.
+    QString isolatedDataDirs() const;
 
 private:
     QTemporaryDir m_dir;
@@ -59,7 +64,10 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries);
 QByteArray xbelOf(const QStringList &paths, const QDateTime &newest);
 // Writes atomically (temporary file, then rename), as desktop writers do.
 void writeStoreAtomically(const QString &storePath, const QByteArray &document);
+// Writes in place, making the folders on the way.
 void writeFile(const QString &path, const QByteArray &content);
+// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
 
 // Captures the info and warning lines of one logging category while alive, and turns its info
 // lines on, as a user would with QT_LOGGING_RULES.
