@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Generous: clients and the shell start slowly on a loaded 2-core machine.
 constexpr int limitMs = 60000;
@@ -20,7 +22,7 @@ constexpr int limitMs = 60000;
 void runExtensionsTool(const QString &command)
 {
     QProcess tool;
-    tool.start(QStringLiteral("gnome-extensions"), { command, GnomeShellExtension::uuid() });
+    tool.start(u"gnome-extensions"_s, { command, GnomeShellExtension::uuid() });
     QVERIFY(tool.waitForFinished(limitMs));
     QCOMPARE(tool.exitCode(), 0);
 }
@@ -39,19 +41,19 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, limitMs));
         Clients clients;
 
-        qint64 ms = msUntilActive(
-            source, *clients.launch(QStringLiteral("weston-terminal"), "wayland"), limitMs);
+        qint64 ms
+            = msUntilActive(source, *clients.launch(u"weston-terminal"_s, "wayland"), limitMs);
         QVERIFY2(ms >= 0, "weston-terminal was never reported");
         QVERIFY(!source.current()->applicationId.startsWith(QLatin1String("window:")));
         qInfo("weston-terminal (Wayland): %lld ms, id %s class %s", ms,
             qPrintable(source.current()->applicationId), qPrintable(source.current()->className));
 
-        ms = msUntilActive(source, *clients.launch(QStringLiteral("xterm"), "x11"), limitMs);
+        ms = msUntilActive(source, *clients.launch(u"xterm"_s, "x11"), limitMs);
         QVERIFY2(ms >= 0, "xterm was never reported");
-        QCOMPARE(source.current()->className, QStringLiteral("XTerm"));
+        QCOMPARE(source.current()->className, u"XTerm"_s);
         qInfo("xterm (X11): %lld ms, id %s", ms, qPrintable(source.current()->applicationId));
 
-        ms = msUntilActive(source, *clients.launch(QStringLiteral("thunar"), "wayland"), limitMs);
+        ms = msUntilActive(source, *clients.launch(u"thunar"_s, "wayland"), limitMs);
         QVERIFY2(ms >= 0, "Thunar was never reported");
         QVERIFY(!source.current()->applicationId.endsWith(QLatin1String(".desktop")));
         qInfo("thunar (Wayland): %lld ms, id %s class %s", ms,
@@ -67,14 +69,14 @@ private Q_SLOTS:
         ExtensionHint hint;
         QVERIFY(hint.isHidden());
 
-        runExtensionsTool(QStringLiteral("disable"));
+        runExtensionsTool(u"disable"_s);
         QVERIFY(QTest::qWaitFor([&] { return !made->observable(); }, limitMs));
         QVERIFY(!made->current());
         QVERIFY(!made->unobservableReason().isEmpty());
         QVERIFY(QTest::qWaitFor([&] { return !hint.isHidden(); }, limitMs));
 
         // The hint's own button turns it back on.
-        auto *button = hint.findChild<QPushButton *>(QStringLiteral("enableExtension"));
+        auto *button = hint.findChild<QPushButton *>(u"enableExtension"_s);
         QVERIFY(button);
         button->click();
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, limitMs));

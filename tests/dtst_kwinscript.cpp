@@ -13,14 +13,16 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Generous: clients and KWin start slowly on a loaded 2-core machine.
 constexpr int clientLimitMs = 60000;
 
 QDBusMessage scripting(const QString &method, const QVariantList &arguments)
 {
-    auto message = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"),
-        QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), method);
+    auto message = QDBusMessage::createMethodCall(
+        u"org.kde.KWin"_s, u"/Scripting"_s, u"org.kde.kwin.Scripting"_s, method);
     message.setArguments(arguments);
     return message;
 }
@@ -28,7 +30,7 @@ QDBusMessage scripting(const QString &method, const QVariantList &arguments)
 bool isScriptLoaded(const QString &name)
 {
     const QDBusReply<bool> reply
-        = QDBusConnection::sessionBus().call(scripting(QStringLiteral("isScriptLoaded"), { name }));
+        = QDBusConnection::sessionBus().call(scripting(u"isScriptLoaded"_s, { name }));
     return reply.isValid() && reply.value();
 }
 
@@ -42,15 +44,14 @@ void activate(qint64 pid)
                      .arg(pid)
                      .toUtf8());
     script.flush();
-    const QString name = QStringLiteral("quillmoth-test-activate");
+    const QString name = u"quillmoth-test-activate"_s;
     auto bus = QDBusConnection::sessionBus();
-    bus.call(scripting(QStringLiteral("unloadScript"), { name }));
-    QVERIFY(QDBusReply<int>(
-                bus.call(scripting(QStringLiteral("loadScript"), { script.fileName(), name })))
-                .value()
+    bus.call(scripting(u"unloadScript"_s, { name }));
+    QVERIFY(
+        QDBusReply<int>(bus.call(scripting(u"loadScript"_s, { script.fileName(), name }))).value()
         >= 0);
-    QVERIFY(bus.call(scripting(QStringLiteral("start"), {})).type() != QDBusMessage::ErrorMessage);
-    bus.call(scripting(QStringLiteral("unloadScript"), { name }));
+    QVERIFY(bus.call(scripting(u"start"_s, {})).type() != QDBusMessage::ErrorMessage);
+    bus.call(scripting(u"unloadScript"_s, { name }));
 }
 } // namespace
 
@@ -67,22 +68,20 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, clientLimitMs));
         Clients clients;
 
-        QProcess *wayland = clients.launch(QStringLiteral("weston-terminal"), "wayland");
+        QProcess *wayland = clients.launch(u"weston-terminal"_s, "wayland");
         qint64 ms = msUntilActive(source, *wayland, clientLimitMs);
         QVERIFY2(ms >= 0, "weston-terminal was never reported");
-        QCOMPARE(source.current()->applicationId,
-            QStringLiteral("org.freedesktop.weston.wayland-terminal"));
+        QCOMPARE(source.current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
         qInfo("weston-terminal (Wayland): %lld ms", ms);
 
-        ms = msUntilActive(source, *clients.launch(QStringLiteral("xterm"), "x11"), clientLimitMs);
+        ms = msUntilActive(source, *clients.launch(u"xterm"_s, "x11"), clientLimitMs);
         QVERIFY2(ms >= 0, "xterm was never reported");
         // KWin hands WM_CLASS on in lower case.
-        QCOMPARE(source.current()->classInstance.toLower(), QStringLiteral("xterm"));
-        QCOMPARE(source.current()->className.toLower(), QStringLiteral("xterm"));
+        QCOMPARE(source.current()->classInstance.toLower(), u"xterm"_s);
+        QCOMPARE(source.current()->className.toLower(), u"xterm"_s);
         qInfo("xterm (X11): %lld ms", ms);
 
-        ms = msUntilActive(
-            source, *clients.launch(QStringLiteral("thunar"), "wayland"), clientLimitMs);
+        ms = msUntilActive(source, *clients.launch(u"thunar"_s, "wayland"), clientLimitMs);
         QVERIFY2(ms >= 0, "Thunar was never reported");
         QVERIFY(source.current()->className.contains(QLatin1String("thunar"), Qt::CaseInsensitive));
         qInfo("thunar (Wayland): %lld ms, id %s class %s", ms,
@@ -102,20 +101,17 @@ private Q_SLOTS:
         const QString name = static_cast<KWinScriptSource &>(*made).scriptName();
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
         QVERIFY(isScriptLoaded(name));
-        auto other
-            = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+        auto other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"other"_s);
         auto call = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
-            QStringLiteral("/io/github/quillmoth/Quillmoth/KWinFollower"),
-            QStringLiteral("io.github.quillmoth.Quillmoth.KWinFollower"),
-            QStringLiteral("Activated"));
-        call.setArguments({ QStringLiteral("Thunar"), QStringLiteral("thunar"),
-            QStringLiteral("thunar"), QStringLiteral("4242"), false });
+            u"/io/github/quillmoth/Quillmoth/KWinFollower"_s,
+            u"io.github.quillmoth.Quillmoth.KWinFollower"_s, u"Activated"_s);
+        call.setArguments({ u"Thunar"_s, u"thunar"_s, u"thunar"_s, u"4242"_s, false });
         QDBusPendingCall pending = other.asyncCall(call);
         QVERIFY(QTest::qWaitFor([&] { return pending.isFinished(); }, clientLimitMs));
         QVERIFY(!pending.isError());
         const auto app = made->current();
         QVERIFY(!app || app->pid != 4242);
-        QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+        QDBusConnection::disconnectFromBus(u"other"_s);
         made.reset();
         QVERIFY(!isScriptLoaded(name));
     }

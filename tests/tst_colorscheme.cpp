@@ -15,11 +15,13 @@
 
 #include <gio/gio.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void writeKdeGlobals(const TempHome &home, const QByteArray &text)
 {
-    QSaveFile file(home.configHome() + QStringLiteral("/kdeglobals"));
+    QSaveFile file(home.configHome() + u"/kdeglobals"_s);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
     QVERIFY(file.commit());
@@ -84,14 +86,14 @@ private Q_SLOTS:
         QVERIFY(!changed.isEmpty());
         {
             // Written in place, as some tools do.
-            QFile file(home.configHome() + QStringLiteral("/kdeglobals"));
+            QFile file(home.configHome() + u"/kdeglobals"_s);
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write("[Colors:Window]\nBackgroundNormal=250,250,250\n");
         }
         QVERIFY(becomesDark(false));
         writeKdeGlobals(home, "[Colors:Window]\nBackgroundNormal=20,20,20\n");
         QVERIFY(becomesDark(true));
-        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QFile::remove(home.configHome() + u"/kdeglobals"_s);
         QVERIFY(becomesDark(false)); // the palette again
     }
 
@@ -111,7 +113,7 @@ private Q_SLOTS:
         QVERIFY(becomesDark(false));
         g_settings_set_string(gnome, "color-scheme", "default"); // no preference: KDE's counts
         QVERIFY(becomesDark(true));
-        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QFile::remove(home.configHome() + u"/kdeglobals"_s);
         QVERIFY(becomesDark(false));
         g_settings_set_string(gnome, "color-scheme", "prefer-dark");
         QVERIFY(becomesDark(true));

@@ -18,6 +18,8 @@
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 class FocusTest : public QObject
 {
     Q_OBJECT
@@ -39,7 +41,7 @@ private Q_SLOTS:
         auto *content = new QWidget;
         auto *layout = new QVBoxLayout(content);
         auto *field = new QLineEdit;
-        auto *row = new QPushButton(QStringLiteral("row"));
+        auto *row = new QPushButton(u"row"_s);
         row->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(field);
         layout->addWidget(row);

@@ -13,12 +13,14 @@
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Makes `desktopId` the default handler of folders for GLib, in this test's home.
 void setDefaultFolderHandler(const TempHome &home, const QString &desktopId, const QByteArray &keys)
 {
-    home.touch(QStringLiteral(".config/mimeapps.list"),
+    home.touch(u".config/mimeapps.list"_s,
         "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
     home.folderHandler(desktopId, "Name=Files\nExec=true %U\n" + keys);
 }
@@ -100,7 +102,7 @@ private Q_SLOTS:
     void defaultFileManager()
     {
         TempHome home;
-        setDefaultFolderHandler(home, QStringLiteral("com.example.Files"),
+        setDefaultFolderHandler(home, u"com.example.Files"_s,
             "Categories=System;FileManager;\nStartupWMClass=ExampleFilesWM\n");
         AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
@@ -110,7 +112,7 @@ private Q_SLOTS:
         // count; StartupWMClass names the file manager too, and so does its desktop id as
         // WM_CLASS instance; with a default handler the well-known names no longer count; no
         // class, no pid, no name at all; Quillmoth itself: any window of its process.
-        const QString files = QStringLiteral("--gtk-id com.example.Files --class files,Files");
+        const QString files = u"--gtk-id com.example.Files --class files,Files"_s;
         QVERIFY(followsEach(
             { { files, true }, { "--class editor,Editor", false }, { files, true },
                 { "--gtk-id com.example.files --class com.example.FILES,Com.example.files", false },
@@ -128,7 +130,7 @@ private Q_SLOTS:
         // The default handler of folders is an editor, which is no file manager.
         TempHome home;
         setDefaultFolderHandler(
-            home, QStringLiteral("code"), "Categories=Development;IDE;\nStartupWMClass=Code\n");
+            home, u"code"_s, "Categories=Development;IDE;\nStartupWMClass=Code\n");
         AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);

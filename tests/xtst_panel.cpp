@@ -15,6 +15,8 @@
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A second X server of the test's own, without any window manager; Xvfb picks its number.
@@ -23,8 +25,8 @@ class BareDisplay
 public:
     BareDisplay()
     {
-        m_server.start(QStringLiteral("Xvfb"),
-            { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
+        m_server.start(
+            u"Xvfb"_s, { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
         if (m_server.waitForReadyRead(xWaitMs))
             m_name = ":" + m_server.readLine().trimmed();
     }
@@ -39,9 +41,9 @@ public:
     void startOpenbox()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_name));
+        env.insert(u"DISPLAY"_s, QString::fromLatin1(m_name));
         m_wm.setProcessEnvironment(env);
-        m_wm.start(QStringLiteral("openbox"), {});
+        m_wm.start(u"openbox"_s, {});
     }
 
 private:
@@ -128,7 +130,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor(
             [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
             xWaitMs));
-        AppRun app({ QStringLiteral("QT_SCALE_FACTOR=1.5") });
+        AppRun app({ u"QT_SCALE_FACTOR=1.5"_s });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
         const int bottom = area.y() + area.height();
@@ -189,7 +191,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("environment");
         QTest::newRow("session bus") << QStringList {};
         QTest::newRow("no session bus")
-            << QStringList { QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent") };
+            << QStringList { u"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"_s };
     }
     void reopenAndSingleInstance()
     {
@@ -271,8 +273,7 @@ private Q_SLOTS:
         QVERIFY(other.ok());
         TempHome home;
         // No installed default folder handler, so the well-known file managers count.
-        AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
-            home.isolatedDataDirs() });
+        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare.name()), home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
         QVERIFY(QTest::qWaitFor(

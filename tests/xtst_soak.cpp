@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class SoakTest : public QObject
 {
     Q_OBJECT
@@ -22,8 +24,7 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     const QDateTime now = QDateTime::currentDateTime();
     QList<XbelEntry> entries;
     for (int i = 0; i < 200; ++i)
-        entries << usedAt(
-            home.touch(QStringLiteral("Documents/file%1.txt").arg(i)), now.addSecs(-i * 60));
+        entries << usedAt(home.touch(u"Documents/file%1.txt"_s.arg(i)), now.addSecs(-i * 60));
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     AppRun app({ QStringLiteral("QT_LOGGING_RULES=" QUILLMOTH_APP_ID ".shell.debug=true") });
     QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("first paint")); },

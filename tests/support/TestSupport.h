@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "Model/DayGroup.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -43,6 +45,13 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldHome, m_oldData, m_oldConfig;
 };
+
+// An item for a local path, under its file name unless told otherwise.
+RecentItem recentItem(const QString &path, const QDateTime &date, bool folder = false,
+    const QString &name = QString());
+// The sections' labels, and the names of their items in order.
+QStringList sectionLabels(const QList<DayGroup> &groups);
+QStringList itemNames(const QList<DayGroup> &groups);
 
 // One entry of a generated recently-used store.
 struct XbelEntry

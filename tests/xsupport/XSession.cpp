@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template <typename T> struct Freed
@@ -212,7 +214,7 @@ FakeApp::FakeApp(const QStringList &arguments, const QByteArray &display)
 {
     if (!display.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        env.insert(u"DISPLAY"_s, QString::fromLatin1(display));
         m_process.setProcessEnvironment(env);
     }
     m_process.start(QStringLiteral(QUILLMOTH_FAKEAPP_BINARY), arguments);
@@ -232,7 +234,7 @@ FakeApp::~FakeApp()
 bool xdotool(const QStringList &arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("xdotool"), arguments);
+    p.start(u"xdotool"_s, arguments);
     if (p.waitForFinished(xWaitMs))
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     p.kill();
