@@ -253,12 +253,7 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         TempHome home;
         AppRun app(environment);
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return app.log().contains(reason)
-                    && app.log().contains(QLatin1String("The panel stays shown"));
-            },
-            xWaitMs));
+        QVERIFY(app.logs(reason, xWaitMs) && app.logs(u"The panel stays shown"_s, xWaitMs));
         QCOMPARE(app.log().count(QLatin1String("The panel stays shown")), 1);
         QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
@@ -276,29 +271,20 @@ private Q_SLOTS:
         AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare.name()), home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, xWaitMs));
+        QVERIFY(app.logs(u"no EWMH window manager"_s, xWaitMs));
         QCOMPARE(other.geometry(panel), QRect(0, 0, 262, 768));
 
         // Something that claims EWMH but does not keep _NET_ACTIVE_WINDOW.
-        xcb_connection_t *c = other.connection();
-        const xcb_window_t wmCheck = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, wmCheck, other.root(), 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wmCheck,
-            other.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 32, 1, &wmCheck);
+        const quint32 wmCheck = other.inputOnlyWindow();
+        other.setProperty(wmCheck, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, { wmCheck });
         other.setRootProperty("_NET_SUPPORTED", XCB_ATOM_ATOM, { other.atom("_NET_WM_NAME") });
         other.setRootProperty("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, { wmCheck });
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return app.log().contains(QLatin1String("does not support _NET_ACTIVE_WINDOW"));
-            },
-            xWaitMs));
+        QVERIFY(app.logs(u"does not support _NET_ACTIVE_WINDOW"_s, xWaitMs));
         // A window that is "active" there counts for nothing: the panel stays.
         other.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { other.vanishedWindow() });
         QTest::qWait(300);
         QVERIFY(other.viewable(panel));
-        xcb_destroy_window(c, wmCheck);
+        other.destroy(wmCheck);
         for (const char *property :
             { "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW" })
             other.deleteRootProperty(property);

@@ -27,8 +27,8 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
         entries << usedAt(home.touch(u"Documents/file%1.txt"_s.arg(i)), now.addSecs(-i * 60));
     writeStoreAtomically(home.storePath(), xbelDocument(entries));
     AppRun app({ QStringLiteral("QT_LOGGING_RULES=" QUILLMOTH_APP_ID ".shell.debug=true") });
-    QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("first paint")); },
-        60000)); // start-up settles: first paint, the restart after priming
+    // Start-up settles: first paint, the restart after priming.
+    QVERIFY(app.logs(u"first paint"_s, 60000));
     QTest::qWait(2000);
 
     const qint64 rssStart = app.residentKiB();

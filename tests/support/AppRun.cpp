@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +57,11 @@ QString AppRun::log()
 {
     m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
     return m_log;
+}
+
+bool AppRun::logs(const QString &text, int limitMs)
+{
+    return QTest::qWaitFor([&] { return log().contains(text); }, limitMs);
 }
 
 int AppRun::terminate()
