@@ -84,7 +84,7 @@ private Q_SLOTS:
             entries.last().href = href;
             entries.last().title = u"older spelling"_s;
         }
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
 
         RecentFilesStore store;
         QVERIFY(lists(store,
@@ -104,7 +104,7 @@ private Q_SLOTS:
         // A listed file that is deleted leaves the list at the next update.
         QFile::remove(titled);
         entries.removeAt(5);
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
         QVERIFY(
             lists(store, { "report.pdf", "Quill", "Library", "été & co.txt", "caf\uFFFD.txt" }));
     }
@@ -158,10 +158,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 2000));
         QCOMPARE(log.lines().first(), u"gathered 0 raw, kept 0: "_s);
 
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
         QVERIFY(lists(store, { "a.txt" }));
         const QByteArray both = xbelOf({ b, a }, now);
-        writeStoreAtomically(home.storePath(), both);
+        writeAtomically(home.storePath(), both);
         QVERIFY(lists(store, { "b.txt", "a.txt" }));
         for (const QByteArray &bad :
             { QByteArray(), both.left(both.size() / 2),
@@ -189,18 +189,18 @@ private Q_SLOTS:
         }
         QVERIFY(lists(store, { "a.txt", "b.txt" }));
         // A well-formed store without entries (history cleared) empties the list.
-        writeStoreAtomically(home.storePath(), xbelDocument({}));
+        writeAtomically(home.storePath(), xbelDocument({}));
         QVERIFY(lists(store, {}));
 
         // Deleted and written again straight away: no empty list in between.
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
         QVERIFY(lists(store, { "a.txt" }));
         bool everEmpty = false;
         connect(&store, &RecentFilesStore::itemsChanged, this,
             [&] { everEmpty = everEmpty || store.items().isEmpty(); });
         QFile::remove(home.storePath());
         QTest::qWait(20);
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
         QTest::qWait(MetadataQuery::goneConfirmMs + 300);
         QVERIFY(!everEmpty);
         QCOMPARE(itemNames(store), QStringList { "a.txt" });
@@ -208,11 +208,11 @@ private Q_SLOTS:
         // Gone for good; then the whole directory removed and made again with a store.
         QFile::remove(home.storePath());
         QVERIFY(lists(store, {}));
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
         QVERIFY(lists(store, { "a.txt" }));
         QVERIFY(QDir(home.path() + u"/.local"_s).removeRecursively());
         QVERIFY(lists(store, {}));
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
         QVERIFY(lists(store, { "a.txt" }));
     }
 
@@ -223,8 +223,8 @@ private Q_SLOTS:
         const QDateTime now = QDateTime::currentDateTime();
         const QString a = home.touch(u"a.txt"_s), b = home.touch(u"b.txt"_s);
         const QString otherPath = home.path() + u"/other/recently-used.xbel"_s;
-        writeStoreAtomically(home.storePath(), xbelOf({ a }, now));
-        writeStoreAtomically(otherPath, xbelOf({ b }, now));
+        writeAtomically(home.storePath(), xbelOf({ a }, now));
+        writeAtomically(otherPath, xbelOf({ b }, now));
         auto *query = new MetadataQuery(home.storePath());
         RecentFilesStore store(query);
         RecentFilesStore other(new MetadataQuery(otherPath));
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QSignalSpy reports(query, &MetadataQuery::didUpdate);
         QSignalSpy otherUpdates(&other, &RecentFilesStore::itemsChanged);
         query->disableUpdates();
-        writeStoreAtomically(home.storePath(), xbelOf({ b, a }, now));
+        writeAtomically(home.storePath(), xbelOf({ b, a }, now));
         QTest::qWait(MetadataQuery::maxHoldMs + 400);
         QCOMPARE(reports.size(), 0);
         QCOMPARE(itemNames(store), QStringList { "a.txt" });
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(otherUpdates.size(), 0);
         QCOMPARE(itemNames(other), QStringList { "b.txt" });
         // A rewrite that changes nothing reports nothing.
-        writeStoreAtomically(home.storePath(), xbelOf({ b, a }, now));
+        writeAtomically(home.storePath(), xbelOf({ b, a }, now));
         QTest::qWait(MetadataQuery::maxHoldMs + 300);
         QCOMPARE(reports.size(), 1);
     }
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < 10; ++i)
             files << home.touch(u"f%1.txt"_s.arg(i));
-        writeStoreAtomically(home.storePath(), xbelOf({ files[0] }, now));
+        writeAtomically(home.storePath(), xbelOf({ files[0] }, now));
         RecentFilesStore store;
         QVERIFY(lists(store, { "f0.txt" }, 20000));
         QSignalSpy updates(&store, &RecentFilesStore::itemsChanged);
@@ -267,7 +267,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 1000; ++i) {
             const QByteArray doc = xbelOf({ files[i % 10] }, now.addSecs(i));
             if (i % 2)
-                writeStoreAtomically(home.storePath(), doc);
+                writeAtomically(home.storePath(), doc);
             else
                 writeFile(home.storePath(), doc);
             if (i % 100 == 0)
@@ -320,7 +320,7 @@ private Q_SLOTS:
             entries << usedAt({}, now.addSecs(-entries.size()));
             entries.last().href = QString::fromLatin1(href);
         }
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
 
         // Scripts are documents; programs, launchers and AppImages are not listed; loops,
         // missing and undecodable locations give nothing; special files are listed without
@@ -340,7 +340,7 @@ private Q_SLOTS:
         TempHome home;
         XbelEntry entry = usedAt(home.touch(u"big.txt"_s), QDateTime::currentDateTime());
         entry.title = QString(100 * 1024 * 1024, QLatin1Char('t'));
-        writeStoreAtomically(home.storePath(), xbelDocument({ entry }));
+        writeAtomically(home.storePath(), xbelDocument({ entry }));
         QVERIFY(QFileInfo(home.storePath()).size() > 100 * 1000 * 1000);
         LogCapture log(QUILLMOTH_APP_ID ".store");
         RecentFilesStore store;
@@ -364,7 +364,7 @@ private Q_SLOTS:
             entries << usedAt(file, QDateTime::currentDateTime().addSecs(-entries.size()));
         entries << usedAt({}, QDateTime::currentDateTime());
         entries.last().href = u"https://example.org/"_s;
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
         LogCapture log(QUILLMOTH_APP_ID ".store");
         RecentFilesStore store;
         QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 5000));

@@ -69,7 +69,7 @@ struct Fixture
 
     explicit Fixture(QList<XbelEntry> (*entries)(const TempHome &) = fourItems)
     {
-        writeStoreAtomically(home.storePath(), xbelDocument(entries(home)));
+        writeAtomically(home.storePath(), xbelDocument(entries(home)));
         filter = std::make_unique<FolderFilter>(Settings::open());
         store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
         view = std::make_unique<SidebarView>(*store, *filter, workspace, colorScheme, compositor);

@@ -25,7 +25,7 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     QList<XbelEntry> entries;
     for (int i = 0; i < 200; ++i)
         entries << usedAt(home.touch(u"Documents/file%1.txt"_s.arg(i)), now.addSecs(-i * 60));
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
+    writeAtomically(home.storePath(), xbelDocument(entries));
     AppRun app({ QStringLiteral("QT_LOGGING_RULES=" QUILLMOTH_APP_ID ".shell.debug=true") });
     // Start-up settles: first paint, the restart after priming.
     QVERIFY(app.logs(u"first paint"_s, 60000));
@@ -39,7 +39,7 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     // 5,000 rewrites, bounded to two minutes, with pauses so that many of them are read.
     while (rewrites < 5000 && clock.elapsed() < 120000) {
         entries.first().visited = now.addSecs(rewrites);
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
         if (++rewrites % 25 == 0) {
             QTest::qWait(30);
             app.log(); // keeps its log pipe from filling up

@@ -164,13 +164,13 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeStoreAtomically(const QString &storePath, const QByteArray &document)
+void writeAtomically(const QString &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(storePath).absolutePath());
-    QSaveFile file(storePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(storePath));
-    file.write(document);
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(content);
     file.commit();
 }
 

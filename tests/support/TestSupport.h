@@ -72,7 +72,7 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries);
 // A store of local paths, the first used at `newest`, each of the others a second earlier.
 QByteArray xbelOf(const QStringList &paths, const QDateTime &newest);
 // Writes atomically (temporary file, then rename), as desktop writers do.
-void writeStoreAtomically(const QString &storePath, const QByteArray &document);
+void writeAtomically(const QString &path, const QByteArray &content);
 // Writes in place, making the folders on the way.
 void writeFile(const QString &path, const QByteArray &content);
 // The whole file; empty when it cannot be read.
