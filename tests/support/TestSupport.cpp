@@ -179,6 +179,16 @@ QMutex captureMutex;
 QStringList captured;
 QByteArray capturedCategory;
 QtMessageHandler previousHandler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    QMutexLocker lock(&captureMutex);
+    if (type != QtDebugMsg && context.category && capturedCategory == context.category)
+        return captured.append(message);
+    lock.unlock();
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
 } // namespace
 
 LogCapture::LogCapture(const char *category)
@@ -187,7 +197,7 @@ LogCapture::LogCapture(const char *category)
     captured.clear();
     capturedCategory = category;
     QLoggingCategory::setFilterRules(QString::fromUtf8(category) + u".info=true"_s);
-    previousHandler = qInstallMessageHandler(&LogCapture::handler);
+    previousHandler = qInstallMessageHandler(&capture);
 }
 
 LogCapture::~LogCapture()
@@ -200,19 +210,6 @@ QStringList LogCapture::lines() const
 {
     QMutexLocker lock(&captureMutex);
     return captured;
-}
-
-void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    {
-        QMutexLocker lock(&captureMutex);
-        if (context.category && capturedCategory == context.category && type != QtDebugMsg) {
-            captured << message;
-            return;
-        }
-    }
-    if (previousHandler)
-        previousHandler(type, context, message);
 }
 
 Clients::~Clients()

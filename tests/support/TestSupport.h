@@ -86,9 +86,6 @@ public:
     explicit LogCapture(const char *category);
     ~LogCapture();
     QStringList lines() const;
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &);
 };
 
 // Programs a test starts as a desktop's clients, each told its GDK backend ("wayland", "x11");
