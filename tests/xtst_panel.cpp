@@ -153,20 +153,19 @@ private Q_SLOTS:
     // manager's own resizing (openbox: Alt + right-button drag).
     void resizePersists_data()
     {
-        QTest::addColumn<QStringList>("drag");
+        QTest::addColumn<QString>("drag"); // xdotool's arguments
         QTest::addColumn<int>("width");
-        QTest::newRow("grip") << QStringList { "mousemove", "260", "300", "mousedown", "1", "sleep",
-            "0.1", "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410", "300", "sleep",
-            "0.1", "mouseup", "1" }
+        QTest::newRow("grip") << u"mousemove 260 300 mousedown 1 sleep 0.1 mousemove 350 300 "
+                                 "sleep 0.1 mousemove 410 300 sleep 0.1 mouseup 1"_s
                               << 410;
-        QTest::newRow("window manager, past the maximum") << QStringList { "mousemove", "240",
-            "400", "keydown", "alt", "mousedown", "3", "sleep", "0.1", "mousemove", "900", "400",
-            "sleep", "0.1", "mousemove", "1200", "400", "sleep", "0.1", "mouseup", "3", "keyup",
-            "alt" } << 640;
+        QTest::newRow("window manager, past the maximum")
+            << u"mousemove 240 400 keydown alt mousedown 3 sleep 0.1 mousemove 900 400 sleep 0.1 "
+               "mousemove 1200 400 sleep 0.1 mouseup 3 keyup alt"_s
+            << 640;
     }
     void resizePersists()
     {
-        QFETCH(QStringList, drag);
+        QFETCH(QString, drag);
         QFETCH(int, width);
         TempHome home;
         for (const bool dragging : { true, false }) {
@@ -174,7 +173,7 @@ private Q_SLOTS:
             const quint32 panel = x.shownPanel(app);
             QVERIFY(panel);
             if (dragging) {
-                QVERIFY(xdotool(drag));
+                QVERIFY(xdotool(drag.split(u' ')));
                 QVERIFY(QTest::qWaitFor(
                     [&] { return PanelWidth::stored(*Settings::open()) == width; }, xWaitMs));
             }
