@@ -50,7 +50,7 @@ struct StoreFixture
             entry.applications << qMakePair(QStringLiteral("org.gnome.TextEditor"), *entry.visited);
             list << entry;
         }
-        writeStoreAtomically(f.storePath, xbelDocument(list));
+        writeAtomically(f.storePath, xbelDocument(list));
         return f;
     }
 };

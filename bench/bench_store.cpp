@@ -132,7 +132,7 @@ void MainThreadStall(benchmark::State &state)
         entries << usedAt(i % 20 ? home.path() + QLatin1Char('/') + name : home.touch(name),
             now.addMSecs(-qint64(i) * 500));
     }
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
+    writeAtomically(home.storePath(), xbelDocument(entries));
     for (auto _ : state) {
         RecentFilesStore store;
         QElapsedTimer sinceTick, clock;

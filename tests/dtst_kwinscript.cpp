@@ -5,15 +5,15 @@
 // a native Wayland client, an X11 client and Thunar as the file manager.
 
 #include "Platform/KWinScriptSource.h"
+#include "TestSupport.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 // Generous: clients and KWin start slowly on a loaded 2-core machine.
@@ -21,8 +21,8 @@ constexpr int clientLimitMs = 60000;
 
 QDBusMessage scripting(const QString &method, const QVariantList &arguments)
 {
-    auto message = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"),
-        QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), method);
+    auto message = QDBusMessage::createMethodCall(
+        u"org.kde.KWin"_s, u"/Scripting"_s, u"org.kde.kwin.Scripting"_s, method);
     message.setArguments(arguments);
     return message;
 }
@@ -30,7 +30,7 @@ QDBusMessage scripting(const QString &method, const QVariantList &arguments)
 bool isScriptLoaded(const QString &name)
 {
     const QDBusReply<bool> reply
-        = QDBusConnection::sessionBus().call(scripting(QStringLiteral("isScriptLoaded"), { name }));
+        = QDBusConnection::sessionBus().call(scripting(u"isScriptLoaded"_s, { name }));
     return reply.isValid() && reply.value();
 }
 
@@ -44,16 +44,15 @@ void activate(qint64 pid)
                      .arg(pid)
                      .toUtf8());
     script.flush();
-    const QString name = QStringLiteral("quillmoth-test-activate");
+    const QString name = u"quillmoth-test-activate"_s;
     auto bus = QDBusConnection::sessionBus();
-    bus.call(scripting(QStringLiteral("unloadScript"), { name }));
-    QVERIFY(QDBusReply<int>(
-                bus.call(scripting(QStringLiteral("loadScript"), { script.fileName(), name })))
-                .value()
+    bus.call(scripting(u"unloadScript"_s, { name }));
+    QVERIFY(
+        QDBusReply<int>(bus.call(scripting(u"loadScript"_s, { script.fileName(), name }))).value()
         >= 0);
     // Left loaded: KWin runs started scripts later, and unloading at once could stop it first.
     // The next call unloads it before loading its own.
-    QVERIFY(bus.call(scripting(QStringLiteral("start"), {})).type() != QDBusMessage::ErrorMessage);
+    QVERIFY(bus.call(scripting(u"start"_s, {})).type() != QDBusMessage::ErrorMessage);
 }
 } // namespace
 
@@ -62,118 +61,62 @@ class KWinScriptTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
-    void followsEachActivation();
-    void ignoresCallsFromOtherThanKWin();
-    void unloadsItsScript();
+    void followsEachActivation()
+    {
+        auto made = KWinScriptSource::tryMake();
+        QVERIFY(made);
+        const ActiveApplicationSource &source = *made;
+        QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, clientLimitMs));
+        Clients clients;
 
-private:
-    QProcess *launch(const QString &program, const QStringList &arguments, const char *backend);
-    // Waits until the source reports `process`'s window and says how long that took.
-    qint64 waitForActive(KWinScriptSource &source, const QProcess &process);
-    std::vector<std::unique_ptr<QProcess>> m_clients;
-};
+        QProcess *wayland = clients.launch(u"weston-terminal"_s, "wayland");
+        qint64 ms = msUntilActive(source, *wayland, clientLimitMs);
+        QVERIFY2(ms >= 0, "weston-terminal was never reported");
+        QCOMPARE(source.current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
+        qInfo("weston-terminal (Wayland): %lld ms", ms);
 
-QProcess *KWinScriptTest::launch(
-    const QString &program, const QStringList &arguments, const char *backend)
-{
-    auto process = std::make_unique<QProcess>();
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("GDK_BACKEND"), QString::fromLatin1(backend));
-    process->setProcessEnvironment(env);
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, arguments);
-    m_clients.push_back(std::move(process));
-    return m_clients.back().get();
-}
+        ms = msUntilActive(source, *clients.launch(u"xterm"_s, "x11"), clientLimitMs);
+        QVERIFY2(ms >= 0, "xterm was never reported");
+        // KWin hands WM_CLASS on in lower case.
+        QCOMPARE(source.current()->classInstance.toLower(), u"xterm"_s);
+        QCOMPARE(source.current()->className.toLower(), u"xterm"_s);
+        qInfo("xterm (X11): %lld ms", ms);
 
-qint64 KWinScriptTest::waitForActive(KWinScriptSource &source, const QProcess &process)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const bool isActive = QTest::qWaitFor(
-        [&] {
-            const auto app = source.current();
-            return app && app->pid == process.processId();
-        },
-        clientLimitMs);
-    return isActive ? timer.elapsed() : -1;
-}
+        ms = msUntilActive(source, *clients.launch(u"thunar"_s, "wayland"), clientLimitMs);
+        QVERIFY2(ms >= 0, "Thunar was never reported");
+        QVERIFY(source.current()->className.contains(QLatin1String("thunar"), Qt::CaseInsensitive));
+        qInfo("thunar (Wayland): %lld ms, id %s class %s", ms,
+            qPrintable(source.current()->applicationId), qPrintable(source.current()->className));
 
-void KWinScriptTest::cleanup()
-{
-    for (auto &client : m_clients) {
-        client->terminate();
-        client->waitForFinished();
+        activate(wayland->processId());
+        ms = msUntilActive(source, *wayland, clientLimitMs);
+        QVERIFY2(ms >= 0, "weston-terminal activated again was never reported");
+        qInfo("weston-terminal again: %lld ms", ms);
     }
-    m_clients.clear();
-}
 
-void KWinScriptTest::followsEachActivation()
-{
-    auto made = KWinScriptSource::tryMake();
-    QVERIFY(made);
-    auto &source = static_cast<KWinScriptSource &>(*made);
-    QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, clientLimitMs));
-
-    QProcess *wayland = launch(QStringLiteral("weston-terminal"), {}, "wayland");
-    qint64 ms = waitForActive(source, *wayland);
-    QVERIFY2(ms >= 0, "weston-terminal was never reported");
-    QCOMPARE(
-        source.current()->applicationId, QStringLiteral("org.freedesktop.weston.wayland-terminal"));
-    qInfo("weston-terminal (Wayland): %lld ms", ms);
-
-    QProcess *x11 = launch(QStringLiteral("xterm"), {}, "x11");
-    ms = waitForActive(source, *x11);
-    QVERIFY2(ms >= 0, "xterm was never reported");
-    // KWin hands WM_CLASS on in lower case.
-    QCOMPARE(source.current()->classInstance.toLower(), QStringLiteral("xterm"));
-    QCOMPARE(source.current()->className.toLower(), QStringLiteral("xterm"));
-    qInfo("xterm (X11): %lld ms", ms);
-
-    QProcess *thunar = launch(QStringLiteral("thunar"), {}, "wayland");
-    ms = waitForActive(source, *thunar);
-    QVERIFY2(ms >= 0, "Thunar was never reported");
-    QVERIFY(source.current()->className.contains(QLatin1String("thunar"), Qt::CaseInsensitive));
-    qInfo("thunar (Wayland): %lld ms, id %s class %s", ms,
-        qPrintable(source.current()->applicationId), qPrintable(source.current()->className));
-
-    activate(wayland->processId());
-    ms = waitForActive(source, *wayland);
-    QVERIFY2(ms >= 0, "weston-terminal activated again was never reported");
-    qInfo("weston-terminal again: %lld ms", ms);
-}
-
-void KWinScriptTest::ignoresCallsFromOtherThanKWin()
-{
-    auto made = KWinScriptSource::tryMake();
-    QVERIFY(made);
-    QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
-    auto other
-        = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
-    auto call = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
-        QStringLiteral("/io/github/quillmoth/Quillmoth/KWinFollower"),
-        QStringLiteral("io.github.quillmoth.Quillmoth.KWinFollower"), QStringLiteral("Activated"));
-    call.setArguments({ QStringLiteral("Thunar"), QStringLiteral("thunar"),
-        QStringLiteral("thunar"), QStringLiteral("4242"), false });
-    QDBusPendingCall pending = other.asyncCall(call);
-    QTest::qWaitFor([&] { return pending.isFinished(); }, clientLimitMs);
-    QVERIFY(!pending.isError());
-    const auto app = made->current();
-    QVERIFY(!app || app->pid != 4242);
-    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
-}
-
-void KWinScriptTest::unloadsItsScript()
-{
-    auto made = KWinScriptSource::tryMake();
-    QVERIFY(made);
-    const QString name = static_cast<KWinScriptSource &>(*made).scriptName();
-    QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
-    QVERIFY(isScriptLoaded(name));
-    made.reset();
-    QVERIFY(!isScriptLoaded(name));
-}
+    // Only KWin's own calls count, and the script goes with the source.
+    void ignoresOthersAndUnloadsItsScript()
+    {
+        auto made = KWinScriptSource::tryMake();
+        QVERIFY(made);
+        const QString name = static_cast<KWinScriptSource &>(*made).scriptName();
+        QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
+        QVERIFY(isScriptLoaded(name));
+        auto other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"other"_s);
+        auto call = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
+            u"/io/github/quillmoth/Quillmoth/KWinFollower"_s,
+            u"io.github.quillmoth.Quillmoth.KWinFollower"_s, u"Activated"_s);
+        call.setArguments({ u"Thunar"_s, u"thunar"_s, u"thunar"_s, u"4242"_s, false });
+        QDBusPendingCall pending = other.asyncCall(call);
+        QVERIFY(QTest::qWaitFor([&] { return pending.isFinished(); }, clientLimitMs));
+        QVERIFY(!pending.isError());
+        const auto app = made->current();
+        QVERIFY(!app || app->pid != 4242);
+        QDBusConnection::disconnectFromBus(u"other"_s);
+        made.reset();
+        QVERIFY(!isScriptLoaded(name));
+    }
+};
 
 QTEST_GUILESS_MAIN(KWinScriptTest)
 #include "dtst_kwinscript.moc"

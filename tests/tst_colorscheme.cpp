@@ -8,30 +8,19 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDir>
-#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gio/gio.h>
 
-namespace {
-
-void writeKdeGlobals(const TempHome &home, const QByteArray &text)
-{
-    QSaveFile file(home.configHome() + QStringLiteral("/kdeglobals"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    QVERIFY(file.commit());
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 class ColorSchemeTest : public QObject
 {
     Q_OBJECT
 
     TempHome home;
+    const QString kdeGlobals = home.configHome() + u"/kdeglobals"_s;
     std::unique_ptr<ColorSchemeMonitor> monitor;
 
     bool becomesDark(bool dark)
@@ -43,8 +32,7 @@ class ColorSchemeTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir().mkpath(home.configHome());
-        writeKdeGlobals(home, "[General]\nColorScheme=BreezeLight\n");
+        writeAtomically(kdeGlobals, "[General]\nColorScheme=BreezeLight\n");
         QCOMPARE(ColorSchemeMonitor::fromPalette(), ColorPreference::light); // offscreen palette
         QVERIFY(!QDBusConnection::sessionBus().isConnected()); // no portal
         monitor = std::make_unique<ColorSchemeMonitor>();
@@ -79,19 +67,14 @@ private Q_SLOTS:
     void followsKdeLive()
     {
         QSignalSpy changed(monitor.get(), &ColorSchemeMonitor::changed);
-        writeKdeGlobals(home, "[General]\nColorScheme=BreezeDark\n"); // replaced by rename
+        writeAtomically(kdeGlobals, "[General]\nColorScheme=BreezeDark\n"); // replaced by rename
         QVERIFY(becomesDark(true));
         QVERIFY(!changed.isEmpty());
-        {
-            // Written in place, as some tools do.
-            QFile file(home.configHome() + QStringLiteral("/kdeglobals"));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write("[Colors:Window]\nBackgroundNormal=250,250,250\n");
-        }
+        writeFile(kdeGlobals, "[Colors:Window]\nBackgroundNormal=250,250,250\n"); // in place
         QVERIFY(becomesDark(false));
-        writeKdeGlobals(home, "[Colors:Window]\nBackgroundNormal=20,20,20\n");
+        writeAtomically(kdeGlobals, "[Colors:Window]\nBackgroundNormal=20,20,20\n");
         QVERIFY(becomesDark(true));
-        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QFile::remove(kdeGlobals);
         QVERIFY(becomesDark(false)); // the palette again
     }
 
@@ -105,13 +88,13 @@ private Q_SLOTS:
             QSKIP("needs the GNOME desktop schemas (gsettings-desktop-schemas)");
         g_settings_schema_unref(schema);
         GSettings *gnome = g_settings_new("org.gnome.desktop.interface");
-        writeKdeGlobals(home, "[General]\nColorScheme=BreezeDark\n");
+        writeAtomically(kdeGlobals, "[General]\nColorScheme=BreezeDark\n");
         QVERIFY(becomesDark(true));
         g_settings_set_string(gnome, "color-scheme", "prefer-light");
         QVERIFY(becomesDark(false));
         g_settings_set_string(gnome, "color-scheme", "default"); // no preference: KDE's counts
         QVERIFY(becomesDark(true));
-        QFile::remove(home.configHome() + QStringLiteral("/kdeglobals"));
+        QFile::remove(kdeGlobals);
         QVERIFY(becomesDark(false));
         g_settings_set_string(gnome, "color-scheme", "prefer-dark");
         QVERIFY(becomesDark(true));

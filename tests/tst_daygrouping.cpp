@@ -2,31 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Model/DayGroup.h"
+#include "TestSupport.h"
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-RecentItem itemAt(const QDateTime &date, const QString &name = QStringLiteral("x"))
+RecentItem itemAt(const QDateTime &date, const QString &name = u"x"_s)
 {
-    const QUrl url = QUrl::fromLocalFile(QStringLiteral("/tmp/") + name);
-    return RecentItem(url, url, name, QStringLiteral("tmp"), date, false);
-}
-
-QStringList labels(const QList<DayGroup> &groups)
-{
-    QStringList out;
-    for (const DayGroup &g : groups)
-        out << g.label;
-    return out;
-}
-
-QStringList names(const DayGroup &group)
-{
-    QStringList out;
-    for (const RecentItem &item : group.items)
-        out << item.name();
-    return out;
+    return recentItem(u"/tmp/"_s + name, date);
 }
 
 } // namespace
@@ -51,12 +37,12 @@ private Q_SLOTS:
                   itemAt(on(12, 3, 9), "tomorrow"), itemAt(on(11, 28, 8), "saturday") };
         QVERIFY(DayGrouping::group({}, now, calendar).isEmpty());
         const QList<DayGroup> groups = DayGrouping::group(items, now, calendar);
-        QCOMPARE(labels(groups),
+        QCOMPARE(sectionLabels(groups),
             (QStringList { "Thursday", "Today", "Yesterday", "Saturday", "Wednesday" }));
         // Exactly seven days back carries today's weekday name but is its own section.
         QVERIFY(groups.first().id != groups.last().id);
         QCOMPARE(groups.at(1).id, on(12, 2, 0));
-        QCOMPARE(names(groups.at(1)),
+        QCOMPARE(itemNames({ groups.at(1) }),
             (QStringList { "later-today", "tie-1", "tie-2", "earlier-today" }));
         qsizetype total = 0;
         for (const DayGroup &g : groups) {
@@ -76,14 +62,14 @@ private Q_SLOTS:
             = { itemAt(midnight, "midnight"), itemAt(midnight.addMSecs(-1), "before") };
         const QList<DayGroup> inTokyo
             = DayGrouping::group(items, now, Calendar(tokyo, QLocale(QLocale::English)));
-        QCOMPARE(labels(inTokyo), (QStringList { "Today", "Yesterday" }));
-        QCOMPARE(names(inTokyo.first()), QStringList { "midnight" });
+        QCOMPARE(sectionLabels(inTokyo), (QStringList { "Today", "Yesterday" }));
+        QCOMPARE(itemNames({ inTokyo.first() }), QStringList { "midnight" });
         QCOMPARE(inTokyo.first().id, midnight);
         // Seen from New York (13 hours behind) the same moments fall on one day, which is still
         // New York's today (it is 23:00 there).
         const QList<DayGroup> inNewYork
             = DayGrouping::group(items, now, Calendar(newYork, QLocale(QLocale::English)));
-        QCOMPARE(labels(inNewYork), (QStringList { "Today" }));
+        QCOMPARE(sectionLabels(inNewYork), (QStringList { "Today" }));
         QCOMPARE(inNewYork.first().id, QDateTime(QDate(2026, 6, 9), QTime(0, 0), newYork));
         QCOMPARE(inNewYork.first().items.size(), 2);
     }
@@ -99,10 +85,10 @@ private Q_SLOTS:
         const QList<DayGroup> spring = DayGrouping::group(
             { itemAt(at(3, 29, 23, 30)), itemAt(at(3, 29, 0, 30)), itemAt(at(3, 28, 23, 30)) },
             at(3, 30, 0, 30), calendar);
-        QCOMPARE(labels(spring), (QStringList { "Yesterday", "Saturday" }));
+        QCOMPARE(sectionLabels(spring), (QStringList { "Yesterday", "Saturday" }));
         QCOMPARE(spring.first().items.size(), 2);
-        QCOMPARE(
-            labels(DayGrouping::group({ itemAt(at(10, 25, 23, 50)) }, at(10, 26, 0, 10), calendar)),
+        QCOMPARE(sectionLabels(DayGrouping::group(
+                     { itemAt(at(10, 25, 23, 50)) }, at(10, 26, 0, 10), calendar)),
             QStringList { "Yesterday" });
     }
 
@@ -111,7 +97,7 @@ private Q_SLOTS:
         const QTimeZone zone("UTC");
         const QDateTime now(QDate(2026, 12, 6), QTime(12, 0), zone); // a Sunday
         const auto shown = [&](const QList<RecentItem> &items, QLocale::Language language) {
-            return labels(DayGrouping::group(items, now, Calendar(zone, QLocale(language))));
+            return sectionLabels(DayGrouping::group(items, now, Calendar(zone, QLocale(language))));
         };
         QCOMPARE(shown({ itemAt(now.addDays(-3)) }, QLocale::German), QStringList { "Donnerstag" });
         QCOMPARE(shown({ itemAt(now.addDays(-3)) }, QLocale::French), QStringList { "jeudi" });

@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QUrl at(const char *path)
@@ -30,7 +32,7 @@ class FolderFilterTest : public QObject
 private Q_SLOTS:
     void containment()
     {
-        const QString projects = QStringLiteral("/home/u/Projects");
+        const QString projects = u"/home/u/Projects"_s;
         QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/a.txt")));
         QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects")));
         QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/home/u/Projects/a.txt")));
@@ -40,29 +42,26 @@ private Q_SLOTS:
         QVERIFY(!FolderFilter::contains(projects, at("/home/U/Projects/a.txt")));
         QVERIFY(FolderFilter::contains(projects, at("/home/u/x/../Projects/a.txt")));
         QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects/../other.txt")));
-        QVERIFY(FolderFilter::contains(QStringLiteral("/"), at("/anything/at/all")));
-        QVERIFY(
-            FolderFilter::contains(QStringLiteral("/home/u/./Projects"), at("/home/u/Projects/a")));
+        QVERIFY(FolderFilter::contains(u"/"_s, at("/anything/at/all")));
+        QVERIFY(FolderFilter::contains(u"/home/u/./Projects"_s, at("/home/u/Projects/a")));
         // A relative folder never contains an absolute location.
-        QVERIFY(!FolderFilter::contains(QStringLiteral("home/u"), at("/home/u/a")));
+        QVERIFY(!FolderFilter::contains(u"home/u"_s, at("/home/u/a")));
         QVERIFY(!FolderFilter::contains(QString(), at("/home/u/a")));
         // Above the root is the root: both sides are standardised before they are compared.
-        QVERIFY(FolderFilter::contains(QStringLiteral("/.."), at("/etc/hosts")));
-        QVERIFY(FolderFilter::contains(QStringLiteral("/etc"), at("/../etc/hosts")));
-        QVERIFY(!FolderFilter::contains(QStringLiteral("/../home"), at("/etc/hosts")));
+        QVERIFY(FolderFilter::contains(u"/.."_s, at("/etc/hosts")));
+        QVERIFY(FolderFilter::contains(u"/etc"_s, at("/../etc/hosts")));
+        QVERIFY(!FolderFilter::contains(u"/../home"_s, at("/etc/hosts")));
         // Leading runs of slashes are one root, not a host name (QUrl would read "//d" as host d).
-        QVERIFY(
-            FolderFilter::contains(QStringLiteral("////d/"), fileUrl(QStringLiteral("////d/"))));
-        QVERIFY(FolderFilter::contains(QStringLiteral("/d"), fileUrl(QStringLiteral("//d/x"))));
+        QVERIFY(FolderFilter::contains(u"////d/"_s, fileUrl(u"////d/"_s)));
+        QVERIFY(FolderFilter::contains(u"/d"_s, fileUrl(u"//d/x"_s)));
         // One URL per location, whatever the spelling; raw bytes of names that are not UTF-8 kept.
-        QCOMPARE(
-            fileUrl(QStringLiteral("//t/./dir/")), QUrl::fromLocalFile(QStringLiteral("/t/dir")));
-        QCOMPARE(fileUrl(QStringLiteral("/../..")), QUrl::fromLocalFile(QStringLiteral("/")));
+        QCOMPARE(fileUrl(u"//t/./dir/"_s), QUrl::fromLocalFile(u"/t/dir"_s));
+        QCOMPARE(fileUrl(u"/../.."_s), QUrl::fromLocalFile(u"/"_s));
         const QUrl latin1 = fileUrl(QByteArray("//t/../t/caf\xe9.txt"));
         QCOMPARE(nativePath(latin1), QByteArray("/t/caf\xe9.txt"));
-        QCOMPARE(latin1.toLocalFile(), QStringLiteral("/t/caf\uFFFD.txt"));
+        QCOMPARE(latin1.toLocalFile(), u"/t/caf\uFFFD.txt"_s);
         QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
-        QCOMPARE(nativePath(fileUrl(QStringLiteral("/t/été"))), QStringLiteral("/t/été").toUtf8());
+        QCOMPARE(nativePath(fileUrl(u"/t/été"_s)), u"/t/été"_s.toUtf8());
     }
 
     void persistsEveryAssignment()
@@ -74,17 +73,16 @@ private Q_SLOTS:
             QVERIFY(filter->folders().isEmpty());
             QVERIFY(!QFile::exists(Settings::filePath())); // reading writes nothing
             filter->setMode(FolderFilterMode::include);
-            filter->setFolders({ QStringLiteral("/one folder/with, comma") });
+            filter->setFolders({ u"/one folder/with, comma"_s });
             QVERIFY(QFile::exists(Settings::filePath()));
         }
         {
             // A single folder survives the round trip as a list, not as a plain string.
             auto filter = freshFilter();
             QCOMPARE(filter->mode(), FolderFilterMode::include);
-            QCOMPARE(filter->folders(), QStringList { QStringLiteral("/one folder/with, comma") });
-            filter->setFolders(
-                { QStringLiteral("/a"), QStringLiteral("/b \"quoted\""), QStringLiteral("/ünï"),
-                    QStringLiteral("/line\nbreak = and \\ back"), QStringLiteral("  /spaced  ") });
+            QCOMPARE(filter->folders(), QStringList { u"/one folder/with, comma"_s });
+            filter->setFolders({ u"/a"_s, u"/b \"quoted\""_s, u"/ünï"_s,
+                u"/line\nbreak = and \\ back"_s, u"  /spaced  "_s });
         }
         {
             auto filter = freshFilter();
@@ -95,14 +93,14 @@ private Q_SLOTS:
         // Removing takes every copy and is stored at once; removing what is not listed still
         // notifies, before and after.
         auto filter = freshFilter();
-        filter->setFolders({ QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a") });
+        filter->setFolders({ u"/a"_s, u"/b"_s, u"/a"_s });
         QSignalSpy before(filter.get(), &FolderFilter::aboutToChange);
         QSignalSpy after(filter.get(), &FolderFilter::changed);
-        filter->remove(QStringLiteral("/not-listed"));
+        filter->remove(u"/not-listed"_s);
         QCOMPARE(before.size(), 1);
         QCOMPARE(after.size(), 1);
-        filter->remove(QStringLiteral("/a"));
-        QCOMPARE(freshFilter()->folders(), QStringList { QStringLiteral("/b") });
+        filter->remove(u"/a"_s);
+        QCOMPARE(freshFilter()->folders(), QStringList { u"/b"_s });
         filter->setFolders({});
         QVERIFY(freshFilter()->folders().isEmpty());
     }
@@ -113,7 +111,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("folders");
         QTest::addColumn<double>("width");
-        const QString all = QStringLiteral("all");
+        const QString all = u"all"_s;
         // This program's own lists: numbered entries, exact to the character.
         QTest::newRow("own") << QByteArray("[General]\nfolderFilterMode=exclude\npanelWidth=300\n"
                                            "folderFilterPaths\\1=  /spaced\\nline  \n"

@@ -69,7 +69,7 @@ struct Fixture
 
     explicit Fixture(QList<XbelEntry> (*entries)(const TempHome &) = fourItems)
     {
-        writeStoreAtomically(home.storePath(), xbelDocument(entries(home)));
+        writeAtomically(home.storePath(), xbelDocument(entries(home)));
         filter = std::make_unique<FolderFilter>(Settings::open());
         store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
         view = std::make_unique<SidebarView>(*store, *filter, workspace, colorScheme, compositor);
@@ -107,30 +107,28 @@ private Q_SLOTS:
     {
         {
             Fixture f([](const TempHome &) { return QList<XbelEntry>(); });
-            QCOMPARE(f.view->contentState(), QStringLiteral("loading"));
+            QCOMPARE(f.view->contentState(), u"loading"_s);
             QVERIFY(f.waitLive());
-            QCOMPARE(f.view->contentState(), QStringLiteral("empty"));
-            QCOMPARE(f.view->emptyTitle()->text(), QStringLiteral("Nothing recent"));
-            QCOMPARE(f.view->emptyMessage()->text(),
-                QStringLiteral("Files you open will show up here."));
-            QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 0 items"));
+            QCOMPARE(f.view->contentState(), u"empty"_s);
+            QCOMPARE(f.view->emptyTitle()->text(), u"Nothing recent"_s);
+            QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 0 items"_s);
         }
         Fixture f;
         QVERIFY(f.waitLive());
         QVERIFY(
             QTest::qWaitFor([&] { return f.view->contentState() == QLatin1String("list"); }, 3000));
-        QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 4 items"));
+        QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 4 items"_s);
         // Sections: Today (2), Yesterday (1), and a weekday.
-        QCOMPARE(f.list()->listModel()->headerAt(0), QStringLiteral("Today"));
+        QCOMPARE(f.list()->listModel()->headerAt(0), u"Today"_s);
         QCOMPARE(f.list()->listModel()->rowCount(), 3 + 4);
         // The folder filter changes the count; search and kind do not.
-        f.filter->setFolders({ f.home.path() + QStringLiteral("/Pictures") });
+        f.filter->setFolders({ f.home.path() + u"/Pictures"_s });
         f.filter->setMode(FolderFilterMode::exclude);
-        QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 3 items"));
-        QTest::keyClicks(f.view->searchField(), QStringLiteral("zzz"));
-        QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 3 items"));
+        QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 3 items"_s);
+        QTest::keyClicks(f.view->searchField(), u"zzz"_s);
+        QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 3 items"_s);
         f.filter->setMode(FolderFilterMode::include);
-        QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 1 item"));
+        QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 1 item"_s);
     }
 
     void searchAndKindFilter()
@@ -139,27 +137,26 @@ private Q_SLOTS:
         QVERIFY(f.waitLive());
         QLineEdit *search = f.view->searchField();
         QVERIFY(!f.view->clearButton()->isVisible());
-        QTest::keyClicks(search, QStringLiteral(" "));
+        QTest::keyClicks(search, u" "_s);
         QVERIFY(f.view->clearButton()->isVisible()); // a space shows the clear button...
         QCOMPARE(f.list()->listModel()->rowCount(), 7); // ...but hides nothing
         search->clear();
-        QTest::keyClicks(search, QStringLiteral("nothing"));
-        QCOMPARE(f.view->contentState(), QStringLiteral("empty"));
-        QCOMPARE(f.view->emptyTitle()->text(), QStringLiteral("No matches"));
-        QCOMPARE(f.view->emptyMessage()->text(), QStringLiteral("Try a different search."));
+        QTest::keyClicks(search, u"nothing"_s);
+        QCOMPARE(f.view->contentState(), u"empty"_s);
+        QCOMPARE(f.view->emptyTitle()->text(), u"No matches"_s);
         QTest::mouseClick(f.view->clearButton(), Qt::LeftButton);
         QCOMPARE(search->text(), QString());
-        QCOMPARE(f.view->contentState(), QStringLiteral("list"));
+        QCOMPARE(f.view->contentState(), u"list"_s);
 
         SegmentedControl *kinds = f.view->filterControl();
         QTest::mouseClick(
             kinds, Qt::LeftButton, {}, kinds->segmentRect(2).topLeft() + QPoint(2, 2)); // "Folders"
         QCOMPARE(f.view->filter(), ItemFilter::folders);
         QCOMPARE(f.list()->listModel()->rowCount(), 2);
-        QVERIFY(f.rowNamed(QStringLiteral("Quill")) > 0);
+        QVERIFY(f.rowNamed(u"Quill"_s) > 0);
         QTest::mouseClick(kinds, Qt::LeftButton, {}, kinds->segmentRect(1).center()); // "Files"
         QCOMPARE(f.list()->listModel()->rowCount(), 3 + 3);
-        QCOMPARE(f.view->subtitle()->text(), QStringLiteral("Last 7 days \u00B7 4 items"));
+        QCOMPARE(f.view->subtitle()->text(), u"Last 7 days \u00B7 4 items"_s);
     }
 
     void clicksAndRowMenu()
@@ -167,28 +164,26 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(f.waitLive());
         QWidget *viewport = f.list()->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, f.centerOf(QStringLiteral("beach.jpg")));
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, f.centerOf(u"beach.jpg"_s));
         QCOMPARE(f.view->selectedID(), f.url(u"Pictures/beach.jpg"_s));
         QVERIFY(f.workspace.opened.isEmpty());
         // Selection survives being filtered out and comes back.
-        QTest::keyClicks(f.view->searchField(), QStringLiteral("report"));
-        QCOMPARE(f.rowNamed(QStringLiteral("beach.jpg")), -1);
+        QTest::keyClicks(f.view->searchField(), u"report"_s);
+        QCOMPARE(f.rowNamed(u"beach.jpg"_s), -1);
         QCOMPARE(f.view->selectedID(), f.url(u"Pictures/beach.jpg"_s));
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, f.centerOf(QStringLiteral("report.pdf")));
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, f.centerOf(u"report.pdf"_s));
         QCOMPARE(f.workspace.opened, QList<QUrl> { f.url(u"Documents/Taxes/report.pdf"_s) });
         QCOMPARE(f.view->selectedID(), f.url(u"Documents/Taxes/report.pdf"_s));
         QCOMPARE(f.view->searchText(), QString()); // opening clears the search
 
-        const RecentItem spaced
-            = *f.list()->listModel()->itemAt(f.rowNamed(QStringLiteral("été & co.txt")));
+        const RecentItem spaced = *f.list()->listModel()->itemAt(f.rowNamed(u"été & co.txt"_s));
         QMenu *menu = f.view->rowMenu(spaced);
         QStringList titles;
         for (QAction *action : menu->actions())
-            titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            titles << (action->isSeparator() ? u"-"_s : action->text());
         QCOMPARE(titles, (QStringList { "Open", "Reveal in File Manager", "-", "Copy Path" }));
-        f.workspace.fileManager = QStringLiteral("Files");
-        QCOMPARE(
-            f.view->rowMenu(spaced)->actions().at(1)->text(), QStringLiteral("Reveal in Files"));
+        f.workspace.fileManager = u"Files"_s;
+        QCOMPARE(f.view->rowMenu(spaced)->actions().at(1)->text(), u"Reveal in Files"_s);
         menu = f.view->rowMenu(spaced);
         menu->actions().at(1)->trigger();
         QCOMPARE(
@@ -233,13 +228,12 @@ private Q_SLOTS:
     {
         Fixture f;
         QVERIFY(f.waitLive());
-        QTest::keyClicks(f.view->searchField(), QStringLiteral("e"));
-        QTest::mouseClick(
-            f.list()->viewport(), Qt::LeftButton, {}, f.centerOf(QStringLiteral("beach.jpg")));
+        QTest::keyClicks(f.view->searchField(), u"e"_s);
+        QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {}, f.centerOf(u"beach.jpg"_s));
         QTest::mouseClick(f.view->settingsButton(), Qt::LeftButton);
         QVERIFY(f.view->showingSettings());
         SettingsView *settings = f.view->settingsView();
-        QCOMPARE(settings->caption()->text(), QStringLiteral("Recents from your whole computer."));
+        QCOMPARE(settings->caption()->text(), u"Recents from your whole computer."_s);
         QVERIFY(!settings->folderSection()->isVisibleTo(settings));
 
         SegmentedControl *modes = settings->modeControl();
@@ -253,16 +247,16 @@ private Q_SLOTS:
 
         // Three chosen at once, one of them twice and one with a trailing slash: appended in order.
         QString message;
-        const QString pictures = f.home.path() + QStringLiteral("/Pictures");
-        const QString docs = f.home.path() + QStringLiteral("/Documents");
+        const QString pictures = f.home.path() + u"/Pictures"_s;
+        const QString docs = f.home.path() + u"/Documents"_s;
         settings->setFolderChooser([&](const QString &text) {
             message = text;
             return QStringList { pictures + QLatin1Char('/'), docs, pictures };
         });
         QTest::mouseClick(settings->addButton(), Qt::LeftButton);
-        QCOMPARE(message, QStringLiteral("Choose folders to show recents from"));
+        QCOMPARE(message, u"Choose folders to show recents from"_s);
         QCOMPARE(f.filter->folders(), (QStringList { pictures, docs }));
-        QCOMPARE(settings->caption()->text(), QStringLiteral("Recents only from these folders:"));
+        QCOMPARE(settings->caption()->text(), u"Recents only from these folders:"_s);
         QCOMPARE(settings->removeButtons().size(), 2);
         // Cancelled chooser: nothing changes.
         settings->setFolderChooser([](const QString &) { return QStringList(); });
@@ -272,8 +266,7 @@ private Q_SLOTS:
         QTest::mouseClick(settings->removeButtons().first(), Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&] { return f.filter->folders() == QStringList { docs }; }, 1000));
         QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRect(1).center()); // "Exclude"
-        QCOMPARE(settings->caption()->text(),
-            QStringLiteral("Recents from everywhere except these folders:"));
+        QCOMPARE(settings->caption()->text(), u"Recents from everywhere except these folders:"_s);
         QTest::mouseClick(settings->removeButtons().first(), Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&] { return f.filter->folders().isEmpty(); }, 1000));
         QCOMPARE(settings->caption()->text(),
@@ -282,7 +275,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(settings->doneButton(), Qt::LeftButton);
         QVERIFY(!f.view->showingSettings());
-        QCOMPARE(f.view->searchText(), QStringLiteral("e"));
+        QCOMPARE(f.view->searchText(), u"e"_s);
         QCOMPARE(f.view->selectedID(), f.url(u"Pictures/beach.jpg"_s));
         // The settings were written at once.
         FolderFilter reread(Settings::open());
@@ -315,14 +308,14 @@ private Q_SLOTS:
         f.filter->setFolders({ f.home.mkdir(u"<i>tilt\n\u202Egnp.exe & co"_s) });
         f.filter->setMode(FolderFilterMode::include);
         f.view->setShowingSettings(true);
-        const QString shownName = QStringLiteral("<i>tilt gnp.exe & co");
+        const QString shownName = u"<i>tilt gnp.exe & co"_s;
         QList<QLabel *> texts;
         for (QLabel *label : f.view->settingsView()->folderSection()->findChildren<QLabel *>())
             if (!label->text().isEmpty())
                 texts << label;
         QCOMPARE(texts.size(), 2);
         for (QLabel *label : texts) {
-            QVERIFY(label->text().contains(QStringLiteral("<i>t")));
+            QVERIFY(label->text().contains(u"<i>t"_s));
             QVERIFY(!label->text().contains(QLatin1Char('\n')));
             QVERIFY(!label->text().contains(QChar(0x202E)));
             // Drawn as markup, "<i>tilt" would be narrower than its own characters.
@@ -331,14 +324,14 @@ private Q_SLOTS:
         }
         QTextDocument tip;
         tip.setHtml(texts.last()->toolTip());
-        QCOMPARE(tip.toPlainText(), QStringLiteral("~/") + shownName);
+        QCOMPARE(tip.toPlainText(), u"~/"_s + shownName);
     }
 
     void folderChooserStartsAtHome()
     {
         // The real chooser over a panel-like window that never takes focus: it opens in the home
         // folder and asks for no activation the panel would refuse.
-        QTest::failOnWarning(QRegularExpression(QStringLiteral("requestActivate")));
+        QTest::failOnWarning(QRegularExpression(u"requestActivate"_s));
         TempHome home;
         FolderFilter filter(Settings::open());
         filter.setMode(FolderFilterMode::exclude);
@@ -373,31 +366,24 @@ private Q_SLOTS:
         QFETCH(QString, locale);
         const QLocale here(locale);
         const QDate day(2026, 3, 2);
-        QCOMPARE(RecentRow::time(QDateTime(day, QTime(9, 5)), here),
-            QStringLiteral("9:05 ") + here.amText());
-        QCOMPARE(RecentRow::time(QDateTime(day, QTime(21, 5)), here),
-            QStringLiteral("9:05 ") + here.pmText());
-        QCOMPARE(RecentRow::time(QDateTime(day, QTime(0, 30)), here),
-            QStringLiteral("12:30 ") + here.amText());
+        QCOMPARE(RecentRow::time(QDateTime(day, QTime(9, 5)), here), u"9:05 "_s + here.amText());
+        QCOMPARE(RecentRow::time(QDateTime(day, QTime(21, 5)), here), u"9:05 "_s + here.pmText());
+        QCOMPARE(RecentRow::time(QDateTime(day, QTime(0, 30)), here), u"12:30 "_s + here.amText());
     }
 
     void itemIconsCachedPerPathAndSized()
     {
         TempHome home;
         const QDateTime when = QDateTime::currentDateTime();
-        const auto item = [&](const QString &path, bool folder, const QDateTime &date) {
-            const QUrl url = QUrl::fromLocalFile(path);
-            return RecentItem(url, url, u"a"_s, u"Home"_s, date, folder);
-        };
         const QString file = home.touch(u"Documents/a.txt"_s);
-        const QPixmap icon = ItemIcon::icon(item(file, false, when));
+        const QPixmap icon = ItemIcon::icon(recentItem(file, when));
         QCOMPARE(icon.deviceIndependentSize().toSize(), QSize(32, 32));
         // Unequal records for the same path share one cached image.
-        QCOMPARE(ItemIcon::icon(item(file, false, when.addDays(-1))).cacheKey(), icon.cacheKey());
-        const QPixmap folder = ItemIcon::icon(item(home.mkdir(u"Projects"_s), true, when));
+        QCOMPARE(ItemIcon::icon(recentItem(file, when.addDays(-1))).cacheKey(), icon.cacheKey());
+        const QPixmap folder = ItemIcon::icon(recentItem(home.mkdir(u"Projects"_s), when, true));
         QCOMPARE(folder.deviceIndependentSize().toSize(), QSize(32, 32));
         // A file that does not exist still gets an icon.
-        QVERIFY(!ItemIcon::icon(item(home.path() + u"/missing.pdf"_s, false, when)).isNull());
+        QVERIFY(!ItemIcon::icon(recentItem(home.path() + u"/missing.pdf"_s, when)).isNull());
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A reader's result as sorted text, for comparing ours with GLib's. The stamps the readers make
@@ -17,12 +19,10 @@ namespace {
 QString dump(const XbelReader::Result &result)
 {
     if (!result.ok)
-        return QStringLiteral("not a store");
+        return u"not a store"_s;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const auto stamp = [&](std::optional<qint64> t) {
-        return !t                     ? QStringLiteral("-")
-            : qAbs(now - *t) < 120000 ? QStringLiteral("now")
-                                      : QString::number(*t);
+        return !t ? u"-"_s : qAbs(now - *t) < 120000 ? u"now"_s : QString::number(*t);
     };
     QStringList lines;
     for (const StoreBookmark &b : result.bookmarks) {
@@ -30,7 +30,7 @@ QString dump(const XbelReader::Result &result)
         for (const auto &app : b.applications)
             apps << app.name + QLatin1Char(' ') + stamp(app.stamp);
         apps.sort();
-        lines << QStringList { b.href, b.title.value_or(QStringLiteral("<none>")), stamp(b.added),
+        lines << QStringList { b.href, b.title.value_or(u"<none>"_s), stamp(b.added),
             stamp(b.modified), stamp(b.visited), apps.join(QLatin1Char(',')) }
                      .join(QLatin1Char('|'));
     }
@@ -59,7 +59,7 @@ private Q_SLOTS:
         const QDir corpus(QStringLiteral(QUILLMOTH_CORPUS_DIR));
         if (!corpus.exists())
             QSKIP("GLib's bookmark test files are not on this machine");
-        const QStringList files = corpus.entryList({ QStringLiteral("*.xbel") }, QDir::Files);
+        const QStringList files = corpus.entryList({ u"*.xbel"_s }, QDir::Files);
         QVERIFY(files.size() >= 45);
         for (const QString &name : files) {
             QFile file(corpus.filePath(name));
@@ -76,20 +76,20 @@ private Q_SLOTS:
     {
         // What GTK writes goes through the fast reader, and reads as GLib reads it.
         XbelEntry entry;
-        entry.href = QStringLiteral("file:///home/u/Q%26A%20notes.txt");
+        entry.href = u"file:///home/u/Q%26A%20notes.txt"_s;
         entry.added = entry.modified = QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC);
         entry.visited = QDateTime(QDate(2026, 12, 2), QTime(8, 30), Qt::UTC);
-        entry.title = QStringLiteral("Q&A <notes>");
+        entry.title = u"Q&A <notes>"_s;
         const QDateTime used(QDate(2026, 12, 3), QTime(9, 15, 1, 999), Qt::UTC);
-        entry.applications = { { QStringLiteral("gedit"), used } };
+        entry.applications = { { u"gedit"_s, used } };
         const QByteArray doc = xbelDocument({ entry });
         const XbelReader::Result ours = XbelReader::read(doc);
         QVERIFY(ours.ok && ours.usedFastPath);
         QVERIFY(agree(doc));
         const StoreBookmark &b = ours.bookmarks.first();
-        QCOMPARE(b.title, QStringLiteral("Q&A <notes>"));
+        QCOMPARE(b.title, u"Q&A <notes>"_s);
         QCOMPARE(b.lastUsed(), used.toMSecsSinceEpoch());
-        QCOMPARE(localPathFromUri(b.href), QStringLiteral("/home/u/Q&A notes.txt"));
+        QCOMPARE(localPathFromUri(b.href), u"/home/u/Q&A notes.txt"_s);
 
         // An empty store (the history was cleared) is a good store with no entries; nothing at
         // all, or half a document, is not.
@@ -179,11 +179,10 @@ private Q_SLOTS:
                  { "file:///already/été", "/already/été" }, { "file:/tmp/x", "/tmp/x" },
                  { "file:////t/a.txt", "//t/a.txt" } })
             QCOMPARE(localPathFromUri(QString::fromUtf8(uri)), QString::fromUtf8(path));
-        const std::optional<LocalFile> latin1
-            = localFileFromUri(QStringLiteral("file:///t/caf%E9"));
-        QCOMPARE(latin1->path, QStringLiteral("/t/caf\uFFFD"));
+        const std::optional<LocalFile> latin1 = localFileFromUri(u"file:///t/caf%E9"_s);
+        QCOMPARE(latin1->path, u"/t/caf\uFFFD"_s);
         QCOMPARE(latin1->nativePath, QByteArray("/t/caf\xe9"));
-        QVERIFY(localFileFromUri(QStringLiteral("file:///t/caf%C3%A9"))->nativePath.isEmpty());
+        QVERIFY(localFileFromUri(u"file:///t/caf%C3%A9"_s)->nativePath.isEmpty());
         for (const char *rejected :
             { "https://example.org/a", "trash:///a", "recent:///x", "sftp://h/x",
                 "file://otherhost/x", "file:///a%2Fb", "file:///a%00b", "file:///a%zz",

@@ -18,6 +18,8 @@
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 class FocusTest : public QObject
 {
     Q_OBJECT
@@ -39,7 +41,7 @@ private Q_SLOTS:
         auto *content = new QWidget;
         auto *layout = new QVBoxLayout(content);
         auto *field = new QLineEdit;
-        auto *row = new QPushButton(QStringLiteral("row"));
+        auto *row = new QPushButton(u"row"_s);
         row->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(field);
         layout->addWidget(row);
@@ -87,12 +89,9 @@ private Q_SLOTS:
         QSignalSpy changed(&watcher, &CompositorWatcher::changed);
         QVERIFY(!watcher.isCompositing());
 
-        xcb_connection_t *c = x.connection();
-        const xcb_window_t owner = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, x.root(), 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_set_selection_owner(c, owner, x.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
-        xcb_flush(c);
+        const quint32 owner = x.inputOnlyWindow();
+        xcb_set_selection_owner(x.connection(), owner, x.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        xcb_flush(x.connection());
         QVERIFY(changed.wait(10000));
         QVERIFY(watcher.isCompositing());
         QVERIFY(!watcher.isBlurring());
@@ -103,8 +102,7 @@ private Q_SLOTS:
 
         // The compositor ends without giving up the selection, as a crash would, and leaves its
         // blur announcement behind.
-        xcb_destroy_window(c, owner);
-        xcb_flush(c);
+        x.destroy(owner);
         QVERIFY(changed.wait(10000));
         QVERIFY(!watcher.isCompositing());
         QVERIFY(!watcher.isBlurring());

@@ -9,35 +9,24 @@
 
 #include "Platform/ActiveApplicationSource.h"
 
-#include <QDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// Makes `desktopId` the default handler of folders for GLib, in this test's home; a file
-// manager by its categories unless `categories` says otherwise.
-void setDefaultFileManager(const TempHome &home, const QString &desktopId, const QString &wmClass,
-    const QByteArray &categories = "System;FileManager;")
+// Makes `desktopId` the default handler of folders for GLib, in this test's home.
+void setDefaultFolderHandler(const TempHome &home, const QString &desktopId, const QByteArray &keys)
 {
-    home.touch(QStringLiteral(".config/mimeapps.list"),
+    home.touch(u".config/mimeapps.list"_s,
         "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
-    QByteArray entry = "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
-                       "MimeType=inode/directory;\nCategories="
-        + categories + "\n";
-    if (!wmClass.isEmpty())
-        entry += "StartupWMClass=" + wmClass.toUtf8() + "\n";
-    home.touch(QStringLiteral(".local/share/applications/") + desktopId + ".desktop", entry);
+    home.folderHandler(desktopId, "Name=Files\nExec=true %U\n" + keys);
 }
 
-// System-wide handlers stay out of the way: the only data directory is an empty one of ours.
-QStringList isolatedData(const TempHome &home)
-{
-    const QString dirs = home.mkdir(QStringLiteral("system-share"));
-    QFile::link(QStringLiteral("/usr/share/mime"), dirs + QStringLiteral("/mime"));
-    return { QStringLiteral("XDG_DATA_DIRS=") + dirs };
-}
+// A new window's fakeapp arguments, and whether the panel then shows.
+using Cases = QList<QPair<QString, bool>>;
 
 // Whether a window was unmapped since the watch began (StructureNotify on a connection of
 // the test's own).
@@ -97,6 +86,15 @@ class FollowerTest : public QObject
         FakeApp other(arguments);
         return x.activate(other.window()) && (show ? shown(panel) : hidden(panel));
     }
+    bool followsEach(const Cases &cases, quint32 panel)
+    {
+        for (const auto &[arguments, show] : cases)
+            if (!showsFor(arguments.split(u' ', Qt::SkipEmptyParts), panel, show)) {
+                qWarning("wrong for %s", qPrintable(arguments));
+                return false;
+            }
+        return true;
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(x.ok(), "needs an X display (run through tests/with-x)"); }
@@ -104,34 +102,25 @@ private Q_SLOTS:
     void defaultFileManager()
     {
         TempHome home;
-        setDefaultFileManager(
-            home, QStringLiteral("com.example.Files"), QStringLiteral("ExampleFilesWM"));
-        AppRun app(isolatedData(home));
+        setDefaultFolderHandler(home, u"com.example.Files"_s,
+            "Categories=System;FileManager;\nStartupWMClass=ExampleFilesWM\n");
+        AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel); // shown: Quillmoth activates itself at start-up
 
-        FakeApp files({ "--gtk-id", "com.example.Files", "--class", "files,Files" });
-        QVERIFY(x.activate(files.window()));
-        QVERIFY(shown(panel));
-        QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
-        QVERIFY(showsFor({ "--class", "editor,Editor" }, panel, false));
-        QVERIFY(x.activate(files.window()));
-        QVERIFY(shown(panel));
-
-        // One that differs only in letter case does not count; StartupWMClass names the file
-        // manager too, and so does its desktop id as WM_CLASS instance; with a default handler
-        // the well-known names no longer count; no class, no pid, no name at all.
-        QVERIFY(showsFor(
-            { "--gtk-id", "com.example.files", "--class", "com.example.FILES,Com.example.files" },
-            panel, false));
-        QVERIFY(showsFor({ "--class", "whatever,ExampleFilesWM" }, panel, true));
-        QVERIFY(showsFor({ "--class", "other,Other" }, panel, false));
-        QVERIFY(showsFor({ "--class", "com.example.Files,Whatever" }, panel, true));
-        QVERIFY(showsFor({ "--class", "thunar,Thunar" }, panel, false));
-        QVERIFY(showsFor({}, panel, false));
-        // Quillmoth itself: any window of its process.
-        QVERIFY(showsFor(
-            { "--class", "other,Other", "--pid", QString::number(app.pid()) }, panel, true));
+        // The file manager by its application id; one that differs only in letter case does not
+        // count; StartupWMClass names the file manager too, and so does its desktop id as
+        // WM_CLASS instance; with a default handler the well-known names no longer count; no
+        // class, no pid, no name at all; Quillmoth itself: any window of its process.
+        const QString files = u"--gtk-id com.example.Files --class files,Files"_s;
+        QVERIFY(followsEach(
+            { { files, true }, { "--class editor,Editor", false }, { files, true },
+                { "--gtk-id com.example.files --class com.example.FILES,Com.example.files", false },
+                { "--class whatever,ExampleFilesWM", true }, { "--class other,Other", false },
+                { "--class com.example.Files,Whatever", true }, { "--class thunar,Thunar", false },
+                { "", false },
+                { "--class other,Other --pid " + QString::number(app.pid()), true } },
+            panel));
         QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
         QCOMPARE(app.terminate(), 0);
     }
@@ -140,52 +129,41 @@ private Q_SLOTS:
     {
         // The default handler of folders is an editor, which is no file manager.
         TempHome home;
-        setDefaultFileManager(
-            home, QStringLiteral("code"), QStringLiteral("Code"), "Development;IDE;");
-        AppRun app(isolatedData(home));
+        setDefaultFolderHandler(
+            home, u"code"_s, "Categories=Development;IDE;\nStartupWMClass=Code\n");
+        AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        const QList<QPair<QStringList, bool>> cases {
-            { { "--class", "thunar,Thunar" }, true },
-            { { "--class", "THUNAR,THUNAR" }, false },
-            { { "--gtk-id", "org.gnome.Nautilus", "--class",
-                  "org.gnome.Nautilus,Org.gnome.Nautilus" },
-                true },
-            { { "--gtk-id", "org.gnome.nautilus", "--class",
-                  "Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS" },
-                false },
-            { { "--class", "dolphin,dolphin" }, true },
-            { { "--class", "pcmanfm-qt,pcmanfm-qt" }, true },
-            { { "--class", "pcmanfm-qt2,Pcmanfm-qt2" }, false },
-            { { "--class", "caja,Caja" }, true },
-            { { "--class", "xterm,XTerm" }, false },
-            { { "--class", "code,Code" }, false },
-        };
-        for (const auto &[arguments, show] : cases)
-            QVERIFY2(showsFor(arguments, panel, show), qPrintable(arguments.join(' ')));
+        QVERIFY(followsEach(
+            { { "--class thunar,Thunar", true }, { "--class THUNAR,THUNAR", false },
+                { "--gtk-id org.gnome.Nautilus --class org.gnome.Nautilus,Org.gnome.Nautilus",
+                    true },
+                { "--gtk-id org.gnome.nautilus --class Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS",
+                    false },
+                { "--class dolphin,dolphin", true }, { "--class pcmanfm-qt,pcmanfm-qt", true },
+                { "--class pcmanfm-qt2,Pcmanfm-qt2", false }, { "--class caja,Caja", true },
+                { "--class xterm,XTerm", false }, { "--class code,Code", false } },
+            panel));
 
         // The active window may be gone by the time it is looked at, or be no window at all.
         FakeApp files({ "--class", "nemo,Nemo" });
         QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
         QTest::qWait(200); // the window manager has finished focusing it
-        // Gone, none, no property, a property of the wrong type: hidden, and still running.
-
-        // None that lasts, no property, and the root window are the desktop: shown.
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
-        QVERIFY(hidden(panel));
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
-        QVERIFY(shown(panel));
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
-        QVERIFY(hidden(panel));
-        x.deleteRootProperty("_NET_ACTIVE_WINDOW");
-        QVERIFY(shown(panel));
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.vanishedWindow() });
-        QVERIFY(hidden(panel));
-        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { x.root() });
-        QVERIFY(shown(panel));
-        x.setRootProperty(
-            "_NET_ACTIVE_WINDOW", XCB_ATOM_CARDINAL, { files.window(), 1, 2 }); // wrong type
+        // A window gone meanwhile: hidden. None that lasts, no property, and the root window are
+        // the desktop: shown.
+        const quint32 gone = x.vanishedWindow();
+        for (const auto &[active, show] :
+            QList<QPair<std::optional<quint32>, bool>> { { gone, false }, { 0, true },
+                { gone, false }, { std::nullopt, true }, { gone, false }, { x.root(), true } }) {
+            if (active)
+                x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { *active });
+            else
+                x.deleteRootProperty("_NET_ACTIVE_WINDOW");
+            QVERIFY(show ? shown(panel) : hidden(panel));
+        }
+        // A property of the wrong type: hidden, and still running.
+        x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_CARDINAL, { files.window(), 1, 2 });
         QVERIFY(hidden(panel));
         QVERIFY(app.running());
 
@@ -202,7 +180,7 @@ private Q_SLOTS:
     void passingNoneAndTheDesktop()
     {
         TempHome home;
-        AppRun app(isolatedData(home));
+        AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
         FakeApp desktop({ "--type", "desktop", "--class", "desktop,Desktop" });

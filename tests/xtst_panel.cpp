@@ -4,29 +4,20 @@
 // The real program on a real X server with openbox: where the panel stands, how wide it opens,
 // how resizes persist, reopen, one instance per session, and sessions that lack a screen, a
 // window manager or EWMH.
+#include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
 
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-QVariant storedWidth()
-{
-    return Settings::open()->value(QStringLiteral("panelWidth"));
-}
-
-QByteArray settingsFile()
-{
-    QFile f(Settings::filePath());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A second X server of the test's own, without any window manager; Xvfb picks its number.
 class BareDisplay
@@ -34,25 +25,25 @@ class BareDisplay
 public:
     BareDisplay()
     {
-        m_server.start(QStringLiteral("Xvfb"),
-            { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
+        m_server.start(
+            u"Xvfb"_s, { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
         if (m_server.waitForReadyRead(xWaitMs))
             m_name = ":" + m_server.readLine().trimmed();
     }
     ~BareDisplay()
     {
-        m_wm.kill();
-        m_wm.waitForFinished();
-        m_server.terminate();
-        m_server.waitForFinished();
+        for (QProcess *process : { &m_wm, &m_server }) {
+            process->terminate();
+            process->waitForFinished();
+        }
     }
     QByteArray name() const { return m_name; }
     void startOpenbox()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_name));
+        env.insert(u"DISPLAY"_s, QString::fromLatin1(m_name));
         m_wm.setProcessEnvironment(env);
-        m_wm.start(QStringLiteral("openbox"), {});
+        m_wm.start(u"openbox"_s, {});
     }
 
 private:
@@ -93,32 +84,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, settings);
         QFETCH(int, width);
         TempHome home;
-        if (!settings.isEmpty()) {
-            QDir().mkpath(QFileInfo(Settings::filePath()).path());
+        if (!settings.isEmpty())
             writeFile(Settings::filePath(), settings);
-        }
         AppRun app;
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
         QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
-        QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
         QCOMPARE(app.terminate(), 0); // SIGTERM ends it cleanly
-        QCOMPARE(settingsFile(), settings); // nothing is written back at start-up or exit
-    }
-
-    // The available area, not the whole screen: a dock along the top pushes the panel down.
-    void standsInTheAvailableArea()
-    {
-        TempHome home;
-        FakeApp dock({ "--dock-top", "40" });
-        QVERIFY(QTest::qWaitFor(
-            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
-            xWaitMs));
-        AppRun app;
-        const quint32 panel = x.shownPanel(app);
-        QVERIFY(panel);
-        QCOMPARE(x.geometry(panel), QRect(area.x(), 40, 262, area.height() - 40));
-        QCOMPARE(app.terminate(), 0);
+        // Nothing is written back at start-up or exit.
+        QCOMPARE(readFile(Settings::filePath()), settings);
     }
 
     // A panel, not a task: on every workspace, out of taskbars and pagers, above the rest; and
@@ -129,7 +103,6 @@ private Q_SLOTS:
         AppRun app;
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         // openbox shows stickiness only as _NET_WM_DESKTOP, not as a state.
         for (const char *state :
             { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" })
@@ -148,15 +121,18 @@ private Q_SLOTS:
         QCOMPARE(app.terminate(), 0);
     }
 
-    // The work area changes after start (a dock comes, then goes): the panel follows it, at a
-    // fractional scale too, in whole device pixels inside the screen.
+    // The available area, not the whole screen, at start and as it changes (a dock along the
+    // top goes, then comes), at a fractional scale too: in whole device pixels inside the screen.
     void followsTheWorkArea()
     {
         TempHome home;
-        AppRun app({ QStringLiteral("QT_SCALE_FACTOR=1.5") });
+        auto dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
+            xWaitMs));
+        AppRun app({ u"QT_SCALE_FACTOR=1.5"_s });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(x.waitViewable(panel));
         const int bottom = area.y() + area.height();
         const auto inside = [&](int top) {
             const QRect g = x.geometry(panel);
@@ -164,12 +140,11 @@ private Q_SLOTS:
             return g.y() >= top && g.y() <= top + 1 && g.y() + g.height() <= bottom
                 && g.y() + g.height() >= bottom - 2 && qAbs(g.width() - 393) <= 1;
         };
+        QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
+        dock.reset();
         QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
-        {
-            FakeApp dock({ "--dock-top", "40", "--title", "dock" });
-            QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
-        }
-        QVERIFY(QTest::qWaitFor([&] { return inside(area.y()); }, xWaitMs));
+        dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
+        QVERIFY(QTest::qWaitFor([&] { return inside(40); }, xWaitMs));
         QCOMPARE(app.terminate(), 0);
     }
 
@@ -178,20 +153,19 @@ private Q_SLOTS:
     // manager's own resizing (openbox: Alt + right-button drag).
     void resizePersists_data()
     {
-        QTest::addColumn<QStringList>("drag");
+        QTest::addColumn<QString>("drag"); // xdotool's arguments
         QTest::addColumn<int>("width");
-        QTest::newRow("grip") << QStringList { "mousemove", "260", "300", "mousedown", "1", "sleep",
-            "0.1", "mousemove", "350", "300", "sleep", "0.1", "mousemove", "410", "300", "sleep",
-            "0.1", "mouseup", "1" }
+        QTest::newRow("grip") << u"mousemove 260 300 mousedown 1 sleep 0.1 mousemove 350 300 "
+                                 "sleep 0.1 mousemove 410 300 sleep 0.1 mouseup 1"_s
                               << 410;
-        QTest::newRow("window manager, past the maximum") << QStringList { "mousemove", "240",
-            "400", "keydown", "alt", "mousedown", "3", "sleep", "0.1", "mousemove", "900", "400",
-            "sleep", "0.1", "mousemove", "1200", "400", "sleep", "0.1", "mouseup", "3", "keyup",
-            "alt" } << 640;
+        QTest::newRow("window manager, past the maximum")
+            << u"mousemove 240 400 keydown alt mousedown 3 sleep 0.1 mousemove 900 400 sleep 0.1 "
+               "mousemove 1200 400 sleep 0.1 mouseup 3 keyup alt"_s
+            << 640;
     }
     void resizePersists()
     {
-        QFETCH(QStringList, drag);
+        QFETCH(QString, drag);
         QFETCH(int, width);
         TempHome home;
         for (const bool dragging : { true, false }) {
@@ -199,8 +173,9 @@ private Q_SLOTS:
             const quint32 panel = x.shownPanel(app);
             QVERIFY(panel);
             if (dragging) {
-                QVERIFY(xdotool(drag));
-                QVERIFY(QTest::qWaitFor([&] { return storedWidth().toInt() == width; }, xWaitMs));
+                QVERIFY(xdotool(drag.split(u' ')));
+                QVERIFY(QTest::qWaitFor(
+                    [&] { return PanelWidth::stored(*Settings::open()) == width; }, xWaitMs));
             }
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == width; }, xWaitMs));
             QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
@@ -215,7 +190,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("environment");
         QTest::newRow("session bus") << QStringList {};
         QTest::newRow("no session bus")
-            << QStringList { QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent") };
+            << QStringList { u"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"_s };
     }
     void reopenAndSingleInstance()
     {
@@ -277,12 +252,7 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         TempHome home;
         AppRun app(environment);
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return app.log().contains(reason)
-                    && app.log().contains(QLatin1String("The panel stays shown"));
-            },
-            xWaitMs));
+        QVERIFY(app.logs(reason, xWaitMs) && app.logs(u"The panel stays shown"_s, xWaitMs));
         QCOMPARE(app.log().count(QLatin1String("The panel stays shown")), 1);
         QVERIFY(app.running());
         QCOMPARE(app.terminate(), 0);
@@ -297,35 +267,23 @@ private Q_SLOTS:
         QVERIFY(other.ok());
         TempHome home;
         // No installed default folder handler, so the well-known file managers count.
-        const QString share = home.mkdir(QStringLiteral("share"));
-        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
-        AppRun app({ QStringLiteral("DISPLAY=") + QString::fromLatin1(bare.name()),
-            QStringLiteral("XDG_DATA_DIRS=") + share });
+        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare.name()), home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return app.log().contains(QLatin1String("no EWMH window manager")); }, xWaitMs));
+        QVERIFY(app.logs(u"no EWMH window manager"_s, xWaitMs));
         QCOMPARE(other.geometry(panel), QRect(0, 0, 262, 768));
 
         // Something that claims EWMH but does not keep _NET_ACTIVE_WINDOW.
-        xcb_connection_t *c = other.connection();
-        const xcb_window_t wmCheck = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, wmCheck, other.root(), 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wmCheck,
-            other.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 32, 1, &wmCheck);
+        const quint32 wmCheck = other.inputOnlyWindow();
+        other.setProperty(wmCheck, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, { wmCheck });
         other.setRootProperty("_NET_SUPPORTED", XCB_ATOM_ATOM, { other.atom("_NET_WM_NAME") });
         other.setRootProperty("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, { wmCheck });
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return app.log().contains(QLatin1String("does not support _NET_ACTIVE_WINDOW"));
-            },
-            xWaitMs));
+        QVERIFY(app.logs(u"does not support _NET_ACTIVE_WINDOW"_s, xWaitMs));
         // A window that is "active" there counts for nothing: the panel stays.
         other.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { other.vanishedWindow() });
         QTest::qWait(300);
         QVERIFY(other.viewable(panel));
-        xcb_destroy_window(c, wmCheck);
+        other.destroy(wmCheck);
         for (const char *property :
             { "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW" })
             other.deleteRootProperty(property);

@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class SoakTest : public QObject
 {
     Q_OBJECT
@@ -22,12 +24,11 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     const QDateTime now = QDateTime::currentDateTime();
     QList<XbelEntry> entries;
     for (int i = 0; i < 200; ++i)
-        entries << usedAt(
-            home.touch(QStringLiteral("Documents/file%1.txt").arg(i)), now.addSecs(-i * 60));
-    writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        entries << usedAt(home.touch(u"Documents/file%1.txt"_s.arg(i)), now.addSecs(-i * 60));
+    writeAtomically(home.storePath(), xbelDocument(entries));
     AppRun app({ QStringLiteral("QT_LOGGING_RULES=" QUILLMOTH_APP_ID ".shell.debug=true") });
-    QVERIFY(QTest::qWaitFor([&] { return app.log().contains(QLatin1String("first paint")); },
-        60000)); // start-up settles: first paint, the restart after priming
+    // Start-up settles: first paint, the restart after priming.
+    QVERIFY(app.logs(u"first paint"_s, 60000));
     QTest::qWait(2000);
 
     const qint64 rssStart = app.residentKiB();
@@ -38,7 +39,7 @@ void SoakTest::rewritesKeepResourcesFlatAndNoNetwork()
     // 5,000 rewrites, bounded to two minutes, with pauses so that many of them are read.
     while (rewrites < 5000 && clock.elapsed() < 120000) {
         entries.first().visited = now.addSecs(rewrites);
-        writeStoreAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelDocument(entries));
         if (++rewrites % 25 == 0) {
             QTest::qWait(30);
             app.log(); // keeps its log pipe from filling up

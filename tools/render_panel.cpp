@@ -47,7 +47,7 @@ int main(int argc, char **argv)
             = relative.contains(QLatin1Char('.')) ? home.touch(relative, {}) : home.mkdir(relative);
         store << usedAt(path, e.when);
     }
-    writeStoreAtomically(home.storePath(), xbelDocument(store));
+    writeAtomically(home.storePath(), xbelDocument(store));
 
     FolderFilter filter(Settings::open());
     RecentFilesStore recents(new MetadataQuery(home.storePath()));

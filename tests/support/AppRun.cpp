@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -16,7 +19,7 @@ constexpr int processLimitMs = 30000;
 QSet<QByteArray> unixSocketInodes(qint64 pid)
 {
     QSet<QByteArray> inodes;
-    QFile table(QStringLiteral("/proc/%1/net/unix").arg(pid));
+    QFile table(u"/proc/%1/net/unix"_s.arg(pid));
     if (table.open(QIODevice::ReadOnly))
         for (const QByteArray &line : table.readAll().split('\n'))
             inodes.insert(line.simplified().split(' ').value(6));
@@ -28,8 +31,7 @@ QSet<QByteArray> unixSocketInodes(qint64 pid)
 AppRun::AppRun(const QStringList &environment)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"),
-        QStringLiteral("io.github.quillmoth.Quillmoth.shell.info=true"));
+    env.insert(u"QT_LOGGING_RULES"_s, u"io.github.quillmoth.Quillmoth.shell.info=true"_s);
     for (const QString &entry : environment) {
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0)
@@ -57,6 +59,11 @@ QString AppRun::log()
     return m_log;
 }
 
+bool AppRun::logs(const QString &text, int limitMs)
+{
+    return QTest::qWaitFor([&] { return log().contains(text); }, limitMs);
+}
+
 int AppRun::terminate()
 {
     if (running())
@@ -74,7 +81,7 @@ int AppRun::waitForEnd()
 
 qint64 AppRun::residentKiB() const
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+    QFile status(u"/proc/%1/status"_s.arg(pid()));
     if (status.open(QIODevice::ReadOnly))
         for (const QByteArray &line : status.readAll().split('\n'))
             if (line.startsWith("VmRSS:"))
@@ -84,7 +91,7 @@ qint64 AppRun::residentKiB() const
 
 int AppRun::openDescriptors() const
 {
-    return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid()))
+    return int(QDir(u"/proc/%1/fd"_s.arg(pid()))
                    .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                    .size());
 }
@@ -92,7 +99,7 @@ int AppRun::openDescriptors() const
 int AppRun::nonLocalSockets() const
 {
     const QSet<QByteArray> local = unixSocketInodes(pid());
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
+    const QDir fds(u"/proc/%1/fd"_s.arg(pid()));
     int count = 0;
     for (const QString &fd :
         fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {

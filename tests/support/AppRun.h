@@ -22,6 +22,8 @@ public:
     QProcess &process() { return m_process; }
     bool running() const { return m_process.state() == QProcess::Running; }
     QString log();
+    // Waits until its log holds `text`.
+    bool logs(const QString &text, int limitMs);
     // Waits for it to end by itself, or sends SIGTERM first; the exit code, or -1 when it
     // crashed or did not end.
     int waitForEnd();

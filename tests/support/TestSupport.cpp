@@ -3,8 +3,6 @@
 
 #include "TestSupport.h"
 
-#include "Store/RecentFilesStore.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +10,8 @@
 #include <QMutex>
 #include <QSaveFile>
 #include <QUrl>
+
+using namespace Qt::StringLiterals;
 
 TempHome::TempHome()
     : m_oldHome(qgetenv("HOME"))
@@ -35,7 +35,6 @@ TempHome::~TempHome()
 QString TempHome::touch(const QString &relative, const QByteArray &content) const
 {
     const QString file = path() + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(file).absolutePath());
     writeFile(file, content);
     return file;
 }
@@ -45,6 +44,43 @@ QString TempHome::mkdir(const QString &relative) const
     const QString dir = path() + QLatin1Char('/') + relative;
     QDir().mkpath(dir);
     return dir;
+}
+
+void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys) const
+{
+    writeFile(dataHome() + u"/applications/"_s + desktopId + u".desktop"_s,
+        "[Desktop Entry]\nType=Application\nMimeType=inode/directory;\n" + keys);
+}
+
+QString TempHome::isolatedDataDirs() const
+{
+    const QString dirs = mkdir(u"system-share"_s);
+    QFile::link(u"/usr/share/mime"_s, dirs + u"/mime"_s);
+    return u"XDG_DATA_DIRS="_s + dirs;
+}
+
+RecentItem recentItem(const QString &path, const QDateTime &date, bool folder, const QString &name)
+{
+    const QUrl url = QUrl::fromLocalFile(path);
+    return RecentItem(url, url, name.isNull() ? QFileInfo(path).fileName() : name,
+        RecentItem::breadcrumb(url), date, folder);
+}
+
+QStringList sectionLabels(const QList<DayGroup> &groups)
+{
+    QStringList labels;
+    for (const DayGroup &group : groups)
+        labels << group.label;
+    return labels;
+}
+
+QStringList itemNames(const QList<DayGroup> &groups)
+{
+    QStringList names;
+    for (const DayGroup &group : groups)
+        for (const RecentItem &item : group.items)
+            names << item.name();
+    return names;
 }
 
 QString fileUri(const QString &path)
@@ -60,22 +96,14 @@ XbelEntry usedAt(const QString &path, const QDateTime &when)
     return e;
 }
 
-QStringList itemNames(const RecentFilesStore &store)
-{
-    QStringList names;
-    for (const RecentItem &item : store.items())
-        names << item.name();
-    return names;
-}
-
 static QString isoTime(const QDateTime &time)
 {
-    return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z"));
+    return time.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss.zzz000Z"_s);
 }
 
 static QString escape(const QString &text)
 {
-    return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&apos;"));
+    return text.toHtmlEscaped().replace(QLatin1Char('\''), u"&apos;"_s);
 }
 
 QByteArray xbelDocument(const QList<XbelEntry> &entries)
@@ -86,30 +114,30 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries)
         "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
         "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>");
     for (const XbelEntry &e : entries) {
-        out += QStringLiteral("\n  <bookmark href=\"%1\"").arg(escape(e.href));
+        out += u"\n  <bookmark href=\"%1\""_s.arg(escape(e.href));
         if (e.added)
-            out += QStringLiteral(" added=\"%1\"").arg(isoTime(*e.added));
+            out += u" added=\"%1\""_s.arg(isoTime(*e.added));
         if (e.modified)
-            out += QStringLiteral(" modified=\"%1\"").arg(isoTime(*e.modified));
+            out += u" modified=\"%1\""_s.arg(isoTime(*e.modified));
         if (e.visited)
-            out += QStringLiteral(" visited=\"%1\"").arg(isoTime(*e.visited));
-        out += QStringLiteral(">\n");
+            out += u" visited=\"%1\""_s.arg(isoTime(*e.visited));
+        out += u">\n"_s;
         if (e.title)
-            out += QStringLiteral("    <title>%1</title>\n").arg(escape(*e.title));
+            out += u"    <title>%1</title>\n"_s.arg(escape(*e.title));
         out += QStringLiteral("    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
                               "        <mime:mime-type type=\"application/octet-stream\"/>\n");
         if (!e.applications.isEmpty()) {
-            out += QStringLiteral("        <bookmark:applications>\n");
+            out += u"        <bookmark:applications>\n"_s;
             for (const auto &app : e.applications)
                 out += QStringLiteral(
                     "          <bookmark:application name=\"%1\" exec=\"&apos;%1 %u&apos;\" "
                     "modified=\"%2\" count=\"1\"/>\n")
                            .arg(escape(app.first), isoTime(app.second));
-            out += QStringLiteral("        </bookmark:applications>\n");
+            out += u"        </bookmark:applications>\n"_s;
         }
-        out += QStringLiteral("      </metadata>\n    </info>\n  </bookmark>");
+        out += u"      </metadata>\n    </info>\n  </bookmark>"_s;
     }
-    out += QStringLiteral("\n</xbel>");
+    out += u"\n</xbel>"_s;
     return out.toUtf8();
 }
 
@@ -123,19 +151,26 @@ QByteArray xbelOf(const QStringList &paths, const QDateTime &newest)
 
 void writeFile(const QString &path, const QByteArray &content)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(path));
     file.write(content);
 }
 
-void writeStoreAtomically(const QString &storePath, const QByteArray &document)
+QByteArray readFile(const QString &path)
 {
-    QDir().mkpath(QFileInfo(storePath).absolutePath());
-    QSaveFile file(storePath);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAtomically(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(storePath));
-    file.write(document);
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(content);
     file.commit();
 }
 
@@ -144,6 +179,16 @@ QMutex captureMutex;
 QStringList captured;
 QByteArray capturedCategory;
 QtMessageHandler previousHandler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    QMutexLocker lock(&captureMutex);
+    if (type != QtDebugMsg && context.category && capturedCategory == context.category)
+        return captured.append(message);
+    lock.unlock();
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
 } // namespace
 
 LogCapture::LogCapture(const char *category)
@@ -151,8 +196,8 @@ LogCapture::LogCapture(const char *category)
     QMutexLocker lock(&captureMutex);
     captured.clear();
     capturedCategory = category;
-    QLoggingCategory::setFilterRules(QString::fromUtf8(category) + QStringLiteral(".info=true"));
-    previousHandler = qInstallMessageHandler(&LogCapture::handler);
+    QLoggingCategory::setFilterRules(QString::fromUtf8(category) + u".info=true"_s);
+    previousHandler = qInstallMessageHandler(&capture);
 }
 
 LogCapture::~LogCapture()
@@ -167,15 +212,22 @@ QStringList LogCapture::lines() const
     return captured;
 }
 
-void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+Clients::~Clients()
 {
-    {
-        QMutexLocker lock(&captureMutex);
-        if (context.category && capturedCategory == context.category && type != QtDebugMsg) {
-            captured << message;
-            return;
-        }
+    for (auto &process : m_processes) {
+        process->terminate();
+        process->waitForFinished();
     }
-    if (previousHandler)
-        previousHandler(type, context, message);
+}
+
+QProcess *Clients::launch(const QString &program, const char *backend)
+{
+    auto process = std::make_unique<QProcess>();
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"GDK_BACKEND"_s, QString::fromLatin1(backend));
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(program, {});
+    m_processes.push_back(std::move(process));
+    return m_processes.back().get();
 }

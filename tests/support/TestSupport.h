@@ -3,15 +3,20 @@
 
 #pragma once
 
+#include "Model/DayGroup.h"
+
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <memory>
 #include <optional>
-
-class RecentFilesStore;
+#include <vector>
 
 // A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
 // folder for the object's lifetime.
@@ -30,11 +35,23 @@ public:
     // Creates a file (and its folders) under the home; returns its absolute path.
     QString touch(const QString &relative, const QByteArray &content = "x") const;
     QString mkdir(const QString &relative) const;
+    // A desktop entry of a program that opens folders, among the home's applications.
+    void folderHandler(const QString &desktopId, const QByteArray &keys) const;
+    // "XDG_DATA_DIRS=" a folder of the home's own that holds only the MIME database: a program
+    // run with it sees none of the system's applications.
+    QString isolatedDataDirs() const;
 
 private:
     QTemporaryDir m_dir;
     QByteArray m_oldHome, m_oldData, m_oldConfig;
 };
+
+// An item for a local path, under its file name unless told otherwise.
+RecentItem recentItem(const QString &path, const QDateTime &date, bool folder = false,
+    const QString &name = QString());
+// The sections' labels, and the names of their items in order.
+QStringList sectionLabels(const QList<DayGroup> &groups);
+QStringList itemNames(const QList<DayGroup> &groups);
 
 // One entry of a generated recently-used store.
 struct XbelEntry
@@ -55,11 +72,11 @@ QByteArray xbelDocument(const QList<XbelEntry> &entries);
 // A store of local paths, the first used at `newest`, each of the others a second earlier.
 QByteArray xbelOf(const QStringList &paths, const QDateTime &newest);
 // Writes atomically (temporary file, then rename), as desktop writers do.
-void writeStoreAtomically(const QString &storePath, const QByteArray &document);
+void writeAtomically(const QString &path, const QByteArray &content);
+// Writes in place, making the folders on the way.
 void writeFile(const QString &path, const QByteArray &content);
-
-// The names of the items the store lists, in order.
-QStringList itemNames(const RecentFilesStore &store);
+// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
 
 // Captures the info and warning lines of one logging category while alive, and turns its info
 // lines on, as a user would with QT_LOGGING_RULES.
@@ -69,7 +86,35 @@ public:
     explicit LogCapture(const char *category);
     ~LogCapture();
     QStringList lines() const;
+};
+
+// Programs a test starts as a desktop's clients, each told its GDK backend ("wayland", "x11");
+// all of them end with the object.
+class Clients
+{
+public:
+    Clients() = default;
+    ~Clients();
+    Clients(const Clients &) = delete;
+    Clients &operator=(const Clients &) = delete;
+    QProcess *launch(const QString &program, const char *backend);
 
 private:
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &);
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };
+
+// How long until `source` (an ActiveApplicationSource) reports a window of `client` as the
+// active one; -1 when it does not within `limitMs`.
+template <typename Source>
+qint64 msUntilActive(const Source &source, const QProcess &client, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const bool active = QTest::qWaitFor(
+        [&] {
+            const auto app = source.current();
+            return app && app->pid == client.processId();
+        },
+        limitMs);
+    return active ? timer.elapsed() : -1;
+}

@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString bookmarkNs = QStringLiteral("http://www.freedesktop.org/standards/desktop-bookmarks");
-const QString mimeNs = QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info");
+const QString bookmarkNs = u"http://www.freedesktop.org/standards/desktop-bookmarks"_s;
+const QString mimeNs = u"http://www.freedesktop.org/standards/shared-mime-info"_s;
 
 struct Generator
 {
@@ -20,20 +22,19 @@ struct Generator
     QString pick(const QStringList &options) { return options.at(int(r.bounded(options.size()))); }
     QString number(int bound, int width)
     {
-        return QStringLiteral("%1").arg(r.bounded(bound), width, 10, QLatin1Char('0'));
+        return u"%1"_s.arg(r.bounded(bound), width, 10, QLatin1Char('0'));
     }
 
     QString timestamp()
     {
-        const QString t = QStringLiteral("%1-%2-%3T%4:%5:%6")
-                              .arg(2020 + r.bounded(8))
+        const QString t = u"%1-%2-%3T%4:%5:%6"_s.arg(2020 + r.bounded(8))
                               .arg(number(12, 2).toInt() + 1, 2, 10, QLatin1Char('0'))
                               .arg(number(28, 2).toInt() + 1, 2, 10, QLatin1Char('0'))
                               .arg(number(24, 2), number(60, 2), number(60, 2));
         if (plain)
-            return t + pick({ QStringLiteral("Z"), "." + number(1000000, 6) + "Z" });
+            return t + pick({ u"Z"_s, "." + number(1000000, 6) + "Z" });
         return t
-            + pick({ QStringLiteral("Z"), "." + number(1000, 3) + "Z", "+02:00", ".5-0330",
+            + pick({ u"Z"_s, "." + number(1000, 3) + "Z", "+02:00", ".5-0330",
                 "." + number(1000000, 6), "." + number(1000000, 6) + "Z" });
     }
 
@@ -62,7 +63,7 @@ struct Generator
 
     QString attribute(const QString &name, const QString &value)
     {
-        const QString quote = !plain && oneIn(5) ? QStringLiteral("'") : QStringLiteral("\"");
+        const QString quote = !plain && oneIn(5) ? u"'"_s : u"\""_s;
         return pick({ " ", " ", " ", "\n      ", "\t" }) + name + "=" + quote + value + quote;
     }
 
@@ -131,16 +132,16 @@ QByteArray randomXbel(QRandomGenerator &r, int entries, bool plain)
     const bool unusualNamespaces = !plain && g.oneIn(6);
     QString doc;
     if (!g.oneIn(4))
-        doc += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+        doc += u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"_s;
     if (!plain && g.oneIn(8))
-        doc += QStringLiteral("<!-- written by a test -->\n");
+        doc += u"<!-- written by a test -->\n"_s;
     doc += "<xbel" + g.attribute("version", "1.0")
         + (unusualNamespaces ? QString() : g.namespaces()) + ">\n";
     if (g.oneIn(4))
         doc += "<title>" + g.text() + "</title>\n";
     for (int i = 0; i < entries; ++i)
         doc += g.bookmark(i, unusualNamespaces);
-    return (doc + QStringLiteral("</xbel>\n")).toUtf8();
+    return (doc + u"</xbel>\n"_s).toUtf8();
 }
 
 QByteArray mutated(QRandomGenerator &r, QByteArray document)

@@ -8,22 +8,38 @@
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-template <typename T> struct Freed
-{
-    T *p;
-    ~Freed() { std::free(p); }
-    T *operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
+namespace {
 
 // How often an activation is asked for again while the window manager has not acted on it.
 constexpr int activateRetryMs = 500;
+
+// An xcb reply, freed with its owner.
+template <typename T> std::unique_ptr<T, void (*)(void *)> owned(T *reply)
+{
+    return { reply, std::free };
+}
+
+auto property(xcb_connection_t *c, quint32 window, quint32 property, quint32 type, quint32 length)
+{
+    return owned(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, type, 0, length), nullptr));
+}
+
+// A property's 32-bit values; none when it is missing or of another format.
+QList<quint32> values32(
+    xcb_connection_t *c, quint32 window, quint32 name, quint32 type, quint32 length)
+{
+    const auto r = property(c, window, name, type, length);
+    if (!r || r->format != 32)
+        return {};
+    const auto *v = static_cast<const quint32 *>(xcb_get_property_value(r.get()));
+    return QList<quint32>(v, v + xcb_get_property_value_length(r.get()) / 4);
+}
 
 } // namespace
 
@@ -49,29 +65,15 @@ bool XConnection::ok() const
 
 quint32 XConnection::atom(const char *name) const
 {
-    Freed<xcb_intern_atom_reply_t> r { xcb_intern_atom_reply(
-        m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr) };
+    const auto r
+        = owned(xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr));
     return r ? r->atom : 0;
 }
 
-std::optional<quint32> XConnection::cardinal(
-    quint32 window, const char *property, quint32 type) const
+std::optional<quint32> XConnection::cardinal(quint32 window, const char *name, quint32 type) const
 {
-    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(
-        m_c, xcb_get_property(m_c, 0, window, atom(property), type, 0, 1), nullptr) };
-    if (!r || r->format != 32 || xcb_get_property_value_length(r.p) < 4)
-        return std::nullopt;
-    return *static_cast<quint32 *>(xcb_get_property_value(r.p));
-}
-
-QByteArray XConnection::text(quint32 window, quint32 property) const
-{
-    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
-        xcb_get_property(m_c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr) };
-    if (!r || r->format != 8)
-        return {};
-    return QByteArray(
-        static_cast<const char *>(xcb_get_property_value(r.p)), xcb_get_property_value_length(r.p));
+    const QList<quint32> values = values32(m_c, window, atom(name), type, 1);
+    return values.isEmpty() ? std::nullopt : std::optional(values.first());
 }
 
 quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
@@ -79,16 +81,17 @@ quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
     QList<quint32> pending { m_root };
     while (!pending.isEmpty()) {
         const quint32 w = pending.takeFirst();
-        if (w != m_root && text(w, XCB_ATOM_WM_NAME) == title
+        const auto name = property(m_c, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 1024);
+        const QByteArray text = name && name->format == 8
+            ? QByteArray(static_cast<const char *>(xcb_get_property_value(name.get())),
+                xcb_get_property_value_length(name.get()))
+            : QByteArray();
+        if (w != m_root && text == title
             && cardinal(w, "_NET_WM_PID", XCB_ATOM_CARDINAL) == quint32(pid))
             return w;
-        Freed<xcb_query_tree_reply_t> tree { xcb_query_tree_reply(
-            m_c, xcb_query_tree(m_c, w), nullptr) };
-        if (!tree)
-            continue;
-        const xcb_window_t *children = xcb_query_tree_children(tree.p);
-        for (int i = 0; i < xcb_query_tree_children_length(tree.p); ++i)
-            pending << children[i];
+        if (const auto tree = owned(xcb_query_tree_reply(m_c, xcb_query_tree(m_c, w), nullptr)))
+            pending << QList<quint32>(xcb_query_tree_children(tree.get()),
+                xcb_query_tree_children(tree.get()) + xcb_query_tree_children_length(tree.get()));
     }
     return 0;
 }
@@ -96,27 +99,24 @@ quint32 XConnection::findWindow(qint64 pid, const QByteArray &title) const
 quint32 XConnection::shownPanel(AppRun &app) const
 {
     quint32 window = 0;
-    QTest::qWaitFor(
+    const bool found = QTest::qWaitFor(
         [&] { return app.running() && (window = findWindow(app.pid(), "Quillmoth")) != 0; },
         xWaitMs);
-    return window && waitViewable(window) ? window : 0;
+    return found && waitViewable(window) ? window : 0;
 }
 
 QRect XConnection::geometry(quint32 window) const
 {
-    Freed<xcb_get_geometry_reply_t> g { xcb_get_geometry_reply(
-        m_c, xcb_get_geometry(m_c, window), nullptr) };
-    Freed<xcb_translate_coordinates_reply_t> t { xcb_translate_coordinates_reply(
-        m_c, xcb_translate_coordinates(m_c, window, m_root, 0, 0), nullptr) };
-    if (!g || !t)
-        return {};
-    return QRect(t->dst_x, t->dst_y, g->width, g->height);
+    const auto g = owned(xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, window), nullptr));
+    const auto t = owned(xcb_translate_coordinates_reply(
+        m_c, xcb_translate_coordinates(m_c, window, m_root, 0, 0), nullptr));
+    return g && t ? QRect(t->dst_x, t->dst_y, g->width, g->height) : QRect();
 }
 
 bool XConnection::viewable(quint32 window) const
 {
-    Freed<xcb_get_window_attributes_reply_t> a { xcb_get_window_attributes_reply(
-        m_c, xcb_get_window_attributes(m_c, window), nullptr) };
+    const auto a = owned(
+        xcb_get_window_attributes_reply(m_c, xcb_get_window_attributes(m_c, window), nullptr));
     return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
@@ -127,23 +127,14 @@ bool XConnection::waitViewable(quint32 window, bool isViewable) const
 
 bool XConnection::acceptsInput(quint32 window) const
 {
-    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
-        xcb_get_property(m_c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr) };
-    if (!r || r->format != 32 || xcb_get_property_value_length(r.p) < 8)
-        return true; // no hints: the window manager gives input
-    const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
-    return !(v[0] & 1) || v[1] != 0;
+    // Without hints the window manager gives input.
+    const QList<quint32> hints = values32(m_c, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 9);
+    return hints.size() < 2 || !(hints[0] & 1) || hints[1] != 0;
 }
 
 bool XConnection::hasState(quint32 window, const char *state) const
 {
-    Freed<xcb_get_property_reply_t> r { xcb_get_property_reply(m_c,
-        xcb_get_property(m_c, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr) };
-    if (!r || r->format != 32)
-        return false;
-    const auto *v = static_cast<quint32 *>(xcb_get_property_value(r.p));
-    const int count = xcb_get_property_value_length(r.p) / 4;
-    return std::find(v, v + count, atom(state)) != v + count;
+    return values32(m_c, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 64).contains(atom(state));
 }
 
 quint32 XConnection::activeWindow() const
@@ -183,28 +174,39 @@ void XConnection::requestClose(quint32 window) const
     sendToRoot(window, "_NET_CLOSE_WINDOW", 0, 2);
 }
 
-void XConnection::setRootProperty(
-    const char *property, quint32 type, const QList<quint32> &values) const
+void XConnection::setProperty(
+    quint32 window, const char *name, quint32 type, const QList<quint32> &values) const
 {
-    xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, m_root, atom(property), type, 32, values.size(),
+    xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32, values.size(),
         values.constData());
     xcb_flush(m_c);
 }
 
-void XConnection::deleteRootProperty(const char *property) const
+void XConnection::deleteRootProperty(const char *name) const
 {
-    xcb_delete_property(m_c, m_root, atom(property));
+    xcb_delete_property(m_c, m_root, atom(name));
     xcb_flush(m_c);
+}
+
+quint32 XConnection::inputOnlyWindow() const
+{
+    const xcb_window_t w = xcb_generate_id(m_c);
+    xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 1, 1, 0,
+        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    return w;
+}
+
+void XConnection::destroy(quint32 window) const
+{
+    xcb_destroy_window(m_c, window);
+    // A round trip: the server has acted on it when this returns.
+    owned(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
 }
 
 quint32 XConnection::vanishedWindow() const
 {
-    const xcb_window_t w = xcb_generate_id(m_c);
-    xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 10, 10, 0,
-        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_destroy_window(m_c, w);
-    Freed<xcb_get_input_focus_reply_t> sync { xcb_get_input_focus_reply(
-        m_c, xcb_get_input_focus(m_c), nullptr) };
+    const quint32 w = inputOnlyWindow();
+    destroy(w);
     return w;
 }
 
@@ -212,7 +214,7 @@ FakeApp::FakeApp(const QStringList &arguments, const QByteArray &display)
 {
     if (!display.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        env.insert(u"DISPLAY"_s, QString::fromLatin1(display));
         m_process.setProcessEnvironment(env);
     }
     m_process.start(QStringLiteral(QUILLMOTH_FAKEAPP_BINARY), arguments);
@@ -232,7 +234,7 @@ FakeApp::~FakeApp()
 bool xdotool(const QStringList &arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("xdotool"), arguments);
+    p.start(u"xdotool"_s, arguments);
     if (p.waitForFinished(xWaitMs))
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     p.kill();

@@ -48,13 +48,20 @@ public:
     // window active.
     bool activate(quint32 window) const;
     void requestClose(quint32 window) const;
-    void setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const;
+    void setProperty(
+        quint32 window, const char *property, quint32 type, const QList<quint32> &values) const;
+    void setRootProperty(const char *property, quint32 type, const QList<quint32> &values) const
+    {
+        setProperty(m_root, property, type, values);
+    }
     void deleteRootProperty(const char *property) const;
+    // A new window that takes no input and is never mapped (a selection owner, a check window).
+    quint32 inputOnlyWindow() const;
+    void destroy(quint32 window) const;
     // Creates and at once destroys a window; its id then names nothing.
     quint32 vanishedWindow() const;
 
 private:
-    QByteArray text(quint32 window, quint32 property) const;
     void sendToRoot(quint32 window, const char *type, quint32 data0, quint32 data1) const;
 
     xcb_connection_t *m_c = nullptr;
