@@ -88,8 +88,13 @@ private Q_SLOTS:
         qInfo("thunar (Wayland): %lld ms, id %s class %s", ms,
             qPrintable(source.current()->applicationId), qPrintable(source.current()->className));
 
-        activate(wayland->processId());
-        ms = msUntilActive(source, *wayland, clientLimitMs);
+        // A client that is still settling (Thunar opening late) can take the focus back from a
+        // scripted activation: ask again rather than wait on a focus that was lost.
+        ms = -1;
+        for (int attempt = 0; attempt < 3 && ms < 0; ++attempt) {
+            activate(wayland->processId());
+            ms = msUntilActive(source, *wayland, clientLimitMs / 3);
+        }
         QVERIFY2(ms >= 0, "weston-terminal activated again was never reported");
         qInfo("weston-terminal again: %lld ms", ms);
     }
