@@ -9,6 +9,7 @@
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
+#include "Platform/GnomeShellExtension.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11Window.h"
 #include "SidebarPanel.h"
@@ -56,7 +57,12 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_compositor(std::make_unique<CompositorWatcher>())
     , m_workspace(Workspace::system())
     , m_store(std::make_unique<RecentFilesStore>())
-    , m_follower(std::make_unique<FinderFollower>())
+    // Only Wayland sessions hide other windows' focus; X11 never needs the extension.
+    , m_gnomeExtension(qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+              ? nullptr
+              : std::make_unique<GnomeShellExtension>())
+    , m_follower(
+          std::make_unique<FinderFollower>(ActiveApplicationSource::make(m_gnomeExtension.get())))
 {
 }
 
@@ -81,8 +87,8 @@ std::unique_ptr<SidebarPanel> AppDelegate::makePanel()
 {
     const QRect frame = panelFrame();
     auto panel = std::make_unique<SidebarPanel>(frame);
-    auto *view
-        = new SidebarView(*m_store, *m_folderFilter, *m_workspace, *m_colorScheme, *m_compositor);
+    auto *view = new SidebarView(*m_store, *m_folderFilter, *m_workspace, *m_colorScheme,
+        *m_compositor, m_gnomeExtension.get());
     panel->setContentView(view);
     // Whatever size the content asked for, the panel ends at the computed frame.
     panel->setGeometry(frame);

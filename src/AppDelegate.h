@@ -13,13 +13,15 @@ class ColorSchemeMonitor;
 class CompositorWatcher;
 class FinderFollower;
 class FolderFilter;
+class GnomeShellExtension;
 class QScreen;
 class RecentFilesStore;
 class SidebarPanel;
 class Workspace;
 
 // Makes and owns every long-lived object of the program (the folder filter, the store, the
-// colour-scheme and compositor watchers, the workspace, the follower and the one panel) and
+// colour-scheme and compositor watchers, the workspace, the GNOME Shell extension's watcher, the
+// follower and the one panel) and
 // hands them down by reference; answers the application's lifecycle. Members are destroyed in
 // the reverse order of their declaration, so the panel goes before everything it uses.
 class AppDelegate : public QObject
@@ -55,6 +57,8 @@ private:
     std::unique_ptr<CompositorWatcher> m_compositor;
     std::shared_ptr<Workspace> m_workspace;
     std::unique_ptr<RecentFilesStore> m_store;
+    // Both the follower and the panel's hint listen to the one extension.
+    std::unique_ptr<GnomeShellExtension> m_gnomeExtension;
     std::unique_ptr<FinderFollower> m_follower;
     std::unique_ptr<SidebarPanel> m_panel;
     QPointer<QScreen> m_watchedScreen;

@@ -25,9 +25,9 @@ QString describe(const std::optional<WindowApplication> &app)
 
 } // namespace
 
-FinderFollower::FinderFollower(QObject *parent)
+FinderFollower::FinderFollower(std::unique_ptr<ActiveApplicationSource> source, QObject *parent)
     : QObject(parent)
-    , m_observer(ActiveApplicationSource::make())
+    , m_observer(std::move(source))
 {
     connect(m_observer.get(), &ActiveApplicationSource::activeApplicationChanged, this, [this] {
         // The candidate is the application active when the change is seen.

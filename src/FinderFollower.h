@@ -23,7 +23,8 @@ class FinderFollower : public QObject
 {
     Q_OBJECT
 public:
-    explicit FinderFollower(QObject *parent = nullptr);
+    explicit FinderFollower(
+        std::unique_ptr<ActiveApplicationSource> source, QObject *parent = nullptr);
 
     // Follows `panel` from now on (held weakly) and decides its visibility once.
     void attach(QWidget *panel);

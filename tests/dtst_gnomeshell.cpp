@@ -35,7 +35,8 @@ class GnomeShellTest : public QObject
 private Q_SLOTS:
     void followsEachFocusChange()
     {
-        auto made = GnomeShellSource::tryMake();
+        GnomeShellExtension extension;
+        auto made = GnomeShellSource::tryMake(extension);
         QVERIFY(made);
         const ActiveApplicationSource &source = *made;
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, limitMs));
@@ -63,10 +64,11 @@ private Q_SLOTS:
     void followsTheExtensionGoingAndComing()
     {
         QVERIFY(GnomeShellExtension::isNeededHere());
-        auto made = GnomeShellSource::tryMake();
+        GnomeShellExtension extension;
+        auto made = GnomeShellSource::tryMake(extension);
         QVERIFY(made);
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, limitMs));
-        ExtensionHint hint;
+        ExtensionHint hint(&extension);
         QVERIFY(hint.isHidden());
 
         runExtensionsTool(u"disable"_s);

@@ -38,7 +38,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<ActiveApplicationSource> ActiveApplicationSource::make(QObject *parent)
+std::unique_ptr<ActiveApplicationSource> ActiveApplicationSource::make(
+    GnomeShellExtension *gnomeExtension, QObject *parent)
 {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return std::make_unique<ActiveWindow>(parent);
@@ -49,8 +50,9 @@ std::unique_ptr<ActiveApplicationSource> ActiveApplicationSource::make(QObject *
         return wlr;
     if (auto kwin = KWinScriptSource::tryMake(parent))
         return kwin;
-    if (auto gnome = GnomeShellSource::tryMake(parent))
-        return gnome;
+    if (gnomeExtension)
+        if (auto gnome = GnomeShellSource::tryMake(*gnomeExtension, parent))
+            return gnome;
     return std::make_unique<UnobservableSource>(
         QStringLiteral("%1, so the active application cannot be observed").arg(whyNot), parent);
 }

@@ -25,6 +25,8 @@ struct WindowApplication
     QStringList identifiers() const;
 };
 
+class GnomeShellExtension;
+
 // One way of seeing which application is active on this session: EWMH on X11, the wlroots
 // foreign-toplevel protocol, KDE's window management or a KWin script, a GNOME Shell extension.
 // Exactly one is chosen at start (`make`) from what the session offers. Where activation cannot
@@ -46,8 +48,10 @@ public:
     // workspaces). A moment that lasts longer is the bare desktop; shorter is no change at all.
     static constexpr int passingMomentMs = 150;
 
-    // The source this session offers, chosen once.
-    static std::unique_ptr<ActiveApplicationSource> make(QObject *parent = nullptr);
+    // The source this session offers, chosen once. On GNOME it listens to `gnomeExtension`
+    // (made only for Wayland sessions), which outlives it.
+    static std::unique_ptr<ActiveApplicationSource> make(
+        GnomeShellExtension *gnomeExtension, QObject *parent = nullptr);
 
 Q_SIGNALS:
     // The active application may have changed: ask `current()`.

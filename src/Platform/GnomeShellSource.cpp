@@ -11,39 +11,40 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
-std::unique_ptr<ActiveApplicationSource> GnomeShellSource::tryMake(QObject *parent)
+std::unique_ptr<ActiveApplicationSource> GnomeShellSource::tryMake(
+    GnomeShellExtension &extension, QObject *parent)
 {
-    std::unique_ptr<GnomeShellSource> source(new GnomeShellSource(parent));
-    if (!source->m_extension->isActive() && !GnomeShellExtension::isNeededHere())
+    if (!extension.isActive() && !GnomeShellExtension::isNeededHere())
         return nullptr;
-    if (!source->m_extension->isActive())
+    std::unique_ptr<GnomeShellSource> source(new GnomeShellSource(extension, parent));
+    if (!extension.isActive())
         qCWarning(lcPlatform).noquote()
             << "Activation is not observable:" << source->unobservableReason();
     return source;
 }
 
-GnomeShellSource::GnomeShellSource(QObject *parent)
+GnomeShellSource::GnomeShellSource(GnomeShellExtension &extension, QObject *parent)
     : ActiveApplicationSource(parent)
-    , m_extension(new GnomeShellExtension(this))
+    , m_extension(extension)
 {
     // Bound to the name, so only signals from whoever owns it now arrive.
     QDBusConnection::sessionBus().connect(GnomeShellExtension::busName(),
         GnomeShellExtension::objectPath(), GnomeShellExtension::interfaceName(),
         QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QString, QString, uint)));
-    connect(
-        m_extension, &GnomeShellExtension::activeChanged, this, &GnomeShellSource::onActiveChanged);
-    if (m_extension->isActive())
+    connect(&m_extension, &GnomeShellExtension::activeChanged, this,
+        &GnomeShellSource::onActiveChanged);
+    if (m_extension.isActive())
         askCurrent();
 }
 
 bool GnomeShellSource::observable() const
 {
-    return m_extension->isActive();
+    return m_extension.isActive();
 }
 
 QString GnomeShellSource::unobservableReason() const
 {
-    if (m_extension->isActive())
+    if (m_extension.isActive())
         return {};
     return tr("The GNOME Shell extension %1 is not running").arg(GnomeShellExtension::uuid());
 }

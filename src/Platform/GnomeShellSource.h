@@ -14,9 +14,10 @@ class GnomeShellSource : public ActiveApplicationSource
 {
     Q_OBJECT
 public:
-    // A source when the extension runs, or on GNOME on Wayland, where it is the only way and the
-    // source waits for it; nullptr otherwise.
-    static std::unique_ptr<ActiveApplicationSource> tryMake(QObject *parent = nullptr);
+    // A source when `extension` runs, or on GNOME on Wayland, where it is the only way and the
+    // source waits for it; nullptr otherwise. `extension` outlives the source.
+    static std::unique_ptr<ActiveApplicationSource> tryMake(
+        GnomeShellExtension &extension, QObject *parent = nullptr);
 
     bool observable() const override;
     QString unobservableReason() const override;
@@ -31,11 +32,11 @@ private Q_SLOTS:
     void onFocusChanged(const QString &appId, const QString &wmClass, uint pid);
 
 private:
-    explicit GnomeShellSource(QObject *parent);
+    GnomeShellSource(GnomeShellExtension &extension, QObject *parent);
     void onActiveChanged(bool isActive);
     void askCurrent();
     void setCurrent(const std::optional<WindowApplication> &now);
 
-    GnomeShellExtension *m_extension;
+    GnomeShellExtension &m_extension;
     std::optional<WindowApplication> m_current;
 };

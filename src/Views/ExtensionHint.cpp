@@ -13,8 +13,9 @@ namespace {
 constexpr int hintMargin = 8;
 }
 
-ExtensionHint::ExtensionHint(QWidget *parent)
+ExtensionHint::ExtensionHint(GnomeShellExtension *extension, QWidget *parent)
     : QFrame(parent)
+    , m_extension(extension)
     , m_text(new QLabel(this))
     , m_enable(new QPushButton(tr("Turn On"), this))
 {
@@ -29,11 +30,10 @@ ExtensionHint::ExtensionHint(QWidget *parent)
     row->setContentsMargins(hintMargin, hintMargin, hintMargin, hintMargin);
     row->addWidget(m_text, 1);
     row->addWidget(m_enable);
-    if (!GnomeShellExtension::isNeededHere()) {
+    if (!m_extension || !GnomeShellExtension::isNeededHere()) {
         hide();
         return;
     }
-    m_extension = new GnomeShellExtension(this);
     connect(m_extension, &GnomeShellExtension::activeChanged, this, &ExtensionHint::refresh);
     connect(
         m_extension, &GnomeShellExtension::enableFinished, this, &ExtensionHint::onEnableFinished);

@@ -16,13 +16,14 @@ class ExtensionHint : public QFrame
 {
     Q_OBJECT
 public:
-    explicit ExtensionHint(QWidget *parent = nullptr);
+    // Hidden for good without an extension; `extension` outlives the hint.
+    explicit ExtensionHint(GnomeShellExtension *extension, QWidget *parent = nullptr);
 
 private:
     void refresh();
     void onEnableFinished(bool isKnown);
 
-    GnomeShellExtension *m_extension = nullptr;
+    GnomeShellExtension *m_extension;
     QLabel *m_text;
     QPushButton *m_enable;
 };

@@ -75,13 +75,15 @@ protected:
 } // namespace
 
 SidebarView::SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
-    ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor, QWidget *parent)
+    ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor,
+    GnomeShellExtension *gnomeExtension, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_folderFilter(folderFilter)
     , m_workspace(&workspace)
     , m_colorScheme(colorScheme)
     , m_compositor(compositor)
+    , m_gnomeExtension(gnomeExtension)
 {
     build();
     connect(&m_store, &RecentFilesStore::itemsChanged, this, &SidebarView::refresh);
@@ -121,7 +123,7 @@ QWidget *SidebarView::buildMainColumn()
     column->addWidget(buildHeader(main));
     column->addLayout(buildSearchRow(main));
     column->addLayout(buildKindRow(main));
-    column->addWidget(new ExtensionHint(main));
+    column->addWidget(new ExtensionHint(m_gnomeExtension, main));
     column->addWidget(buildContent(main), 1);
     return main;
 }

@@ -14,6 +14,7 @@
 class ColorSchemeMonitor;
 class CompositorWatcher;
 class FolderFilter;
+class GnomeShellExtension;
 class QLayout;
 class QLabel;
 class QLineEdit;
@@ -35,9 +36,11 @@ class SidebarView : public QWidget
 public:
     // Shows what `store` holds through `folderFilter` (which the settings page edits), acts on
     // items through `workspace`, follows `colorScheme` and paints its backdrop for what
-    // `compositor` does; all of them outlive the view.
+    // `compositor` does, and offers to turn `gnomeExtension` on where the panel needs it; all of
+    // them outlive the view.
     SidebarView(RecentFilesStore &store, FolderFilter &folderFilter, Workspace &workspace,
-        ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor, QWidget *parent = nullptr);
+        ColorSchemeMonitor &colorScheme, CompositorWatcher &compositor,
+        GnomeShellExtension *gnomeExtension = nullptr, QWidget *parent = nullptr);
     ~SidebarView() override;
 
     // Derived afresh on every read.
@@ -51,7 +54,7 @@ public:
     void setShowingSettings(bool showing);
 
     void open(const RecentItem &item);
-    // The row's menu: "Open", "Reveal in Finder", a divider, "Copy Path".
+    // The row's menu: "Open", "Reveal in" and the file manager's name, a divider, "Copy Path".
     QMenu *rowMenu(const RecentItem &item);
 
     // Parts, for tests and the panel.
@@ -95,6 +98,7 @@ private:
     Workspace *m_workspace; // never null: the constructor's reference
     ColorSchemeMonitor &m_colorScheme;
     CompositorWatcher &m_compositor;
+    GnomeShellExtension *m_gnomeExtension;
     ItemFilter m_filter = ItemFilter::all;
     std::optional<QUrl> m_selectedID;
     bool m_showingSettings = false;
