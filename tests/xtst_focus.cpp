@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Window-manager and compositor facts seen from a real panel in this process, with real openbox:
-// the panel takes the keyboard only when a click lands in a text field (any other click leaves
-// the active application as it was), and a compositor that comes and goes is noticed.
+// Window-manager and compositor facts seen from a real panel in this process, with real openbox
+// or xfwm4: the panel takes the keyboard only when a click lands in a text field (any other
+// click leaves the active application as it was), and a compositor that comes and goes is
+// noticed.
 #include "Platform/BlurBehind.h"
 #include "Platform/CompositorWatcher.h"
 #include "SidebarPanel.h"

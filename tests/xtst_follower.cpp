@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The panel follows the active application: shown for the file manager and for Quillmoth
-// itself, hidden for anything else. Real program, real openbox, small X clients as the other
-// applications.
+// itself, hidden for anything else. Real program, real openbox or xfwm4, small X clients as the
+// other applications.
 #include "TestSupport.h"
 #include "XSession.h"
 

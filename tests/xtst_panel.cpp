@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The real program on a real X server with openbox: where the panel stands, how wide it opens,
-// how resizes persist, reopen, one instance per session, and sessions that lack a screen, a
-// window manager or EWMH.
+// The real program on a real X server with a window manager (openbox or xfwm4): where the panel
+// stands, how wide it opens, how resizes persist, reopen, one instance per session, and sessions
+// that lack a screen, a window manager or EWMH.
 #include "Model/PanelWidth.h"
 #include "Model/Settings.h"
 #include "TestSupport.h"
