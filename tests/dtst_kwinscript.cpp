@@ -121,6 +121,31 @@ private Q_SLOTS:
         made.reset();
         QVERIFY(!isScriptLoaded(name));
     }
+
+    // KWin goes (a crash, a restart): nothing is observable; a new KWin on the same bus gets the
+    // script again and is followed. Last: the session's own KWin does not come back.
+    void followsKWinRestarting()
+    {
+        const qint64 kwinPid = qEnvironmentVariableIntValue("QUILLMOTH_COMPOSITOR_PID");
+        QVERIFY(kwinPid > 0);
+        auto made = KWinScriptSource::tryMake();
+        QVERIFY(made);
+        QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
+        QVERIFY(QProcess::execute(u"kill"_s, { u"-KILL"_s, QString::number(kwinPid) }) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return !made->observable(); }, clientLimitMs));
+
+        QProcess kwin;
+        kwin.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        kwin.start(qEnvironmentVariable("QUILLMOTH_KWIN_BINARY"),
+            { u"--virtual"_s, u"--socket"_s, u"wayland-quillmoth-again"_s, u"--no-lockscreen"_s });
+        QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
+        qputenv("WAYLAND_DISPLAY", "wayland-quillmoth-again");
+        Clients clients;
+        const qint64 ms
+            = msUntilActive(*made, *clients.launch(u"weston-terminal"_s, "wayland"), clientLimitMs);
+        QVERIFY2(ms >= 0, "a client on the new KWin was never reported");
+        qInfo("weston-terminal on the new KWin: %lld ms", ms);
+    }
 };
 
 QTEST_GUILESS_MAIN(KWinScriptTest)

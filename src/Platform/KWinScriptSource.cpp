@@ -12,6 +12,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QTimer>
 
 namespace {
 const QString kwinService = QStringLiteral("org.kde.KWin");
@@ -22,6 +23,10 @@ const QString callbackInterface = QStringLiteral("io.github.quillmoth.Quillmoth.
 // Unloading runs in the destructor, often while the program quits: a hung KWin must not hold
 // the quit up for D-Bus's default 25 s.
 constexpr int unloadTimeoutMs = 2000;
+// A KWin that has just taken its bus name may not have its scripting object yet: loading is asked
+// again for a while before it counts as refused.
+constexpr int loadRetryMs = 250;
+constexpr int loadAttempts = 40;
 
 // KWin 6 renamed clientActivated/activeClient to windowActivated/activeWindow; the script takes
 // whichever this KWin has. A null window (nothing active) is reported as empty strings.
@@ -122,25 +127,31 @@ void KWinScriptSource::load()
         bus.asyncCall(
             scriptingCall(QStringLiteral("loadScript"), { m_script.fileName(), m_scriptName })),
         this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
-        w->deleteLater();
-        const QDBusPendingReply<int> reply = *w;
-        if (reply.isError() || reply.value() < 0) {
-            setObservable(false, tr("KWin refused the activation script"));
-            return;
-        }
-        auto *started = new QDBusPendingCallWatcher(
-            QDBusConnection::sessionBus().asyncCall(scriptingCall(QStringLiteral("start"), {})),
-            this);
-        connect(
-            started, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *s) {
-                s->deleteLater();
-                if (s->isError())
-                    setObservable(false, tr("KWin did not start the activation script"));
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, owner = m_kwinOwner](QDBusPendingCallWatcher *w) {
+            w->deleteLater();
+            if (owner != m_kwinOwner)
+                return; // asked of a KWin that has gone; its successor is asked anew
+            const QDBusPendingReply<int> reply = *w;
+            if (reply.isError() || reply.value() < 0) {
+                if (++m_loadAttempt < loadAttempts && !m_kwinOwner.isEmpty())
+                    QTimer::singleShot(loadRetryMs, this, &KWinScriptSource::load);
                 else
-                    setObservable(true, {});
-            });
-    });
+                    setObservable(false, tr("KWin refused the activation script"));
+                return;
+            }
+            auto *started = new QDBusPendingCallWatcher(
+                QDBusConnection::sessionBus().asyncCall(scriptingCall(QStringLiteral("start"), {})),
+                this);
+            connect(started, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher *s) {
+                    s->deleteLater();
+                    if (s->isError())
+                        setObservable(false, tr("KWin did not start the activation script"));
+                    else
+                        setObservable(true, {});
+                });
+        });
 }
 
 void KWinScriptSource::onKWinOwnerChanged(const QString &newOwner)
@@ -155,6 +166,7 @@ void KWinScriptSource::onKWinOwnerChanged(const QString &newOwner)
         return;
     }
     // A new KWin knows nothing of the old one's scripts.
+    m_loadAttempt = 0;
     load();
 }
 

@@ -47,6 +47,7 @@ private:
     QString m_scriptName;
     QString m_kwinOwner;
     QDBusServiceWatcher *m_watcher = nullptr;
+    int m_loadAttempt = 0;
     bool m_isObservable = false;
     QString m_reason;
     std::optional<WindowApplication> m_current;
