@@ -1,10 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The KWin script source against a real kwin_wayland (run through tests/with-desktop kwin), with
-// a native Wayland client, an X11 client and Thunar as the file manager.
+// The KWin sources against a real kwin_wayland (run through tests/with-desktop kwin): the script
+// and KWin's window management, with a native Wayland client, an X11 client and Thunar as the
+// file manager, and KWin restarting.
 
 #include "Platform/KWinScriptSource.h"
+#include "Platform/PlasmaWindowManagement.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
@@ -120,6 +122,34 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus(u"other"_s);
         made.reset();
         QVERIFY(!isScriptLoaded(name));
+    }
+
+    // KWin's own window management, granted by a desktop entry naming this executable: refused
+    // without one, then each activation with the application's id and pid.
+    void followsThroughPlasmaWindowManagement()
+    {
+        QString whyNot;
+        QVERIFY(!PlasmaWindowManagement::make(whyNot));
+        QVERIFY(whyNot.contains(u"org_kde_plasma_window_management"_s));
+        writeFile(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/quillmoth-test.desktop"_s,
+            "[Desktop Entry]\nType=Application\nName=Test\nExec="
+                + QCoreApplication::applicationFilePath().toUtf8()
+                + "\nX-KDE-Wayland-Interfaces=org_kde_plasma_window_management\n");
+        std::unique_ptr<PlasmaWindowManagement> source;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (source = PlasmaWindowManagement::make(whyNot)) != nullptr; },
+            clientLimitMs));
+        QVERIFY(source->observable());
+        Clients clients;
+        QProcess *terminal = clients.launch(u"weston-terminal"_s, "wayland");
+        qint64 ms = msUntilActive(*source, *terminal, clientLimitMs);
+        QVERIFY2(ms >= 0, "weston-terminal was never reported");
+        QCOMPARE(source->current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
+        QCOMPARE(source->current()->pid, terminal->processId());
+        ms = msUntilActive(*source, *clients.launch(u"xterm"_s, "x11"), clientLimitMs);
+        QVERIFY2(ms >= 0, "xterm was never reported");
+        qInfo("xterm (X11) through window management: %lld ms, id %s", ms,
+            qPrintable(source->current()->applicationId));
     }
 
     // KWin goes (a crash, a restart): nothing is observable; a new KWin on the same bus gets the

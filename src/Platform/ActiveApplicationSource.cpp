@@ -6,6 +6,7 @@
 #include "Platform/ActiveWindow.h"
 #include "Platform/GnomeShellSource.h"
 #include "Platform/KWinScriptSource.h"
+#include "Platform/PlasmaWindowManagement.h"
 #include "Platform/WlrForeignToplevel.h"
 
 QStringList WindowApplication::identifiers() const
@@ -48,6 +49,10 @@ std::unique_ptr<ActiveApplicationSource> ActiveApplicationSource::make(
     QString whyNot;
     if (auto wlr = WlrForeignToplevel::make(whyNot, parent))
         return wlr;
+    // KWin grants its window management to installed programs only; the script needs nothing.
+    QString whyNotPlasma;
+    if (auto plasma = PlasmaWindowManagement::make(whyNotPlasma, parent))
+        return plasma;
     if (auto kwin = KWinScriptSource::tryMake(parent))
         return kwin;
     if (gnomeExtension)
