@@ -3,8 +3,12 @@
 
 # Desktop integration: launcher, AppStream metadata and the application icon, in the places the
 # freedesktop specifications look for them (under CMAKE_INSTALL_PREFIX, /usr/local by default).
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/${QUILLMOTH_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The launcher names the installed binary by its absolute path: KWin matches it to grant the
+# program its window management protocol.
+set(QUILLMOTH_INSTALLED_BINARY ${CMAKE_INSTALL_FULL_BINDIR}/quillmoth)
+set(QUILLMOTH_DESKTOP_FILE ${CMAKE_CURRENT_BINARY_DIR}/${QUILLMOTH_APP_ID}.desktop)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/data/${QUILLMOTH_APP_ID}.desktop.in ${QUILLMOTH_DESKTOP_FILE} @ONLY)
+install(FILES ${QUILLMOTH_DESKTOP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/${QUILLMOTH_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/icons/hicolor/scalable/apps/${QUILLMOTH_APP_ID}.svg
