@@ -37,6 +37,8 @@ SidebarPanel::SidebarPanel(const QRect &frame)
         setWindowFlag(Qt::BypassWindowManagerHint);
         connect(
             m_layer.get(), &LayerShellPanel::configured, this, &SidebarPanel::takeCompositorSize);
+        // Its output went away: hidden until the follower shows it again, on the output then.
+        connect(m_layer.get(), &LayerShellPanel::closed, this, &QWidget::hide);
     } else if (X11Window::managerIgnoresPlacement()) {
         // Placed by the program alone, at the edge, and moved when the work area changes.
         setWindowFlag(Qt::BypassWindowManagerHint);
@@ -135,10 +137,14 @@ bool SidebarPanel::eventFilter(QObject *watched, QEvent *event)
 
 bool SidebarPanel::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowDeactivate)
+    if (event->type() == QEvent::WindowDeactivate) {
+        qCDebug(lcShell, "the panel gave the keyboard back");
         setTakesKeyboard(false);
-    else if (event->type() == QEvent::WindowActivate)
+    } else if (event->type() == QEvent::WindowActivate) {
         qCDebug(lcShell, "the panel has the keyboard");
+    } else if (event->type() == QEvent::Leave && m_layer) {
+        m_layer->pointerLeft();
+    }
     return QWidget::event(event);
 }
 

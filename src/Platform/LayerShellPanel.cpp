@@ -18,9 +18,8 @@
 
 namespace {
 
-// Version 4 brings keyboard focus on demand; version 3 the shell's own destructor.
+// Nothing here needs more than version 1; version 3 brings the shell's own destructor.
 constexpr int newestVersion = 4;
-constexpr int onDemandSince = 4;
 constexpr int shellDestroySince = 3;
 constexpr const char *surfaceNamespace = "quillmoth";
 
@@ -56,7 +55,6 @@ public:
         if (isInitialized() && QtWayland::zwlr_layer_shell_v1::version() >= shellDestroySince)
             destroy();
     }
-    int boundVersion() const { return QtWayland::zwlr_layer_shell_v1::version(); }
 };
 
 // One mapping of the panel: acknowledges each size the compositor asks for and passes it on.
@@ -129,9 +127,14 @@ void LayerShellPanel::map(QWindow &window, int width)
     m_surface->set_size(uint32_t(width), 0);
     // Zero: no space reserved, and moved clear of docks that reserve theirs.
     m_surface->set_exclusive_zone(0);
-    setKeyboardWanted(m_keyboardWanted);
-    // The compositor's first size must be acknowledged before the surface shows a buffer, and Qt
-    // draws the window on its next turn: wait for the answer here.
+    // Shown, it leaves the keyboard where it is.
+    m_keyboardWanted = false;
+    m_surface->set_keyboard_interactivity(
+        QtWayland::zwlr_layer_surface_v1::keyboard_interactivity_none);
+    // The first commit carries no buffer and asks for the compositor's size, which must be
+    // acknowledged before the surface shows one; Qt draws the window on its next turn, so the
+    // answer is awaited here.
+    commit();
     if (wl_display *display = qtDisplay())
         wl_display_roundtrip(display);
 }
@@ -157,12 +160,15 @@ void LayerShellPanel::setKeyboardWanted(bool wanted)
     if (!m_surface)
         return;
     using Surface = QtWayland::zwlr_layer_surface_v1;
-    uint32_t mode = Surface::keyboard_interactivity_none;
-    if (wanted)
-        mode = m_shell->boundVersion() >= onDemandSince ? Surface::keyboard_interactivity_on_demand
-                                                        : Surface::keyboard_interactivity_exclusive;
-    m_surface->set_keyboard_interactivity(mode);
+    m_surface->set_keyboard_interactivity(
+        wanted ? Surface::keyboard_interactivity_exclusive : Surface::keyboard_interactivity_none);
     commit();
+}
+
+void LayerShellPanel::pointerLeft()
+{
+    if (m_keyboardWanted)
+        setKeyboardWanted(false);
 }
 
 void LayerShellPanel::commit()

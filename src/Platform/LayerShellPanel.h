@@ -38,9 +38,12 @@ public:
 
     // The surface's width from now on (the compositor answers with `configured`).
     void setWidth(int width);
-    // Whether the surface may take the keyboard: on demand (the compositor's ordinary focus
-    // rules, by clicking) where it offers that, otherwise exclusively until this is turned off.
+    // Whether the surface takes the keyboard. Asked for after the click that wants it, so it is
+    // taken at once (exclusively: a compositor gives a surface on demand only the keyboard of a
+    // click still to come), and given back when the pointer leaves the panel.
     void setKeyboardWanted(bool wanted);
+    // The pointer left the surface.
+    void pointerLeft();
 
 Q_SIGNALS:
     // The compositor chose the surface's size (logical pixels).
