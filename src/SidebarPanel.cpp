@@ -4,6 +4,7 @@
 #include "SidebarPanel.h"
 
 #include "Model/PanelWidth.h"
+#include "Platform/LayerShellPanel.h"
 #include "Platform/X11Window.h"
 
 #include <QApplication>
@@ -29,7 +30,19 @@ SidebarPanel::SidebarPanel(const QRect &frame)
             | Qt::WindowDoesNotAcceptFocus)
     , m_frame(frame)
     , m_settledWidth(frame.width())
+    , m_layer(LayerShellPanel::make())
 {
+    if (m_layer) {
+        // A surface without a shell role, which the layer shell then takes.
+        setWindowFlag(Qt::BypassWindowManagerHint);
+        connect(
+            m_layer.get(), &LayerShellPanel::configured, this, &SidebarPanel::takeCompositorSize);
+        // Its output went away: hidden until the follower shows it again, on the output then.
+        connect(m_layer.get(), &LayerShellPanel::closed, this, &QWidget::hide);
+    } else if (X11Window::managerIgnoresPlacement()) {
+        // Placed by the program alone, at the edge, and moved when the work area changes.
+        setWindowFlag(Qt::BypassWindowManagerHint);
+    }
     setWindowTitle(QStringLiteral("Quillmoth"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -83,8 +96,28 @@ void SidebarPanel::requestKeyboardFocus()
     activateWindow();
 }
 
+void SidebarPanel::setVisible(bool visible)
+{
+    // Qt destroys the window's surface on hide and makes a new one on show: the role goes first
+    // and comes back with the new surface, before anything is drawn on it.
+    if (m_layer && !visible)
+        m_layer->unmap();
+    QWidget::setVisible(visible);
+    if (m_layer && visible && !m_layer->isMapped() && windowHandle())
+        m_layer->map(*windowHandle(), width());
+}
+
+void SidebarPanel::takeCompositorSize(const QSize &size)
+{
+    if (size.height() <= 0)
+        return;
+    setFrame(QRect(m_frame.x(), m_frame.y(), width(), size.height()));
+}
+
 void SidebarPanel::setTakesKeyboard(bool takes)
 {
+    if (m_layer)
+        m_layer->setKeyboardWanted(takes);
     // On the platform window only: changing the widget's own flags would unmap and remap it.
     if (QWindow *w = windowHandle())
         w->setFlag(Qt::WindowDoesNotAcceptFocus, !takes);
@@ -104,14 +137,22 @@ bool SidebarPanel::eventFilter(QObject *watched, QEvent *event)
 
 bool SidebarPanel::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowDeactivate)
+    if (event->type() == QEvent::WindowDeactivate) {
+        qCDebug(lcShell, "the panel gave the keyboard back");
         setTakesKeyboard(false);
+    } else if (event->type() == QEvent::WindowActivate) {
+        qCDebug(lcShell, "the panel has the keyboard");
+    } else if (event->type() == QEvent::Leave && m_layer) {
+        m_layer->pointerLeft();
+    }
     return QWidget::event(event);
 }
 
 void SidebarPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (m_layer)
+        m_layer->setWidth(width());
     if (isVisible() && width() != m_settledWidth)
         m_resizeSettle.start();
 }

@@ -6,12 +6,17 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class LayerShellPanel;
 class QWindow;
 
 // The one window: frameless, translucent, above normal windows, on the left edge of the screen,
 // on every workspace and in no taskbar or window switcher. It takes the keyboard only when a click
 // lands in a text field (the search field); any other click leaves the active application as it
 // was. Moved away (by the window manager), it goes back to its place once the pointer is released.
+// Where the Wayland compositor offers the layer shell, it is a layer surface instead, placed and
+// sized by the compositor, mapped while shown.
 class SidebarPanel : public QWidget
 {
     Q_OBJECT
@@ -30,6 +35,8 @@ public:
     // Lets the panel take the keyboard and asks for it, for the view that needs typing.
     void requestKeyboardFocus();
 
+    void setVisible(bool visible) override;
+
 Q_SIGNALS:
     // A resize of the panel (by the window manager's edge resizing or by any other means) has
     // come to rest with the pointer released.
@@ -47,6 +54,7 @@ private:
     void setTakesKeyboard(bool takes);
     void settle();
     void placeBack();
+    void takeCompositorSize(const QSize &size);
 
     QRect m_frame;
     QTimer m_resizeSettle;
@@ -54,4 +62,6 @@ private:
     int m_placeBackTries = 0;
     int m_settledWidth;
     bool m_firstPaintReported = false;
+    // Declared last, so that the role goes before the window's surface.
+    std::unique_ptr<LayerShellPanel> m_layer;
 };

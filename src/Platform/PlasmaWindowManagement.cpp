@@ -3,7 +3,7 @@
 
 #include "Platform/PlasmaWindowManagement.h"
 
-#include "plasma-window-management-client-protocol.h"
+#include "wayland-plasma-window-management-client-protocol.h"
 
 #include <QSocketNotifier>
 

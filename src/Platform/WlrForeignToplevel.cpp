@@ -3,7 +3,7 @@
 
 #include "Platform/WlrForeignToplevel.h"
 
-#include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
+#include "wayland-wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

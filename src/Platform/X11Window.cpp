@@ -94,6 +94,20 @@ void X11Window::setPanelStates(QWindow *window)
     xcb_flush(c);
 }
 
+bool X11Window::managerIgnoresPlacement()
+{
+    xcb_connection_t *c = Xcb::connection();
+    if (!c)
+        return false;
+    // EWMH: the manager names itself on the window that the root's check property points to.
+    const auto check
+        = Xcb::cardinal(c, Xcb::root(), Xcb::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (!check)
+        return false;
+    const auto name = Xcb::property(c, *check, Xcb::atom("_NET_WM_NAME"), Xcb::atom("UTF8_STRING"));
+    return name && Xcb::bytes(name.get()) == "Weston WM";
+}
+
 bool X11Window::pointerButtonDown()
 {
     xcb_connection_t *c = Xcb::connection();

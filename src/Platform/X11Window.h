@@ -14,6 +14,10 @@ void keepAbove(QWindow *window);
 // of taskbars, pagers and window switchers. Written as properties while the window is unmapped
 // (the window manager reads them when it maps the window) and asked for by messages once mapped.
 void setPanelStates(QWindow *window);
+// Whether the window manager places every new window itself and refuses to move it, so that a
+// window that must stand at a screen edge has to bypass it: Weston's (XWayland on weston), which
+// cascades new windows whatever their type or position hints.
+bool managerIgnoresPlacement();
 // Whether any pointer button is held down right now, anywhere on the display.
 bool pointerButtonDown();
 } // namespace X11Window
