@@ -175,21 +175,28 @@ void KWinScriptSource::Activated(const QString &resourceClass, const QString &re
 {
     if (!calledFromDBus() || message().service() != m_kwinOwner || m_kwinOwner.isEmpty())
         return;
-    std::optional<WindowApplication> now;
-    if (!resourceClass.isEmpty() || !resourceName.isEmpty() || !desktopFileName.isEmpty()
-        || isDesktop) {
-        WindowApplication app;
-        app.applicationId = desktopFileName;
-        app.classInstance = resourceName;
-        app.className = resourceClass;
-        app.isDesktop = isDesktop;
-        bool ok = false;
-        const qint64 number = pid.toLongLong(&ok);
-        if (ok && number > 0)
-            app.pid = number;
-        now = app;
+    if (resourceClass.isEmpty() && resourceName.isEmpty() && desktopFileName.isEmpty()
+        && !isDesktop) {
+        // No window is active: KWin passing between two, or the panel's own layer surface taking
+        // the keyboard. The last application stands; before any, it is the bare desktop.
+        if (m_current)
+            return;
+        WindowApplication desktop;
+        desktop.isDesktop = true;
+        m_current = desktop;
+        Q_EMIT activeApplicationChanged();
+        return;
     }
-    m_current = now;
+    WindowApplication app;
+    app.applicationId = desktopFileName;
+    app.classInstance = resourceName;
+    app.className = resourceClass;
+    app.isDesktop = isDesktop;
+    bool ok = false;
+    const qint64 number = pid.toLongLong(&ok);
+    if (ok && number > 0)
+        app.pid = number;
+    m_current = app;
     Q_EMIT activeApplicationChanged();
 }
 

@@ -32,7 +32,8 @@ public:
     QString scriptName() const { return m_scriptName; }
 
 public Q_SLOTS:
-    // The script's callback. Empty strings and pid "0" when no window is active.
+    // The script's callback. Empty strings and pid "0" when no window is active, which leaves
+    // the last application standing.
     Q_SCRIPTABLE void Activated(const QString &resourceClass, const QString &resourceName,
         const QString &desktopFileName, const QString &pid, bool isDesktop);
 
