@@ -147,6 +147,5 @@ void AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
     if (hasVisibleWindows || !m_panel)
         return;
     m_panel->show();
-    m_panel->raise();
-    X11Window::keepAbove(m_panel->windowHandle());
+    X11Window::bringToFront(m_panel->windowHandle());
 }

@@ -105,8 +105,7 @@ void FinderFollower::apply(const std::optional<WindowApplication> &front)
         // In front within its level, without taking the keyboard.
         if (!panel->isVisible())
             panel->show();
-        panel->raise();
-        X11Window::keepAbove(panel->windowHandle());
+        X11Window::bringToFront(panel->windowHandle());
     } else {
         panel->hide();
     }

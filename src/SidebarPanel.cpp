@@ -93,7 +93,7 @@ void SidebarPanel::setContentView(QWidget *view)
 void SidebarPanel::requestKeyboardFocus()
 {
     setTakesKeyboard(true);
-    activateWindow();
+    X11Window::activate(windowHandle());
 }
 
 void SidebarPanel::setVisible(bool visible)

@@ -167,6 +167,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, drag);
         QFETCH(int, width);
+        if (qgetenv("QUILLMOTH_TEST_WM") == "kwin_x11" && drag.contains(u"keydown alt"_s))
+            QSKIP("KWin does not resize a borderless utility window by Alt + right-button drag");
         TempHome home;
         for (const bool dragging : { true, false }) {
             AppRun app;

@@ -15,9 +15,13 @@ const char *const panelStates[] = { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY
     "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_KDE_NET_WM_STATE_SKIP_SWITCHER" };
 // _NET_WM_DESKTOP's value for "on every workspace".
 constexpr quint32 allDesktops = 0xFFFFFFFF;
+constexpr quint32 netWmStateRemove = 0;
 constexpr quint32 netWmStateAdd = 1;
-// Source indication: a normal application (EWMH).
+// Source indication: a normal application, a pager or similar tool (EWMH).
 constexpr quint32 sourceApplication = 1;
+constexpr quint32 sourcePager = 2;
+// _NET_RESTACK_WINDOW's detail: above its sibling, or above all without one.
+constexpr quint32 stackAbove = 0;
 
 void sendToRoot(xcb_window_t window, const QByteArray &type, quint32 data0, quint32 data1,
     quint32 data2, quint32 data3)
@@ -65,13 +69,36 @@ void writeStates(xcb_connection_t *c, xcb_window_t window)
 
 } // namespace
 
-void X11Window::keepAbove(QWindow *window)
+void X11Window::bringToFront(QWindow *window)
 {
-    const xcb_window_t id = x11Window(window);
-    if (id == XCB_WINDOW_NONE || !window->isVisible())
+    if (!window || !window->isVisible())
         return;
-    sendToRoot(
-        id, "_NET_WM_STATE", netWmStateAdd, Xcb::atom("_NET_WM_STATE_ABOVE"), 0, sourceApplication);
+    const xcb_window_t id = x11Window(window);
+    if (id == XCB_WINDOW_NONE) {
+        window->raise();
+        return;
+    }
+    sendToRoot(id, "_NET_RESTACK_WINDOW", sourcePager, XCB_WINDOW_NONE, stackAbove, 0);
+    // Asked again once mapped: KWin puts a utility window on its group's workspace whatever the
+    // property said at the map.
+    setPanelStates(window);
+    // KWin marks every window it maps without activating it as demanding attention, unless it is
+    // a dock or the like; the panel never asks for the user's attention.
+    sendToRoot(id, "_NET_WM_STATE", netWmStateRemove, Xcb::atom("_NET_WM_STATE_DEMANDS_ATTENTION"),
+        0, sourceApplication);
+    xcb_flush(Xcb::connection());
+}
+
+void X11Window::activate(QWindow *window)
+{
+    if (!window || !window->isVisible())
+        return;
+    const xcb_window_t id = x11Window(window);
+    if (id == XCB_WINDOW_NONE) {
+        window->requestActivate();
+        return;
+    }
+    sendToRoot(id, "_NET_ACTIVE_WINDOW", sourcePager, XCB_CURRENT_TIME, 0, 0);
     xcb_flush(Xcb::connection());
 }
 

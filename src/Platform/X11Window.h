@@ -8,8 +8,15 @@ class QWindow;
 // Small window-manager requests that Qt does not make or repeat on its own. Each does nothing
 // where the display is not X11.
 namespace X11Window {
-// Asks the window manager to keep the (mapped) window above normal windows (_NET_WM_STATE_ABOVE).
-void keepAbove(QWindow *window);
+// Puts the (mapped) window in front, asks again for the panel states (`setPanelStates`) and asks
+// the window manager not to mark it as demanding attention. On X11 the restack is asked as a
+// pager asks: KWin refuses a raise that an application asks for while another has the focus, and
+// marks the window as demanding attention. Elsewhere the platform's own raise.
+void bringToFront(QWindow *window);
+// Gives the (mapped) window the keyboard, asked as a pager asks: KWin takes the click that
+// prompted it for an activation already done, and ignores an application's own request after
+// it. Elsewhere the platform's own activation.
+void activate(QWindow *window);
 // Makes the window a panel to the window manager: above normal windows, on every workspace, out
 // of taskbars, pagers and window switchers. Written as properties while the window is unmapped
 // (the window manager reads them when it maps the window) and asked for by messages once mapped.
