@@ -60,6 +60,7 @@ QList<XbelEntry> fourItems(const TempHome &home)
 struct Fixture
 {
     TempHome home;
+    std::unique_ptr<SettingsFile> settings = Settings::open();
     std::unique_ptr<FolderFilter> filter;
     RecordingWorkspace workspace;
     ColorSchemeMonitor colorScheme;
@@ -70,7 +71,7 @@ struct Fixture
     explicit Fixture(QList<XbelEntry> (*entries)(const TempHome &) = fourItems)
     {
         writeAtomically(home.storePath(), xbelDocument(entries(home)));
-        filter = std::make_unique<FolderFilter>(Settings::open());
+        filter = std::make_unique<FolderFilter>(*settings);
         store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
         view = std::make_unique<SidebarView>(*store, *filter, workspace, colorScheme, compositor);
         view->resize(262, 700);
@@ -278,7 +279,8 @@ private Q_SLOTS:
         QCOMPARE(f.view->searchText(), u"e"_s);
         QCOMPARE(f.view->selectedID(), f.url(u"Pictures/beach.jpg"_s));
         // The settings were written at once.
-        FolderFilter reread(Settings::open());
+        const auto stored = Settings::open();
+        FolderFilter reread(*stored);
         QCOMPARE(reread.mode(), FolderFilterMode::exclude);
     }
 
@@ -333,7 +335,8 @@ private Q_SLOTS:
         // folder and asks for no activation the panel would refuse.
         QTest::failOnWarning(QRegularExpression(u"requestActivate"_s));
         TempHome home;
-        FolderFilter filter(Settings::open());
+        const auto stored = Settings::open();
+        FolderFilter filter(*stored);
         filter.setMode(FolderFilterMode::exclude);
         QWidget panel(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
         auto *settings = new SettingsView(filter, {}, &panel);
