@@ -3,13 +3,13 @@
 
 #pragma once
 
+#include "Model/SettingsFile.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QUrl>
 
 #include <optional>
-
-class SettingsFile;
 
 enum class FolderFilterMode { all, exclude, include };
 
@@ -37,6 +37,8 @@ public:
     // False, with nothing changed, when the settings file cannot hold that many folders.
     bool setFolders(const QStringList &folders);
     void remove(const QString &path);
+    // Assignments made while the batch lives are written to the settings file once, at its end.
+    SettingsFile::Batch batch() { return SettingsFile::Batch(m_settings); }
 
     bool allows(const QUrl &url) const;
     // Whether `url` lies inside `folder`, by whole standardised path components.

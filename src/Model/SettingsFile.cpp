@@ -78,7 +78,8 @@ bool SettingsFile::setValue(const QString &key, const QVariant &value)
 {
     QVariantMap next = m_values;
     next.insert(key, value);
-    if (!SettingsFormat::written(next)) {
+    std::optional<QByteArray> text = SettingsFormat::written(next);
+    if (!text) {
         report(m_sizeReported,
             QStringLiteral("A setting was not changed: the settings file would exceed what it "
                            "can hold (%1 entries in a list, %2 MiB).")
@@ -88,13 +89,28 @@ bool SettingsFile::setValue(const QString &key, const QVariant &value)
     }
     m_sizeReported = false;
     m_values = next;
+    m_text = std::move(*text);
     m_pending.insert(key, value);
     write();
     return true;
 }
 
+SettingsFile::Batch::Batch(SettingsFile &file)
+    : m_file(file)
+{
+    ++m_file.m_batches;
+}
+
+SettingsFile::Batch::~Batch()
+{
+    if (--m_file.m_batches == 0)
+        m_file.write();
+}
+
 void SettingsFile::write()
 {
+    if (m_batches > 0)
+        return;
     m_retry.stop();
     if (m_pending.isEmpty())
         return;
@@ -120,7 +136,8 @@ void SettingsFile::write()
 SettingsFile::Outcome SettingsFile::writeLocked()
 {
     QVariantMap merged = m_values;
-    if (stamp() != m_seen || !m_seenWhole) {
+    std::optional<QByteArray> text = m_text;
+    if (stamp() != m_seen || !m_seenWhole || m_text.isEmpty()) {
         // Changed since this object last saw it: only the keys set here change.
         const Loaded current = load(m_path);
         if (current.exists && !current.reading.isWhole && !keepUnreadFile())
@@ -128,8 +145,8 @@ SettingsFile::Outcome SettingsFile::writeLocked()
         merged = current.reading.values;
         for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it)
             merged.insert(it.key(), it.value());
+        text = SettingsFormat::written(merged);
     }
-    const std::optional<QByteArray> text = SettingsFormat::written(merged);
     if (!text) {
         report(m_sizeReported,
             QStringLiteral("The settings cannot be saved: with the file's other values they "
@@ -139,6 +156,7 @@ SettingsFile::Outcome SettingsFile::writeLocked()
     if (!replaceFile(*text))
         return Outcome::retryLater;
     m_values = merged;
+    m_text = *text;
     m_pending.clear();
     m_seen = stamp();
     m_seenWhole = true;
@@ -196,6 +214,7 @@ void SettingsFile::reload()
     if (values == m_values)
         return;
     m_values = values;
+    m_text = SettingsFormat::written(m_values).value_or(QByteArray());
     Q_EMIT changedOutside();
 }
 

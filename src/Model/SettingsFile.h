@@ -30,6 +30,20 @@ public:
     bool setValue(const QString &key, const QVariant &value);
     bool isWritePending() const { return !m_pending.isEmpty(); }
 
+    // Changes made while a batch lives are written once, when the last batch ends: each one
+    // still counts as stored, the file is replaced once.
+    class Batch
+    {
+    public:
+        explicit Batch(SettingsFile &file);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        SettingsFile &m_file;
+    };
+
     // How long a write may wait for another writer's lock before it is tried again later.
     static constexpr int lockWaitMs = 50;
     static constexpr int lockRetryMs = 1000;
@@ -60,11 +74,13 @@ private:
 
     QString m_path;
     QVariantMap m_values; // as the file holds them, with the pending changes applied
+    QByteArray m_text; // m_values in the file's notation
     QVariantMap m_pending;
     Stamp m_seen; // the file as last read or written here
     bool m_seenWhole = true; // and whether everything in it was read
     QTimer m_retry;
     QTimer m_reload;
     QFileSystemWatcher m_watcher;
+    int m_batches = 0;
     bool m_lockReported = false, m_writeReported = false, m_sizeReported = false;
 };

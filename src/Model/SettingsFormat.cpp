@@ -27,6 +27,12 @@ constexpr std::pair<char16_t, char16_t> escapes[] = {
 
 QString escaped(const QString &value)
 {
+    const auto plain = [](QChar c) {
+        return std::none_of(std::begin(escapes), std::end(escapes),
+            [c](const auto &pair) { return pair.first == c.unicode(); });
+    };
+    if (std::all_of(value.cbegin(), value.cend(), plain))
+        return value;
     QString out;
     out.reserve(value.size());
     for (QChar c : value) {
@@ -160,30 +166,37 @@ SettingsFormat::Reading SettingsFormat::read(const QByteArray &text)
 
 std::optional<QByteArray> SettingsFormat::written(const QVariantMap &values)
 {
-    QString out = QStringLiteral("[General]\n");
+    // Appended piece by piece into one buffer: a list of thousands of folders is written on
+    // every change and must cost well under a frame.
+    QByteArray out("[General]\n");
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QVariant &value = it.value();
+        const QByteArray key = it.key().toUtf8();
         if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList) {
             const QStringList list = value.toStringList();
             if (list.size() > maximumListSize)
                 return std::nullopt;
-            for (qsizetype i = 0; i < list.size(); ++i)
-                out += it.key() + QLatin1Char('\\') + QString::number(i + 1) + QLatin1Char('=')
-                    + escaped(list.at(i)) + QLatin1Char('\n');
-            out += it.key() + QStringLiteral("\\size=") + QString::number(list.size())
-                + QLatin1Char('\n');
+            for (qsizetype i = 0; i < list.size() && out.size() <= maximumBytes; ++i)
+                out.append(key)
+                    .append('\\')
+                    .append(QByteArray::number(i + 1))
+                    .append('=')
+                    .append(escaped(list.at(i)).toUtf8())
+                    .append('\n');
+            out.append(key).append("\\size=").append(QByteArray::number(list.size())).append('\n');
         } else if (value.typeId() == QMetaType::Double) {
-            out += it.key() + QLatin1Char('=') + QString::number(value.toDouble(), 'g', 17)
-                + QLatin1Char('\n');
+            out.append(key)
+                .append('=')
+                .append(QByteArray::number(value.toDouble(), 'g', 17))
+                .append('\n');
         } else {
-            out += it.key() + QLatin1Char('=') + QtIniValue::written(value.toString())
-                + QLatin1Char('\n');
+            out.append(key)
+                .append('=')
+                .append(QtIniValue::written(value.toString()).toUtf8())
+                .append('\n');
         }
         if (out.size() > maximumBytes)
             return std::nullopt;
     }
-    QByteArray text = out.toUtf8();
-    if (text.size() > maximumBytes)
-        return std::nullopt;
-    return text;
+    return out;
 }
