@@ -62,6 +62,7 @@ FolderFilter::FolderFilter(SettingsFile &settings)
     , m_mode(storedMode(settings))
     , m_folders(storedFolders(settings))
 {
+    standardizeFolders();
     connect(&m_settings, &SettingsFile::changedOutside, this, &FolderFilter::followFile);
 }
 
@@ -76,6 +77,7 @@ void FolderFilter::followFile()
     Q_EMIT aboutToChange();
     m_mode = mode;
     m_folders = std::move(folders);
+    standardizeFolders();
     Q_EMIT changed();
 }
 
@@ -93,6 +95,7 @@ bool FolderFilter::setFolders(const QStringList &folders)
         return false;
     Q_EMIT aboutToChange();
     m_folders = folders;
+    standardizeFolders();
     Q_EMIT changed();
     return true;
 }
@@ -106,10 +109,15 @@ void FolderFilter::remove(const QString &path)
     setFolders(kept);
 }
 
-bool FolderFilter::contains(const QString &folder, const QUrl &url)
+namespace {
+
+QStringList folderComponents(const QString &folder)
 {
-    const QStringList item = standardizedComponents(url.toLocalFile());
-    const QStringList container = standardizedComponents(fileUrl(folder).toLocalFile());
+    return standardizedComponents(fileUrl(folder).toLocalFile());
+}
+
+bool startsWith(const QStringList &item, const QStringList &container)
+{
     // An empty folder string names no folder; it must not swallow every item.
     if (container.isEmpty() || item.size() < container.size())
         return false;
@@ -119,12 +127,29 @@ bool FolderFilter::contains(const QString &folder, const QUrl &url)
     return true;
 }
 
+} // namespace
+
+bool FolderFilter::contains(const QString &folder, const QUrl &url)
+{
+    return startsWith(standardizedComponents(url.toLocalFile()), folderComponents(folder));
+}
+
+// The folders are standardised once per change, not once per item and folder.
+void FolderFilter::standardizeFolders()
+{
+    m_components.clear();
+    m_components.reserve(m_folders.size());
+    for (const QString &folder : std::as_const(m_folders))
+        m_components << folderComponents(folder);
+}
+
 bool FolderFilter::allows(const QUrl &url) const
 {
     if (m_folders.isEmpty() || m_mode == FolderFilterMode::all)
         return true;
-    for (const QString &folder : m_folders)
-        if (contains(folder, url))
+    const QStringList item = standardizedComponents(url.toLocalFile());
+    for (const QStringList &folder : m_components)
+        if (startsWith(item, folder))
             return m_mode == FolderFilterMode::include;
     return m_mode == FolderFilterMode::exclude;
 }

@@ -50,8 +50,10 @@ Q_SIGNALS:
 
 private:
     void followFile();
+    void standardizeFolders();
 
     SettingsFile &m_settings;
     FolderFilterMode m_mode = FolderFilterMode::all;
     QStringList m_folders;
+    QList<QStringList> m_components; // of each folder, standardised
 };
