@@ -1,8 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
+#include "Model/ShellQuote.h"
+#include "Model/VisibleText.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
@@ -11,6 +14,7 @@
 #include "TestSupport.h"
 #include "Views/ItemIcon.h"
 #include "Views/OverlayScrollBar.h"
+#include "Views/PlainText.h"
 #include "Views/RecentList.h"
 #include "Views/RecentRow.h"
 #include "Views/ResizeHandle.h"
@@ -25,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -341,7 +346,7 @@ private Q_SLOTS:
         f.filter->setFolders({ f.home.mkdir(u"<i>tilt\n\u202Egnp.exe & co"_s) });
         f.filter->setMode(FolderFilterMode::include);
         f.view->setShowingSettings(true);
-        const QString shownName = u"<i>tilt gnp.exe & co"_s;
+        const QString shownName = u"<i>tilt\u240A[U+202E]gnp.exe & co"_s;
         QList<QLabel *> texts;
         QVERIFY(QTest::qWaitFor([&] {
             texts.clear();
@@ -361,6 +366,57 @@ private Q_SLOTS:
         QTextDocument tip;
         tip.setHtml(texts.last()->toolTip());
         QCOMPARE(tip.toPlainText(), u"~/"_s + shownName);
+    }
+
+    // A name shows every character that would act as a visible mark, and a huge one is cut
+    // before it is drawn; "Copy Path" gives a path with no control character in it, quoted as
+    // shells read it so that it still names the file, and plain paths as they are.
+    void namesThatCannotDeceive_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("copied"); // after the folder's path
+        QTest::newRow("plain") << QByteArray("été & 'co'.txt") << u"été & 'co'.txt"_s
+                               << u"été & 'co'.txt"_s;
+        QTest::newRow("override") << QByteArray("invoice\u202Efdp.sh") << u"invoice[U+202E]fdp.sh"_s
+                                  << u"invoice\\xe2\\x80\\xaefdp.sh"_s;
+        QTest::newRow("marks and isolates")
+            << u"a\u200Fb\u2067c\u061Cd"_s.toUtf8() << u"a[U+200F]b[U+2067]c[U+061C]d"_s
+            << u"a\\xe2\\x80\\x8fb\\xe2\\x81\\xa7c\\xd8\\x9cd"_s;
+        QTest::newRow("bracketed paste") << QByteArray("x\n\x1b[201~; rm -rf ~ 'q'\x7f\xc2\x85")
+                                         << u"x\u240A\u241B[201~; rm -rf ~ 'q'\u2421[U+0085]"_s
+                                         << u"x\\n\\e[201~; rm -rf ~ \\'q\\'\\x7f\\xc2\\x85"_s;
+        QTest::newRow("not UTF-8")
+            << QByteArray("caf\xe9\\.txt") << u"caf\uFFFD\\.txt"_s << u"caf\\xe9\\\\.txt"_s;
+    }
+    void namesThatCannotDeceive()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        QFETCH(QString, copied);
+        TempHome home;
+        const QByteArray folder = QFile::encodeName(home.mkdir(u"d"_s)) + '/';
+        const QUrl url = fileUrl(folder + name);
+        QCOMPARE(PlainText::oneLine(url.fileName()), shown);
+        const bool quoted = copied != shown;
+        QCOMPARE(ShellQuote::pastable(folder + name),
+            quoted ? u"$'"_s + QString::fromUtf8(folder) + copied + u"'"_s
+                   : QString::fromUtf8(folder) + copied);
+
+        Fixture f([](const TempHome &) { return QList<XbelEntry>(); });
+        const RecentItem item(url, url, url.fileName(), RecentItem::breadcrumb(url), {}, false);
+        f.view->rowMenu(item)->actions().at(3)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), ShellQuote::pastable(nativePath(url)));
+
+        const RecentItem huge = recentItem(u"/h/x"_s, {}, false, QString(1000000, u'W') + shown);
+        QPixmap canvas(640, RecentRow::height);
+        QPainter painter(&canvas);
+        QElapsedTimer timer;
+        timer.start();
+        RecentRow { huge, false, false, Theme(ColorScheme::light) }.paint(painter, canvas.rect());
+        qDebug("a row with a 1,000,000-character name painted in %lld ms", timer.elapsed());
+        QVERIFY(PlainText::oneLine(huge.name()).endsWith(shown));
+        QVERIFY(PlainText::oneLine(huge.name()).size() < 2 * VisibleText::keptAtEachEnd + 2);
     }
 
     void folderChooserStartsAtHome()
