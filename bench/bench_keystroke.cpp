@@ -31,7 +31,8 @@ RecentFilesStore &store()
 
 SidebarView *view()
 {
-    static FolderFilter filter(Settings::open());
+    static const auto settings = Settings::open();
+    static FolderFilter filter(*settings);
     static const std::shared_ptr<Workspace> workspace = Workspace::system();
     static SidebarView *instance = [] {
         static ColorSchemeMonitor colorScheme;

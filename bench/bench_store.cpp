@@ -110,7 +110,8 @@ void Groups(benchmark::State &state, const char *search)
             snapshot.results, QDateTime::currentDateTime().addDays(-7));
     }
     const QList<RecentItem> &items = itemsBySize.at(entries);
-    static FolderFilter filter(Settings::open());
+    static const auto settings = Settings::open();
+    static FolderFilter filter(*settings);
     const Calendar calendar = Calendar::current();
     for (auto _ : state) {
         const QList<DayGroup> groups = ItemListing::groups(items, filter,

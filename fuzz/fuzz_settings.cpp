@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -28,12 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!(width >= PanelWidth::minimum && width <= PanelWidth::maximum))
         abort();
 
-    FolderFilter filter(Settings::open(path));
+    const auto settings = Settings::open(path);
+    FolderFilter filter(*settings);
     const QStringList folders = filter.folders();
     const FolderFilterMode mode = filter.mode();
     filter.setFolders(folders);
     filter.setMode(mode);
-    FolderFilter again(Settings::open(path));
+    const auto reopened = Settings::open(path);
+    FolderFilter again(*reopened);
     if (again.folders() != folders || again.mode() != mode)
         abort();
     return 0;

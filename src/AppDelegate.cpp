@@ -52,7 +52,8 @@ QRect insideDevicePixels(const QScreen &screen)
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
-    , m_folderFilter(std::make_unique<FolderFilter>(Settings::open()))
+    , m_settings(Settings::open())
+    , m_folderFilter(std::make_unique<FolderFilter>(*m_settings))
     , m_colorScheme(std::make_unique<ColorSchemeMonitor>())
     , m_compositor(std::make_unique<CompositorWatcher>())
     , m_workspace(Workspace::system())
@@ -76,10 +77,10 @@ QRect AppDelegate::visibleFrame()
     return insideDevicePixels(*screen);
 }
 
-QRect AppDelegate::panelFrame()
+QRect AppDelegate::panelFrame() const
 {
     const QRect area = visibleFrame();
-    const double width = PanelWidth::stored(*Settings::open());
+    const double width = PanelWidth::stored(*m_settings);
     return QRect(area.x(), area.y(), int(std::lround(width)), area.height());
 }
 
@@ -93,7 +94,7 @@ std::unique_ptr<SidebarPanel> AppDelegate::makePanel()
     // Whatever size the content asked for, the panel ends at the computed frame.
     panel->setGeometry(frame);
     // The weak hold: the connections end with the panel.
-    const auto storeWidth = [](int width) { PanelWidth::store(*Settings::open(), width); };
+    const auto storeWidth = [this](int width) { PanelWidth::store(*m_settings, width); };
     connect(panel.get(), &SidebarPanel::resizeEnded, panel.get(), storeWidth);
     connect(view, &SidebarView::widthChosen, panel.get(), storeWidth);
     return panel;

@@ -16,13 +16,14 @@ class FolderFilter;
 class GnomeShellExtension;
 class QScreen;
 class RecentFilesStore;
+class SettingsFile;
 class SidebarPanel;
 class Workspace;
 
-// Makes and owns every long-lived object of the program (the folder filter, the store, the
-// colour-scheme and compositor watchers, the workspace, the GNOME Shell extension's watcher, the
-// follower and the one panel) and
-// hands them down by reference; answers the application's lifecycle. Members are destroyed in
+// Makes and owns every long-lived object of the program (the settings file, the folder filter, the
+// store, the colour-scheme and compositor watchers, the workspace, the GNOME Shell extension's
+// watcher, the follower and the one panel) and hands them down by reference; answers the
+// application's lifecycle. Members are destroyed in
 // the reverse order of their declaration, so the panel goes before everything it uses.
 class AppDelegate : public QObject
 {
@@ -44,7 +45,7 @@ public:
     // The area the panel stands in: the primary screen's available area, or a fixed fallback
     // when there is no screen.
     static QRect visibleFrame();
-    static QRect panelFrame();
+    QRect panelFrame() const;
 
 private:
     std::unique_ptr<SidebarPanel> makePanel();
@@ -52,6 +53,7 @@ private:
     void followWorkArea();
     void placePanel();
 
+    std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<FolderFilter> m_folderFilter;
     std::unique_ptr<ColorSchemeMonitor> m_colorScheme;
     std::unique_ptr<CompositorWatcher> m_compositor;

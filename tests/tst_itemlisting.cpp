@@ -59,7 +59,8 @@ private Q_SLOTS:
     {
         TempHome home;
         qputenv("HOME", "/home/ann");
-        FolderFilter filter(Settings::open());
+        const auto settings = Settings::open();
+        FolderFilter filter(*settings);
         const Calendar calendar(QTimeZone("UTC"), QLocale(QLocale::English));
         const QDateTime now(QDate(2026, 12, 6), QTime(12, 0), QTimeZone("UTC"));
         const QList<RecentItem> items = {

@@ -1,8 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
 #include "Model/Settings.h"
+#include "Model/ShellQuote.h"
+#include "Model/VisibleText.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
@@ -11,6 +14,7 @@
 #include "TestSupport.h"
 #include "Views/ItemIcon.h"
 #include "Views/OverlayScrollBar.h"
+#include "Views/PlainText.h"
 #include "Views/RecentList.h"
 #include "Views/RecentRow.h"
 #include "Views/ResizeHandle.h"
@@ -20,10 +24,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -60,6 +66,7 @@ QList<XbelEntry> fourItems(const TempHome &home)
 struct Fixture
 {
     TempHome home;
+    std::unique_ptr<SettingsFile> settings = Settings::open();
     std::unique_ptr<FolderFilter> filter;
     RecordingWorkspace workspace;
     ColorSchemeMonitor colorScheme;
@@ -70,7 +77,7 @@ struct Fixture
     explicit Fixture(QList<XbelEntry> (*entries)(const TempHome &) = fourItems)
     {
         writeAtomically(home.storePath(), xbelDocument(entries(home)));
-        filter = std::make_unique<FolderFilter>(Settings::open());
+        filter = std::make_unique<FolderFilter>(*settings);
         store = std::make_unique<RecentFilesStore>(new MetadataQuery(home.storePath()));
         view = std::make_unique<SidebarView>(*store, *filter, workspace, colorScheme, compositor);
         view->resize(262, 700);
@@ -190,9 +197,6 @@ private Q_SLOTS:
             f.workspace.revealed, QList<QList<QUrl>> { { f.url(u"My Files/été & co.txt"_s) } });
         QCOMPARE(f.view->selectedID(),
             f.url(u"Documents/Taxes/report.pdf"_s)); // revealing does not select
-        f.view->rowMenu(spaced)->actions().at(3)->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-            f.url(u"My Files/été & co.txt"_s).toLocalFile()); // plain, unescaped path
         f.view->rowMenu(spaced)->actions().at(0)->trigger();
         QCOMPARE(f.workspace.opened.last(), f.url(u"My Files/été & co.txt"_s));
 
@@ -278,8 +282,39 @@ private Q_SLOTS:
         QCOMPARE(f.view->searchText(), u"e"_s);
         QCOMPARE(f.view->selectedID(), f.url(u"Pictures/beach.jpg"_s));
         // The settings were written at once.
-        FolderFilter reread(Settings::open());
+        const auto stored = Settings::open();
+        FolderFilter reread(*stored);
         QCOMPARE(reread.mode(), FolderFilterMode::exclude);
+    }
+
+    // Many folders: 400 chosen at once are each appended and stored, and a mode click with
+    // 10,000 folders leaves the rows as they are. The times are printed, not asserted.
+    void manyFolders()
+    {
+        Fixture f;
+        f.filter->setMode(FolderFilterMode::include);
+        QTest::mouseClick(f.view->settingsButton(), Qt::LeftButton);
+        SettingsView *settings = f.view->settingsView();
+        QStringList chosen;
+        for (int i = 0; i < 10000; ++i)
+            chosen << f.home.path() + u"/folder %1"_s.arg(i);
+        settings->setFolderChooser([&](const QString &) { return chosen.first(400); });
+        QElapsedTimer timer;
+        timer.start();
+        settings->addFolders();
+        qDebug("400 folders added at once in %lld ms", timer.elapsed());
+        QCOMPARE(settings->removeButtons().size(), 400);
+        QCOMPARE(FolderFilter(*f.settings).folders(), chosen.first(400));
+        QList<QPushButton *> rows = settings->removeButtons();
+
+        f.filter->setFolders(chosen);
+        timer.restart();
+        QTest::mouseClick(settings->modeControl(), Qt::LeftButton, {},
+            settings->modeControl()->segmentRect(1).center()); // "Exclude"
+        qDebug("a mode click with 10,000 folders took %lld ms", timer.elapsed());
+        QCOMPARE(f.filter->mode(), FolderFilterMode::exclude);
+        QCOMPARE(settings->removeButtons().size(), 10000);
+        QCOMPARE(settings->removeButtons().first(400), rows); // the first rows were kept
     }
 
     void hostileNamesDrawSafely()
@@ -308,12 +343,15 @@ private Q_SLOTS:
         f.filter->setFolders({ f.home.mkdir(u"<i>tilt\n\u202Egnp.exe & co"_s) });
         f.filter->setMode(FolderFilterMode::include);
         f.view->setShowingSettings(true);
-        const QString shownName = u"<i>tilt gnp.exe & co"_s;
+        const QString shownName = u"<i>tilt\u240A[U+202E]gnp.exe & co"_s;
         QList<QLabel *> texts;
-        for (QLabel *label : f.view->settingsView()->folderSection()->findChildren<QLabel *>())
-            if (!label->text().isEmpty())
-                texts << label;
-        QCOMPARE(texts.size(), 2);
+        QVERIFY(QTest::qWaitFor([&] {
+            texts.clear();
+            for (QLabel *label : f.view->settingsView()->folderSection()->findChildren<QLabel *>())
+                if (!label->text().isEmpty())
+                    texts << label;
+            return texts.size() == 2;
+        }));
         for (QLabel *label : texts) {
             QVERIFY(label->text().contains(u"<i>t"_s));
             QVERIFY(!label->text().contains(QLatin1Char('\n')));
@@ -327,13 +365,65 @@ private Q_SLOTS:
         QCOMPARE(tip.toPlainText(), u"~/"_s + shownName);
     }
 
+    // A name shows every character that would act as a visible mark, and a huge one is cut
+    // before it is drawn; "Copy Path" gives a path with no control character in it, quoted as
+    // shells read it so that it still names the file, and plain paths as they are.
+    void namesThatCannotDeceive_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("copied"); // after the folder's path
+        QTest::newRow("plain") << QByteArray("été & 'co'.txt") << u"été & 'co'.txt"_s
+                               << u"été & 'co'.txt"_s;
+        QTest::newRow("override") << QByteArray("invoice\u202Efdp.sh") << u"invoice[U+202E]fdp.sh"_s
+                                  << u"invoice\\xe2\\x80\\xaefdp.sh"_s;
+        QTest::newRow("marks and isolates")
+            << u"a\u200Fb\u2067c\u061Cd"_s.toUtf8() << u"a[U+200F]b[U+2067]c[U+061C]d"_s
+            << u"a\\xe2\\x80\\x8fb\\xe2\\x81\\xa7c\\xd8\\x9cd"_s;
+        QTest::newRow("bracketed paste") << QByteArray("x\n\x1b[201~; rm -rf ~ 'q'\x7f\xc2\x85")
+                                         << u"x\u240A\u241B[201~; rm -rf ~ 'q'\u2421[U+0085]"_s
+                                         << u"x\\n\\e[201~; rm -rf ~ \\'q\\'\\x7f\\xc2\\x85"_s;
+        QTest::newRow("not UTF-8")
+            << QByteArray("caf\xe9\\.txt") << u"caf\uFFFD\\.txt"_s << u"caf\\xe9\\\\.txt"_s;
+    }
+    void namesThatCannotDeceive()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        QFETCH(QString, copied);
+        TempHome home;
+        const QByteArray folder = QFile::encodeName(home.mkdir(u"d"_s)) + '/';
+        const QUrl url = fileUrl(folder + name);
+        QCOMPARE(PlainText::oneLine(url.fileName()), shown);
+        const bool quoted = copied != shown;
+        QCOMPARE(ShellQuote::pastable(folder + name),
+            quoted ? u"$'"_s + QString::fromUtf8(folder) + copied + u"'"_s
+                   : QString::fromUtf8(folder) + copied);
+
+        Fixture f([](const TempHome &) { return QList<XbelEntry>(); });
+        const RecentItem item(url, url, url.fileName(), RecentItem::breadcrumb(url), {}, false);
+        f.view->rowMenu(item)->actions().at(3)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), ShellQuote::pastable(nativePath(url)));
+
+        const RecentItem huge = recentItem(u"/h/x"_s, {}, false, QString(1000000, u'W') + shown);
+        QPixmap canvas(640, RecentRow::height);
+        QPainter painter(&canvas);
+        QElapsedTimer timer;
+        timer.start();
+        RecentRow { huge, false, false, Theme(ColorScheme::light) }.paint(painter, canvas.rect());
+        qDebug("a row with a 1,000,000-character name painted in %lld ms", timer.elapsed());
+        QVERIFY(PlainText::oneLine(huge.name()).endsWith(shown));
+        QVERIFY(PlainText::oneLine(huge.name()).size() < 2 * VisibleText::keptAtEachEnd + 2);
+    }
+
     void folderChooserStartsAtHome()
     {
         // The real chooser over a panel-like window that never takes focus: it opens in the home
         // folder and asks for no activation the panel would refuse.
         QTest::failOnWarning(QRegularExpression(u"requestActivate"_s));
         TempHome home;
-        FolderFilter filter(Settings::open());
+        const auto stored = Settings::open();
+        FolderFilter filter(*stored);
         filter.setMode(FolderFilterMode::exclude);
         QWidget panel(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
         auto *settings = new SettingsView(filter, {}, &panel);

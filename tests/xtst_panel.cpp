@@ -6,9 +6,12 @@
 // that lack a screen, a window manager or EWMH.
 #include "Model/PanelWidth.h"
 #include "Model/Settings.h"
+#include "Platform/SingleInstance.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
+#include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -235,6 +238,35 @@ private Q_SLOTS:
         AppRun next(environment);
         QVERIFY(x.shownPanel(next));
         QCOMPARE(next.terminate(), 0);
+    }
+
+    // Start-up always starts, and quickly: without a session bus and with no usable runtime
+    // folder a lock in the config folder still keeps one instance, said once; an owner of the
+    // bus name that never answers costs the launch a moment, and it ends.
+    void startUpAlwaysStarts()
+    {
+        TempHome home;
+        const QString notAFolder = home.touch(u"not-a-folder"_s);
+        const QStringList environment { u"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"_s,
+            u"XDG_RUNTIME_DIR="_s + notAFolder, u"TMPDIR="_s + notAFolder };
+        AppRun app(environment);
+        QVERIFY(x.shownPanel(app));
+        QCOMPARE(AppRun(environment).waitForEnd(), 0);
+        QVERIFY(app.running());
+        QCOMPARE(app.log().count(u"no usable runtime folder"_s), 1);
+        QCOMPARE(app.terminate(), 0);
+
+        SingleInstance hung; // this test process, which answers nothing while it waits below
+        QCOMPARE(hung.claim(), SingleInstance::Role::Primary);
+        AppRun launch;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(launch.process().waitForFinished(xWaitMs));
+        qDebug("a launch facing an owner that never answers ended after %lld ms", timer.elapsed());
+        QCOMPARE(launch.process().exitCode(), 0);
+        QVERIFY(launch.log().contains(u"did not answer"_s));
+        QDBusConnection::sessionBus().unregisterService(SingleInstance::busName());
+        QDBusConnection::sessionBus().unregisterObject(SingleInstance::objectPath());
     }
 
     // Without any display, or with one that is not X11 (as in a pure Wayland session), it

@@ -49,7 +49,8 @@ int main(int argc, char **argv)
     }
     writeAtomically(home.storePath(), xbelDocument(store));
 
-    FolderFilter filter(Settings::open());
+    const auto settings = Settings::open();
+    FolderFilter filter(*settings);
     RecentFilesStore recents(new MetadataQuery(home.storePath()));
     const std::shared_ptr<Workspace> workspace = Workspace::system();
     ColorSchemeMonitor colorScheme;

@@ -5,7 +5,7 @@
 
 #include "Model/FileUrl.h"
 #include "Model/RecentItem.h"
-#include "Model/Settings.h"
+#include "Model/SettingsFile.h"
 
 namespace {
 const QString modeKey = QStringLiteral("folderFilterMode");
@@ -33,52 +33,71 @@ std::optional<FolderFilterMode> FolderFilterModes::fromRawValue(const QString &r
     return std::nullopt;
 }
 
-FolderFilter::FolderFilter(std::unique_ptr<QSettings> settings)
-    : m_settings(std::move(settings))
-{
-    const QVariant mode = m_settings->value(modeKey);
-    if (mode.typeId() == QMetaType::QString)
-        m_mode = FolderFilterModes::fromRawValue(mode.toString()).value_or(FolderFilterMode::all);
+namespace {
 
-    // Anything but a list of strings is not a list of paths, except one text: the INI notation
-    // cannot tell a list of one folder from a plain text, and that is how Qt's format writes one.
-    const QVariant paths = m_settings->value(pathsKey);
-    if (paths.typeId() == QMetaType::QString) {
-        if (!paths.toString().isEmpty())
-            m_folders = QStringList { paths.toString() };
-    } else if (paths.typeId() == QMetaType::QStringList) {
-        m_folders = paths.toStringList();
-    } else if (paths.typeId() == QMetaType::QVariantList) {
-        const QVariantList list = paths.toList();
-        bool allStrings = true;
-        QStringList folders;
-        for (const QVariant &entry : list) {
-            allStrings = allStrings && entry.typeId() == QMetaType::QString;
-            folders << entry.toString();
-        }
-        if (allStrings)
-            m_folders = folders;
-    }
+FolderFilterMode storedMode(const SettingsFile &settings)
+{
+    const QVariant mode = settings.value(modeKey);
+    if (mode.typeId() != QMetaType::QString)
+        return FolderFilterMode::all;
+    return FolderFilterModes::fromRawValue(mode.toString()).value_or(FolderFilterMode::all);
+}
+
+// Anything but a list of strings is not a list of paths, except one text: the INI notation
+// cannot tell a list of one folder from a plain text, and that is how Qt's format writes one.
+QStringList storedFolders(const SettingsFile &settings)
+{
+    const QVariant paths = settings.value(pathsKey);
+    if (paths.typeId() == QMetaType::QString)
+        return paths.toString().isEmpty() ? QStringList() : QStringList { paths.toString() };
+    if (paths.typeId() == QMetaType::QStringList)
+        return paths.toStringList();
+    return {};
+}
+
+} // namespace
+
+FolderFilter::FolderFilter(SettingsFile &settings)
+    : m_settings(settings)
+    , m_mode(storedMode(settings))
+    , m_folders(storedFolders(settings))
+{
+    standardizeFolders();
+    connect(&m_settings, &SettingsFile::changedOutside, this, &FolderFilter::followFile);
 }
 
 FolderFilter::~FolderFilter() = default;
+
+void FolderFilter::followFile()
+{
+    const FolderFilterMode mode = storedMode(m_settings);
+    QStringList folders = storedFolders(m_settings);
+    if (mode == m_mode && folders == m_folders)
+        return;
+    Q_EMIT aboutToChange();
+    m_mode = mode;
+    m_folders = std::move(folders);
+    standardizeFolders();
+    Q_EMIT changed();
+}
 
 void FolderFilter::setMode(FolderFilterMode mode)
 {
     Q_EMIT aboutToChange();
     m_mode = mode;
-    m_settings->setValue(modeKey, FolderFilterModes::rawValue(mode));
-    m_settings->sync();
+    m_settings.setValue(modeKey, FolderFilterModes::rawValue(mode));
     Q_EMIT changed();
 }
 
-void FolderFilter::setFolders(const QStringList &folders)
+bool FolderFilter::setFolders(const QStringList &folders)
 {
+    if (!m_settings.setValue(pathsKey, folders))
+        return false;
     Q_EMIT aboutToChange();
     m_folders = folders;
-    m_settings->setValue(pathsKey, folders);
-    m_settings->sync();
+    standardizeFolders();
     Q_EMIT changed();
+    return true;
 }
 
 void FolderFilter::remove(const QString &path)
@@ -90,10 +109,15 @@ void FolderFilter::remove(const QString &path)
     setFolders(kept);
 }
 
-bool FolderFilter::contains(const QString &folder, const QUrl &url)
+namespace {
+
+QStringList folderComponents(const QString &folder)
 {
-    const QStringList item = standardizedComponents(url.toLocalFile());
-    const QStringList container = standardizedComponents(fileUrl(folder).toLocalFile());
+    return standardizedComponents(fileUrl(folder).toLocalFile());
+}
+
+bool startsWith(const QStringList &item, const QStringList &container)
+{
     // An empty folder string names no folder; it must not swallow every item.
     if (container.isEmpty() || item.size() < container.size())
         return false;
@@ -103,12 +127,29 @@ bool FolderFilter::contains(const QString &folder, const QUrl &url)
     return true;
 }
 
+} // namespace
+
+bool FolderFilter::contains(const QString &folder, const QUrl &url)
+{
+    return startsWith(standardizedComponents(url.toLocalFile()), folderComponents(folder));
+}
+
+// The folders are standardised once per change, not once per item and folder.
+void FolderFilter::standardizeFolders()
+{
+    m_components.clear();
+    m_components.reserve(m_folders.size());
+    for (const QString &folder : std::as_const(m_folders))
+        m_components << folderComponents(folder);
+}
+
 bool FolderFilter::allows(const QUrl &url) const
 {
     if (m_folders.isEmpty() || m_mode == FolderFilterMode::all)
         return true;
-    for (const QString &folder : m_folders)
-        if (contains(folder, url))
+    const QStringList item = standardizedComponents(url.toLocalFile());
+    for (const QStringList &folder : m_components)
+        if (startsWith(item, folder))
             return m_mode == FolderFilterMode::include;
     return m_mode == FolderFilterMode::exclude;
 }

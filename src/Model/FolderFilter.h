@@ -3,12 +3,12 @@
 
 #pragma once
 
+#include "Model/SettingsFile.h"
+
 #include <QObject>
-#include <QSettings>
 #include <QStringList>
 #include <QUrl>
 
-#include <memory>
 #include <optional>
 
 enum class FolderFilterMode { all, exclude, include };
@@ -21,20 +21,24 @@ std::optional<FolderFilterMode> fromRawValue(const QString &raw);
 } // namespace FolderFilterModes
 
 // The persisted include/exclude folder filter. The application's start makes the one the panel
-// uses; every assignment is written through to the settings file at once.
+// uses; every assignment is written through to the settings file at once, and a change made to
+// the file from outside (another instance, a hand edit) is taken over, not written over.
 class FolderFilter : public QObject
 {
     Q_OBJECT
 public:
-    // Reads both keys once from `settings`; writes nothing. Tests build their own instances.
-    explicit FolderFilter(std::unique_ptr<QSettings> settings);
+    // Reads both keys from `settings`; writes nothing. Tests build their own instances.
+    explicit FolderFilter(SettingsFile &settings);
     ~FolderFilter() override;
 
     FolderFilterMode mode() const { return m_mode; }
     const QStringList &folders() const { return m_folders; }
     void setMode(FolderFilterMode mode);
-    void setFolders(const QStringList &folders);
+    // False, with nothing changed, when the settings file cannot hold that many folders.
+    bool setFolders(const QStringList &folders);
     void remove(const QString &path);
+    // Assignments made while the batch lives are written to the settings file once, at its end.
+    SettingsFile::Batch batch() { return SettingsFile::Batch(m_settings); }
 
     bool allows(const QUrl &url) const;
     // Whether `url` lies inside `folder`, by whole standardised path components.
@@ -45,7 +49,11 @@ Q_SIGNALS:
     void changed();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    void followFile();
+    void standardizeFolders();
+
+    SettingsFile &m_settings;
     FolderFilterMode m_mode = FolderFilterMode::all;
     QStringList m_folders;
+    QList<QStringList> m_components; // of each folder, standardised
 };

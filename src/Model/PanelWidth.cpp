@@ -9,7 +9,7 @@ namespace {
 const QString key = QStringLiteral("panelWidth");
 }
 
-double PanelWidth::stored(const QSettings &settings)
+double PanelWidth::stored(const SettingsFile &settings)
 {
     const QVariant value = settings.value(key);
     bool ok = false;
@@ -19,10 +19,9 @@ double PanelWidth::stored(const QSettings &settings)
     return width;
 }
 
-void PanelWidth::store(QSettings &settings, double width)
+void PanelWidth::store(SettingsFile &settings, double width)
 {
     settings.setValue(key, width);
-    settings.sync();
 }
 
 double PanelWidth::clamped(double width)

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QSettings>
+#include "Model/SettingsFile.h"
 
 // The panel's remembered width ("panelWidth", a double, in device-independent pixels).
 namespace PanelWidth {
@@ -13,8 +13,8 @@ inline constexpr double fallback = 262;
 
 // The stored width when it lies within minimum..maximum inclusive; anything else (missing, not a
 // number, out of range) gives the fallback, never a clamped value.
-double stored(const QSettings &settings);
-void store(QSettings &settings, double width);
+double stored(const SettingsFile &settings);
+void store(SettingsFile &settings, double width);
 // Held to minimum..maximum, for drags.
 double clamped(double width);
 } // namespace PanelWidth

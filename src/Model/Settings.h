@@ -3,14 +3,13 @@
 
 #pragma once
 
-#include <QSettings>
+#include "Model/SettingsFile.h"
 
 #include <memory>
 
-// The program's settings file: INI under $XDG_CONFIG_HOME/Quillmoth/, read and written by our
-// own safe INI format.
+// Where the program's settings live: an INI file under $XDG_CONFIG_HOME/Quillmoth/.
 namespace Settings {
-std::unique_ptr<QSettings> open();
-std::unique_ptr<QSettings> open(const QString &path);
+std::unique_ptr<SettingsFile> open();
+std::unique_ptr<SettingsFile> open(const QString &path);
 QString filePath();
 } // namespace Settings

@@ -3,10 +3,14 @@
 
 #include "Platform/SingleInstance.h"
 
+#include "Platform/PlatformLog.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -34,7 +38,32 @@ private:
     SingleInstance *m_owner;
 };
 
-constexpr int callTimeoutMs = 5000;
+// A running instance answers at once; one that does not within this is hung, not absent.
+constexpr int callTimeoutMs = 1000;
+// How long a later launch tries to reach the running instance over the socket before it ends.
+constexpr int socketReachMs = 2000;
+
+QString configFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Quillmoth");
+}
+
+// Folders for the lock and socket, best first: the session's runtime folder, Qt's fallback for
+// it, and the program's own config folder when neither can be used.
+QStringList coordinationFolders()
+{
+    QStringList folders;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        folders << runtime;
+    const QString fallback = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!fallback.isEmpty() && !folders.contains(fallback))
+        folders << fallback;
+    if (QDir().mkpath(configFolder()))
+        folders << configFolder();
+    return folders;
+}
 
 } // namespace
 
@@ -54,12 +83,9 @@ QString SingleInstance::objectPath()
     return QLatin1Char('/') + busName().replace(QLatin1Char('.'), QLatin1Char('/'));
 }
 
-QString SingleInstance::socketPath()
+QString SingleInstance::socketPath(const QString &folder)
 {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return dir + QLatin1Char('/') + busName() + QStringLiteral(".socket");
+    return folder + QLatin1Char('/') + busName() + QStringLiteral(".socket");
 }
 
 SingleInstance::Role SingleInstance::claim()
@@ -96,12 +122,17 @@ bool SingleInstance::claimOnBus(Role &role)
         QDBusMessage call = QDBusMessage::createMethodCall(
             busName(), objectPath(), busName(), QStringLiteral("Reopen"));
         const QDBusMessage answer = bus.call(call, QDBus::Block, callTimeoutMs);
-        if (answer.type() == QDBusMessage::ReplyMessage) {
-            role = Role::Secondary;
-            return true;
+        // Only an owner that went away between the two steps lets this launch take the name.
+        if (answer.type() == QDBusMessage::ErrorMessage
+            && answer.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")) {
+            QThread::msleep(50);
+            continue;
         }
-        // The owner went away between the two steps: try to take the name again.
-        QThread::msleep(50);
+        if (answer.type() != QDBusMessage::ReplyMessage)
+            qCWarning(lcPlatform, "The running instance did not answer (%s); this launch ends.",
+                qPrintable(answer.errorName()));
+        role = Role::Secondary;
+        return true;
     }
     bus.unregisterObject(objectPath());
     delete service;
@@ -111,38 +142,63 @@ bool SingleInstance::claimOnBus(Role &role)
 
 SingleInstance::Role SingleInstance::claimOnSocket()
 {
-    const QString path = socketPath();
-    m_lock = std::make_unique<QLockFile>(path.chopped(7) + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(0); // stale only when its process is gone
-    if (m_lock->tryLock(0)) {
-        QLocalServer::removeServer(path); // left behind by a process that died
-        m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(m_server, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket *peer = m_server->nextPendingConnection()) {
-                connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-                connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                    while (peer->canReadLine()) {
-                        if (peer->readLine().trimmed() == "reopen") {
-                            peer->write("ok\n");
-                            peer->flush();
-                            Q_EMIT reopenRequested();
-                        }
-                    }
-                });
-            }
-        });
-        m_server->listen(path);
-        return Role::Primary;
+    for (const QString &folder : coordinationFolders()) {
+        auto lock = std::make_unique<QLockFile>(
+            folder + QLatin1Char('/') + busName() + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // stale only when its process is gone
+        if (lock->tryLock(0)) {
+            if (folder == configFolder())
+                qCWarning(lcPlatform,
+                    "No session bus and no usable runtime folder: a lock in "
+                    "the config folder keeps this instance the only one.");
+            m_lock = std::move(lock);
+            listen(socketPath(folder));
+            return Role::Primary;
+        }
+        if (lock->error() == QLockFile::LockFailedError)
+            return reopenOverSocket(socketPath(folder));
     }
-    m_lock.reset();
-    // The running instance may still be setting up its socket: try for a little while.
-    for (int attempt = 0; attempt < 40; ++attempt) {
+    qCWarning(lcPlatform,
+        "Neither the session bus nor a lock file can be used: another "
+        "instance cannot be recognised, so this one starts.");
+    return Role::Primary;
+}
+
+void SingleInstance::listen(const QString &path)
+{
+    QLocalServer::removeServer(path); // left behind by a process that died
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *peer = m_server->nextPendingConnection()) {
+            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
+                while (peer->canReadLine()) {
+                    if (peer->readLine().trimmed() == "reopen") {
+                        peer->write("ok\n");
+                        peer->flush();
+                        Q_EMIT reopenRequested();
+                    }
+                }
+            });
+        }
+    });
+    if (!m_server->listen(path))
+        qCWarning(lcPlatform, "Later launches cannot reach this instance: %s",
+            qPrintable(m_server->errorString()));
+}
+
+// The lock's owner runs, perhaps still setting up its socket: asked for a moment, then this
+// launch ends either way.
+SingleInstance::Role SingleInstance::reopenOverSocket(const QString &path)
+{
+    const QDeadlineTimer deadline(socketReachMs);
+    while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(path);
         if (socket.waitForConnected(250)) {
             socket.write("reopen\n");
-            socket.waitForBytesWritten(1000);
+            socket.waitForBytesWritten(callTimeoutMs);
             socket.waitForReadyRead(callTimeoutMs);
             return Role::Secondary;
         }

@@ -12,8 +12,11 @@ class QLockFile;
 
 // One Quillmoth per session. The first process owns the application id on the session bus
 // (object /io/github/quillmoth/Quillmoth, method Reopen); a later one asks it to reopen and
-// ends. Without a session bus the same happens over a local socket in XDG_RUNTIME_DIR, guarded
-// by a lock file so that two processes started together cannot both win.
+// ends; an owner that does not answer is a hung instance, and the launch ends all the same.
+// Without a session bus the same happens over a local socket guarded by a lock file, so that
+// two processes started together cannot both win: in XDG_RUNTIME_DIR, else in Qt's fallback
+// runtime folder, else in the config folder. Only when no lock can be made at all does a
+// launch start without knowing, and it says so.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -28,7 +31,7 @@ public:
 
     static QString busName();
     static QString objectPath();
-    static QString socketPath();
+    static QString socketPath(const QString &folder);
 
 Q_SIGNALS:
     // Another launch asked this instance to reopen.
@@ -37,6 +40,8 @@ Q_SIGNALS:
 private:
     bool claimOnBus(Role &role);
     Role claimOnSocket();
+    void listen(const QString &path);
+    Role reopenOverSocket(const QString &path);
 
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;

@@ -11,6 +11,8 @@
 #include <QMimeDatabase>
 #include <QPixmap>
 
+#include <algorithm>
+
 // Outside any namespace, as the resource macro requires.
 static void registerIconResources()
 {
@@ -20,12 +22,22 @@ static void registerIconResources()
 namespace {
 
 constexpr int iconSize = 32;
+// The cache's budget in KiB: thousands of icons at any scale, never the memory of a store
+// that lists a hundred thousand paths (or paths of a million characters).
+constexpr int cacheBudgetKiB = 32 * 1024;
 
 QCache<QString, QPixmap> &iconCache()
 {
-    // Process-wide, no count limit of its own beyond a generous cost bound.
-    static QCache<QString, QPixmap> cache(100000);
+    static QCache<QString, QPixmap> cache(cacheBudgetKiB);
     return cache;
+}
+
+// What an entry holds, in KiB: its pixels and its key.
+int costKiB(const QString &key, const QPixmap &pixmap)
+{
+    const qint64 bytes = qint64(pixmap.width()) * pixmap.height() * pixmap.depth() / 8
+        + key.size() * qint64(sizeof(QChar));
+    return int(std::min<qint64>(bytes / 1024 + 1, cacheBudgetKiB));
 }
 
 QIcon themedIcon(const QStringList &names, const QString &fallback)
@@ -74,7 +86,7 @@ QPixmap ItemIcon::icon(const RecentItem &item)
         names.prepend(QStringLiteral("folder"));
     const QIcon icon
         = themedIcon(names, folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
-    QPixmap *pixmap = new QPixmap(render(icon));
-    iconCache().insert(key, pixmap, 1);
-    return *pixmap;
+    const QPixmap pixmap = render(icon);
+    iconCache().insert(key, new QPixmap(pixmap), costKiB(key, pixmap));
+    return pixmap;
 }

@@ -24,6 +24,17 @@ namespace {
 
 const QString removeButtonName = QStringLiteral("removeFolder");
 
+// Where `after` is `before` with one entry taken out; -1 when it is not.
+qsizetype removedIndex(const QStringList &before, const QStringList &after)
+{
+    if (before.size() != after.size() + 1)
+        return -1;
+    qsizetype i = 0;
+    while (i < after.size() && before.at(i) == after.at(i))
+        ++i;
+    return before.sliced(i + 1) == after.sliced(i) ? i : -1;
+}
+
 int indexOf(FolderFilterMode mode)
 {
     return mode == FolderFilterMode::all ? 0 : mode == FolderFilterMode::exclude ? 1 : 2;
@@ -95,6 +106,7 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     column->addLayout(buildQuitSection());
 
     connect(&m_filter, &FolderFilter::changed, this, &SettingsView::rebuild);
+    styleButtons();
     rebuild();
 }
 
@@ -156,6 +168,7 @@ QWidget *SettingsView::buildFolderSection()
     m_rowsLayout = new QVBoxLayout(m_rows);
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
     m_rowsLayout->setSpacing(3);
+    m_rowsLayout->addStretch();
     scroll->setWidget(m_rows);
     m_add = new QPushButton(tr("Add Folder\u2026"), m_folderSection);
     noFocusRing(m_add);
@@ -245,12 +258,15 @@ SettingsView::FolderChooser SettingsView::dialogChooser(QWidget *parent)
 void SettingsView::addFolders()
 {
     const QStringList chosen = m_chooser(chooserMessage(m_filter.mode()));
+    // Each append is an assignment of its own; the file is replaced once for all of them.
+    const SettingsFile::Batch batch = m_filter.batch();
     for (const QString &path : chosen) {
         // Standardised as a file URL's path; the same string is never listed twice.
         const QString standard = QDir::cleanPath(fileUrl(path).toLocalFile());
         if (standard.isEmpty() || m_filter.folders().contains(standard))
             continue;
-        m_filter.setFolders(m_filter.folders() + QStringList { standard });
+        if (!m_filter.setFolders(m_filter.folders() + QStringList { standard }))
+            break; // the settings file holds no more
     }
 }
 
@@ -263,6 +279,8 @@ void SettingsView::setTheme(const Theme &theme)
 {
     m_theme = theme;
     m_modes->setTheme(theme);
+    styleButtons();
+    clearRows();
     rebuild();
 }
 
@@ -293,20 +311,53 @@ void SettingsView::styleButtons()
 
 void SettingsView::rebuild()
 {
-    styleButtons();
     const FolderFilterMode mode = m_filter.mode();
     if (m_modes->selected() != indexOf(mode))
         m_modes->setSelected(indexOf(mode));
     m_caption->setText(modeCaption(mode, !m_filter.folders().isEmpty()));
     m_folderSection->setVisible(mode != FolderFilterMode::all);
+    if (isVisible())
+        syncRows();
+}
 
-    while (QLayoutItem *item = m_rowsLayout->takeAt(0)) {
+void SettingsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    syncRows();
+}
+
+// Rows follow the folder list by its change: an append adds rows, a removal takes one, and only
+// another change (or a new theme) builds them all again. Rows wait until the page is shown.
+void SettingsView::syncRows()
+{
+    const QStringList &folders = m_filter.folders();
+    if (folders == m_rowFolders)
+        return;
+    const qsizetype shown = m_rowFolders.size();
+    if (folders.size() > shown && folders.first(shown) == m_rowFolders) {
+        for (qsizetype i = shown; i < folders.size(); ++i)
+            m_rowsLayout->insertWidget(int(i), makeFolderRow(folders.at(i)));
+    } else if (const qsizetype gone = removedIndex(m_rowFolders, folders); gone >= 0) {
+        QLayoutItem *item = m_rowsLayout->takeAt(int(gone));
+        delete item->widget();
+        delete item;
+    } else {
+        clearRows();
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            m_rowsLayout->insertWidget(int(i), makeFolderRow(folders.at(i)));
+    }
+    m_rowFolders = folders;
+}
+
+void SettingsView::clearRows()
+{
+    // Everything but the stretch that closes the list.
+    while (m_rowsLayout->count() > 1) {
+        QLayoutItem *item = m_rowsLayout->takeAt(0);
         delete item->widget();
         delete item;
     }
-    for (const QString &path : m_filter.folders())
-        m_rowsLayout->addWidget(makeFolderRow(path));
-    m_rowsLayout->addStretch();
+    m_rowFolders.clear();
 }
 
 QWidget *SettingsView::makeFolderRow(const QString &path)

@@ -47,12 +47,17 @@ public:
     QWidget *folderSection() const { return m_folderSection; }
     QList<QPushButton *> removeButtons() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLayout *buildHeader();
     QLayout *buildModeSection();
     QWidget *buildFolderSection();
     QLayout *buildQuitSection();
     void rebuild();
+    void syncRows();
+    void clearRows();
     void styleButtons();
     QWidget *makeFolderRow(const QString &path);
     QLayout *makeFolderTexts(const QString &path, QWidget *row);
@@ -68,4 +73,5 @@ private:
     QWidget *m_folderSection = nullptr, *m_divider = nullptr;
     QWidget *m_rows = nullptr;
     QVBoxLayout *m_rowsLayout = nullptr;
+    QStringList m_rowFolders; // the folders the rows show, in order
 };

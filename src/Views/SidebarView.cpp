@@ -3,8 +3,10 @@
 
 #include "Views/SidebarView.h"
 
+#include "Model/FileUrl.h"
 #include "Model/FolderFilter.h"
 #include "Model/ItemListing.h"
+#include "Model/ShellQuote.h"
 #include "Platform/BlurBehind.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
@@ -389,7 +391,8 @@ QMenu *SidebarView::rowMenu(const RecentItem &item)
         fileManager.isEmpty() ? tr("Reveal in File Manager") : tr("Reveal in %1").arg(fileManager),
         this, [this, url = item.url()] { m_workspace->activateFileViewerSelecting({ url }); });
     m_menu->addSeparator();
-    m_menu->addAction(tr("Copy Path"), this, [path = item.url().toLocalFile()] {
+    // Pasted into a terminal, the path must not act: control characters go quoted.
+    m_menu->addAction(tr("Copy Path"), this, [path = ShellQuote::pastable(nativePath(item.url()))] {
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();
         clipboard->setText(path);

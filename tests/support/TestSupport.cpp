@@ -11,6 +11,9 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 TempHome::TempHome()
@@ -172,6 +175,26 @@ void writeAtomically(const QString &path, const QByteArray &content)
         qFatal("cannot write %s", qPrintable(path));
     file.write(content);
     file.commit();
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    // The signal a write past the limit raises would end the test; the write then only fails.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_previous = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        qFatal("cannot limit the file size");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_previous);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 namespace {

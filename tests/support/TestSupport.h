@@ -78,6 +78,20 @@ void writeFile(const QString &path, const QByteArray &content);
 // The whole file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
 
+// While alive, no file this process writes may grow past `bytes` (RLIMIT_FSIZE): writes beyond
+// fail as on a full disk, for any user and without a mount.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    qint64 m_previous = -1;
+};
+
 // Captures the info and warning lines of one logging category while alive, and turns its info
 // lines on, as a user would with QT_LOGGING_RULES.
 class LogCapture
