@@ -23,8 +23,8 @@ class Workspace;
 // Makes and owns every long-lived object of the program (the settings file, the folder filter, the
 // store, the colour-scheme and compositor watchers, the workspace, the GNOME Shell extension's
 // watcher, the follower and the one panel) and hands them down by reference; answers the
-// application's lifecycle. Members are destroyed in
-// the reverse order of their declaration, so the panel goes before everything it uses.
+// application's lifecycle. Members are destroyed in the reverse order of their declaration, so
+// the panel goes before everything it uses.
 class AppDelegate : public QObject
 {
     Q_OBJECT
