@@ -6,6 +6,7 @@
 #include "Model/Settings.h"
 #include "Model/ShellQuote.h"
 #include "Model/VisibleText.h"
+#include "Platform/Autostart.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
 #include "Platform/Workspace.h"
@@ -21,6 +22,7 @@
 #include "Views/SegmentedControl.h"
 #include "Views/SettingsView.h"
 #include "Views/SidebarView.h"
+#include "Views/ToggleSwitch.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -285,6 +287,39 @@ private Q_SLOTS:
         const auto stored = Settings::open();
         FolderFilter reread(*stored);
         QCOMPARE(reread.mode(), FolderFilterMode::exclude);
+    }
+
+    // "Open at Login" is the autostart entry: read from it whenever the page shows, written by a
+    // click; the user's own edits stay, and an entry that cannot be written leaves it off.
+    void openAtLogin()
+    {
+        Fixture f;
+        QTest::mouseClick(f.view->settingsButton(), Qt::LeftButton);
+        ToggleSwitch *login = f.view->settingsView()->loginSwitch();
+        const QString entry = Autostart::entryPath();
+        QVERIFY(entry.startsWith(f.home.configHome() + u"/autostart/"_s));
+        QVERIFY(!login->isChecked());
+        login->click();
+        QVERIFY(login->isChecked() && Autostart::isEnabled());
+        QVERIFY(readFile(entry).contains("Exec="));
+        login->click();
+        QVERIFY(!login->isChecked() && !QFile::exists(entry)); // ours, unedited: removed
+
+        writeFile(entry, "[Desktop Entry]\nType=Application\nExec=quillmoth --mine\nHidden=true\n");
+        f.view->setShowingSettings(false);
+        f.view->setShowingSettings(true);
+        QVERIFY(!login->isChecked());
+        login->click();
+        QVERIFY(login->isChecked());
+        login->click();
+        QCOMPARE(readFile(entry),
+            QByteArray("[Desktop Entry]\nType=Application\nExec=quillmoth --mine\nHidden=true\n"));
+
+        QVERIFY(QFile::remove(entry));
+        QVERIFY(QDir(QFileInfo(entry).path()).removeRecursively());
+        writeFile(QFileInfo(entry).path(), "not a folder");
+        login->click();
+        QVERIFY(!login->isChecked());
     }
 
     // Many folders: 400 chosen at once are each appended and stored, and a mode click with

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmoth developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Renders the panel with a fixed set of items in the light and the dark scheme:
+// Renders the panel with a fixed set of items, and its settings page, in the light and the dark
+// scheme:
 //   QT_QPA_PLATFORM=offscreen build/tools/render_panel docs/
 // The items live in a private home (the tests' TempHome), so the pictures never show the
 // user's own files.
@@ -63,14 +64,24 @@ int main(int argc, char **argv)
     while ((recents.isLoading() || view.contentState() != QLatin1String("list"))
         && clock.elapsed() < 5000)
         app.processEvents(QEventLoop::AllEvents, 50);
-    for (const auto &[scheme, name] : { std::pair { ColorPreference::light, "panel-light.png" },
-             std::pair { ColorPreference::dark, "panel-dark.png" } }) {
-        colorScheme.setOverride(scheme);
-        app.processEvents();
-        const QString target = out + QLatin1Char('/') + QLatin1String(name);
-        if (!view.grab().save(target))
-            return 1;
-        printf("%s\n", qPrintable(target));
-    }
-    return 0;
+    const auto shoot = [&](const char *page) {
+        for (const auto &[scheme, suffix] : { std::pair { ColorPreference::light, "light" },
+                 std::pair { ColorPreference::dark, "dark" } }) {
+            colorScheme.setOverride(scheme);
+            app.processEvents();
+            const QString target = out
+                + QStringLiteral("/%1-%2.png").arg(QLatin1String(page), QLatin1String(suffix));
+            if (!view.grab().save(target))
+                return false;
+            printf("%s\n", qPrintable(target));
+        }
+        return true;
+    };
+    if (!shoot("panel"))
+        return 1;
+    // The settings page, hiding one folder.
+    filter.setMode(FolderFilterMode::exclude);
+    filter.setFolders({ home.path() + QStringLiteral("/Downloads") });
+    view.setShowingSettings(true);
+    return shoot("settings") ? 0 : 1;
 }

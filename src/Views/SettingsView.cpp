@@ -5,10 +5,12 @@
 
 #include "Model/FileUrl.h"
 #include "Model/HomeFolder.h"
+#include "Platform/Autostart.h"
 #include "Views/Glyph.h"
 #include "Views/PlainText.h"
 #include "Views/RecentRow.h"
 #include "Views/SegmentedControl.h"
+#include "Views/ToggleSwitch.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
@@ -103,6 +105,7 @@ SettingsView::SettingsView(FolderFilter &filter, std::function<void()> onDone, Q
     column->addLayout(buildModeSection());
     column->addWidget(buildFolderSection(), 1);
     column->addStretch(0);
+    column->addLayout(buildLoginRow());
     column->addLayout(buildQuitSection());
 
     connect(&m_filter, &FolderFilter::changed, this, &SettingsView::rebuild);
@@ -177,6 +180,25 @@ QWidget *SettingsView::buildFolderSection()
     section->addWidget(scroll, 1);
     section->addWidget(m_add, 0, Qt::AlignLeft);
     return m_folderSection;
+}
+
+QLayout *SettingsView::buildLoginRow()
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(14, 4, 14, 10);
+    m_loginLabel = new QLabel(tr("Open at Login"), this);
+    m_loginLabel->setFont(RecentRow::font(12, QFont::Medium));
+    m_login = new ToggleSwitch(this);
+    m_login->setAccessibleName(m_loginLabel->text());
+    connect(m_login, &ToggleSwitch::clicked, this, [this](bool on) {
+        Autostart::setEnabled(on);
+        // What the entry says now, which is what the session will do.
+        m_login->setChecked(Autostart::isEnabled());
+    });
+    row->addWidget(m_loginLabel);
+    row->addStretch();
+    row->addWidget(m_login);
+    return row;
 }
 
 QLayout *SettingsView::buildQuitSection()
@@ -279,6 +301,7 @@ void SettingsView::setTheme(const Theme &theme)
 {
     m_theme = theme;
     m_modes->setTheme(theme);
+    m_login->setTheme(theme);
     styleButtons();
     clearRows();
     rebuild();
@@ -305,6 +328,8 @@ void SettingsView::styleButtons()
         Glyph::render(QStringLiteral("power"), m_theme.secondaryText(), 12, devicePixelRatioF())));
     m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(Theme::css(m_theme.hairline())));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
+    m_loginLabel->setStyleSheet(
+        QStringLiteral("color: %1;").arg(Theme::css(m_theme.primaryText())));
     m_sectionTitle->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
     m_caption->setStyleSheet(QStringLiteral("color: %1;").arg(secondary));
 }
@@ -324,6 +349,8 @@ void SettingsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     syncRows();
+    // Read each time: the entry may have been changed with other tools meanwhile.
+    m_login->setChecked(Autostart::isEnabled());
 }
 
 // Rows follow the folder list by its change: an append adds rows, a removal takes one, and only

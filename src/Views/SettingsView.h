@@ -16,9 +16,11 @@ class QPushButton;
 class QVBoxLayout;
 class QScrollArea;
 class SegmentedControl;
+class ToggleSwitch;
 
-// The in-panel settings page: the folder filter's mode and folders, and Quit. Every edit goes
-// straight to the filter it was given, which stores it at once; "Done" only closes the page.
+// The in-panel settings page: the folder filter's mode and folders, "Open at Login", and Quit.
+// Every edit goes straight to the filter it was given, which stores it at once; "Done" only closes
+// the page.
 class SettingsView : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
     QPushButton *doneButton() const { return m_done; }
     QPushButton *addButton() const { return m_add; }
     QPushButton *quitButton() const { return m_quit; }
+    ToggleSwitch *loginSwitch() const { return m_login; }
     QLabel *caption() const { return m_caption; }
     QWidget *folderSection() const { return m_folderSection; }
     QList<QPushButton *> removeButtons() const;
@@ -54,6 +57,7 @@ private:
     QLayout *buildHeader();
     QLayout *buildModeSection();
     QWidget *buildFolderSection();
+    QLayout *buildLoginRow();
     QLayout *buildQuitSection();
     void rebuild();
     void syncRows();
@@ -70,6 +74,8 @@ private:
     QLabel *m_title = nullptr, *m_sectionTitle = nullptr, *m_caption = nullptr;
     QPushButton *m_done = nullptr, *m_add = nullptr, *m_quit = nullptr;
     SegmentedControl *m_modes = nullptr;
+    QLabel *m_loginLabel = nullptr;
+    ToggleSwitch *m_login = nullptr;
     QWidget *m_folderSection = nullptr, *m_divider = nullptr;
     QWidget *m_rows = nullptr;
     QVBoxLayout *m_rowsLayout = nullptr;
