@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -228,6 +229,19 @@ private Q_SLOTS:
         QTest::mouseRelease(thumb, Qt::LeftButton, {}, QPoint(thumb->width() / 2, 60));
         QVERIFY(list->verticalScrollBar()->value() > 0);
         QCOMPARE(panel.width(), 262);
+    }
+
+    // A row dragged out carries its file: as a URL for file managers and mail composers, as the
+    // path for a terminal.
+    void dragDataIsTheFile()
+    {
+        TempHome home;
+        const QString path = home.touch(u"My Files/été & co.txt"_s);
+        const std::unique_ptr<QMimeData> data(
+            RecentList::dragData(recentItem(path, QDateTime::currentDateTime())));
+        QCOMPARE(data->urls(), QList<QUrl> { QUrl::fromLocalFile(path) });
+        QCOMPARE(data->text(), path);
+        QVERIFY(data->data(u"text/uri-list"_s).startsWith("file:///"));
     }
 
     void settingsPageRoundTrip()

@@ -3,10 +3,14 @@
 
 #include "Views/RecentList.h"
 
+#include "Views/ItemIcon.h"
 #include "Views/OverlayScrollBar.h"
 #include "Views/RecentRow.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -154,13 +158,37 @@ const RecentItem *RecentList::itemAtPoint(const QPoint &pos, int *row) const
 
 void RecentList::mousePressEvent(QMouseEvent *event)
 {
+    m_pressAt.reset();
     if (event->button() == Qt::LeftButton)
-        if (const RecentItem *item = itemAtPoint(event->position().toPoint()))
+        if (const RecentItem *item = itemAtPoint(event->position().toPoint())) {
+            m_pressAt = event->position().toPoint();
             Q_EMIT clicked(RecentItem(*item));
+        }
 }
 
 void RecentList::mouseReleaseEvent(QMouseEvent *)
 {
+    m_pressAt.reset();
+}
+
+QMimeData *RecentList::dragData(const RecentItem &item)
+{
+    auto *data = new QMimeData;
+    data->setUrls({ item.url() });
+    data->setText(item.url().toLocalFile());
+    return data;
+}
+
+void RecentList::startDrag(const RecentItem &item)
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(dragData(item));
+    const QPixmap icon = ItemIcon::icon(item);
+    drag->setPixmap(icon);
+    drag->setHotSpot(QPoint(int(icon.deviceIndependentSize().width() / 2),
+        int(icon.deviceIndependentSize().height() / 2)));
+    // Copied or linked where it lands, never moved away from where the user keeps it.
+    drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
 }
 
 void RecentList::mouseDoubleClickEvent(QMouseEvent *event)
@@ -172,6 +200,16 @@ void RecentList::mouseDoubleClickEvent(QMouseEvent *event)
 
 void RecentList::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_pressAt && (event->buttons() & Qt::LeftButton)
+        && (event->position().toPoint() - *m_pressAt).manhattanLength()
+            >= QApplication::startDragDistance()) {
+        const RecentItem *item = itemAtPoint(*m_pressAt);
+        m_pressAt.reset();
+        if (item) {
+            startDrag(RecentItem(*item));
+            return;
+        }
+    }
     int row = -1;
     itemAtPoint(event->position().toPoint(), &row);
     if (row != m_hovered) {

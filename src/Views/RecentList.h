@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class QMimeData;
+
 // The day sections and their rows as one flat, lazily drawn list: a header row per section,
 // then its items. Only the rows on screen are ever painted.
 class RecentListModel : public QAbstractListModel
@@ -49,6 +51,8 @@ public:
     void setTheme(const Theme &theme);
     const Theme &theme() const { return m_theme; }
     int hoveredRow() const { return m_hovered; }
+    // What a row carries when dragged out: its file URL (text/uri-list) and its path as text.
+    static QMimeData *dragData(const RecentItem &item);
     // Where a row is drawn, in viewport coordinates (for tests).
     QRect rowRect(int row) const { return visualRect(m_model->index(row)); }
 
@@ -67,8 +71,12 @@ protected:
 
 private:
     const RecentItem *itemAtPoint(const QPoint &pos, int *row = nullptr) const;
+    void startDrag(const RecentItem &item);
     RecentListModel *m_model;
     std::optional<QUrl> m_selected;
     Theme m_theme { ColorScheme::light };
     int m_hovered = -1;
+    // Where the left button went down on a row: a drag starts from there once the pointer has
+    // gone the platform's drag distance, so clicks and double clicks keep their meaning.
+    std::optional<QPoint> m_pressAt;
 };
