@@ -9,6 +9,7 @@
 #include "Platform/Autostart.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
+#include "Platform/Thumbnail.h"
 #include "Platform/Workspace.h"
 #include "SidebarPanel.h"
 #include "Store/RecentFilesStore.h"
@@ -105,6 +106,10 @@ struct Fixture
         return -1;
     }
     QPoint centerOf(const QString &name) { return list()->rowRect(rowNamed(name)).center(); }
+    const RecentItem *itemNamed(const QString &name)
+    {
+        return list()->listModel()->itemAt(rowNamed(name));
+    }
 };
 
 } // namespace
@@ -523,6 +528,37 @@ private Q_SLOTS:
         QCOMPARE(folder.deviceIndependentSize().toSize(), QSize(32, 32));
         // A file that does not exist still gets an icon.
         QVERIFY(!ItemIcon::icon(recentItem(home.path() + u"/missing.pdf"_s, when)).isNull());
+    }
+
+    // A file with a valid thumbnail in the shared cache shows it in the icon's square; the others
+    // keep their type icons.
+    void thumbnailInPlaceOfTheIcon()
+    {
+        Fixture f;
+        qputenv("XDG_CACHE_HOME", (f.home.path() + u"/.cache"_s).toUtf8());
+        const QString photo = f.home.path() + u"/Pictures/beach.jpg"_s;
+        const QString file = Thumbnail::fileFor(photo, Thumbnail::cacheHome(), u"normal"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QImage image(128, 64, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        image.setText(u"Thumb::URI"_s, QString::fromUtf8(QUrl::fromLocalFile(photo).toEncoded()));
+        image.setText(
+            u"Thumb::MTime"_s, QString::number(QFileInfo(photo).lastModified().toSecsSinceEpoch()));
+        QVERIFY(image.save(file, "PNG"));
+        // A list made now looks in this cache.
+        f.view.reset();
+        f.view = std::make_unique<SidebarView>(
+            *f.store, *f.filter, f.workspace, f.colorScheme, f.compositor);
+        f.view->resize(262, 700);
+        f.view->show();
+        QVERIFY(f.waitLive());
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !f.list()->thumbnailFor(*f.itemNamed(u"beach.jpg"_s)).isNull(); }, 5000));
+        QVERIFY(f.list()->thumbnailFor(*f.itemNamed(u"report.pdf"_s)).isNull());
+        const QRect row = f.list()->rowRect(f.rowNamed(u"beach.jpg"_s));
+        const QImage shot = f.list()->viewport()->grab(row).toImage();
+        QCOMPARE(shot.pixelColor(8 + 6 + 12, row.height() / 2), QColor(Qt::red));
+        qunsetenv("XDG_CACHE_HOME");
     }
 };
 

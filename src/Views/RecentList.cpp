@@ -3,6 +3,7 @@
 
 #include "Views/RecentList.h"
 
+#include "Platform/ThumbnailLoader.h"
 #include "Views/ItemIcon.h"
 #include "Views/OverlayScrollBar.h"
 #include "Views/RecentRow.h"
@@ -40,7 +41,8 @@ public:
         const QRect rect = option.rect.adjusted(8, 0, -8, 0);
         if (const RecentItem *item = model->itemAt(index.row())) {
             const bool selected = m_list->selectedId() && *m_list->selectedId() == item->id();
-            RecentRow { *item, selected, m_list->hoveredRow() == index.row(), m_list->theme() }
+            RecentRow { *item, selected, m_list->hoveredRow() == index.row(), m_list->theme(),
+                m_list->thumbnailFor(*item) }
                 .paint(*painter, rect);
             return;
         }
@@ -109,7 +111,9 @@ int RecentListModel::rowOf(const QUrl &id) const
 RecentList::RecentList(QWidget *parent)
     : QListView(parent)
     , m_model(new RecentListModel(this))
+    , m_thumbnails(new ThumbnailLoader(this))
 {
+    connect(m_thumbnails, &ThumbnailLoader::changed, viewport(), qOverload<>(&QWidget::update));
     setModel(m_model);
     setItemDelegate(new RowDelegate(this));
     setFrameShape(QFrame::NoFrame);
@@ -128,6 +132,13 @@ RecentList::RecentList(QWidget *parent)
     setAutoFillBackground(false);
     setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     new OverlayScrollBar(this);
+}
+
+QImage RecentList::thumbnailFor(const RecentItem &item) const
+{
+    if (item.isFolder() || !item.url().isLocalFile())
+        return {};
+    return m_thumbnails->thumbnail(item.url().toLocalFile());
 }
 
 void RecentList::setGroups(const QList<DayGroup> &groups)

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QMimeData;
+class ThumbnailLoader;
 
 // The day sections and their rows as one flat, lazily drawn list: a header row per section,
 // then its items. Only the rows on screen are ever painted.
@@ -50,6 +51,8 @@ public:
     const std::optional<QUrl> &selectedId() const { return m_selected; }
     void setTheme(const Theme &theme);
     const Theme &theme() const { return m_theme; }
+    // The thumbnail to draw for a file row; null while unknown or when there is none.
+    QImage thumbnailFor(const RecentItem &item) const;
     int hoveredRow() const { return m_hovered; }
     // What a row carries when dragged out: its file URL (text/uri-list) and its path as text.
     static QMimeData *dragData(const RecentItem &item);
@@ -76,6 +79,7 @@ private:
     std::optional<QUrl> m_selected;
     Theme m_theme { ColorScheme::light };
     int m_hovered = -1;
+    ThumbnailLoader *m_thumbnails;
     // Where the left button went down on a row: a drag starts from there once the pointer has
     // gone the platform's drag distance, so clicks and double clicks keep their meaning.
     std::optional<QPoint> m_pressAt;

@@ -46,10 +46,18 @@ void RecentRow::paint(QPainter &painter, const QRect &rect) const
         painter.fillPath(clip, *background);
 
     const QRect content = rect.adjusted(8, 6, -8, -6);
-    const QPixmap icon = ItemIcon::icon(item);
     const QRect iconRect(content.left(), content.center().y() - 12, 24, 24);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(iconRect, icon);
+    if (!thumbnail.isNull()) {
+        // Whole, in its own proportions, centred in the icon's square.
+        QSizeF size = thumbnail.size();
+        size.scale(iconRect.size(), Qt::KeepAspectRatio);
+        QRectF target(QPointF(), size);
+        target.moveCenter(QRectF(iconRect).center());
+        painter.drawImage(target, thumbnail);
+    } else {
+        painter.drawPixmap(iconRect, ItemIcon::icon(item));
+    }
 
     const QFont timeFont = font(11, QFont::Normal);
     const QString timeText = time(item.date());

@@ -14,14 +14,16 @@
 
 class QPainter;
 
-// One item drawn as a row: 24 x 24 icon, name (13 medium) over breadcrumb (11), the time of day
-// (11, never squeezed), on a rounded background that shows selection or hover.
+// One item drawn as a row: 24 x 24 icon (or thumbnail), name (13 medium) over breadcrumb (11), the
+// time of day (11, never squeezed), on a rounded background that shows selection or hover.
 struct RecentRow
 {
     const RecentItem &item;
     bool isSelected;
     bool isHovering;
     Theme theme;
+    // Drawn in the icon's place when not null: the shared cache's thumbnail of the file.
+    QImage thumbnail = {};
 
     static constexpr int height = 6 + 31 + 6;
     static constexpr int cornerRadius = 7;
