@@ -12,11 +12,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
-// What the fast reader made of each <bookmark> element of the last store it read, keyed by the
-// element's exact bytes: an element whose bytes are unchanged reads the same, so it is not
-// parsed again. Keys view the document they came from, which the cache holds, so it costs no
-// copy of the store. Used by one reader at a time.
+// What the fast reader made of each <bookmark> element of the last store it read: an element
+// whose bytes are unchanged reads the same, so it is not parsed again. Writers rewrite the
+// whole store to change one entry, so most elements are found where they were: in the part
+// before the first changed byte, or after the last (moved by the change in length). Elements
+// elsewhere are found by their bytes when a large part changed (entries reordered). Holds the
+// last document (shared, not copied). Used by one reader at a time.
 class XbelBookmarkCache
 {
 public:
@@ -29,20 +32,43 @@ public:
     };
     using EntryPtr = std::shared_ptr<const Entry>;
 
-    // The entry for exactly these bytes, from the last committed read.
-    EntryPtr find(std::string_view bytes) const;
-    // Records an element of the document being read; `bytes` must view `document` of commit().
-    void add(std::string_view bytes, EntryPtr entry);
+    // A read of `document` begins.
+    void begin(const QByteArray &document);
+    // The last read's element with exactly the bytes at `offset` of the document being read,
+    // when the reader can know them without looking: in the unchanged start or end.
+    EntryPtr unchangedAt(qsizetype offset, qsizetype &length) const;
+    // Whether enough changed that finding elements by their bytes pays.
+    bool isWorthSearching() const { return m_changedBytes >= searchFromBytes; }
+    // The last read's element with exactly these bytes.
+    EntryPtr find(std::string_view bytes);
+    // Records an element of the document being read, in order.
+    void add(qsizetype offset, qsizetype length, EntryPtr entry);
     // The read succeeded: its elements replace the last read's.
     void commit(QByteArray document);
     // The read gave up: the last committed read stays.
     void abandon();
 
-    qsizetype size() const { return qsizetype(m_entries.size()); }
+    qsizetype size() const { return qsizetype(m_elements.size()); }
 
 private:
-    using Map = std::unordered_map<std::string_view, EntryPtr>;
+    struct Element
+    {
+        qsizetype offset;
+        qsizetype length;
+        EntryPtr entry;
+    };
+    // Below this many changed bytes, the few elements in them are parsed: hashing every
+    // element to find them would cost more.
+    static constexpr qsizetype searchFromBytes = 256 * 1024;
+
+    const Element *elementAt(qsizetype offset) const;
+
     QByteArray m_document;
-    Map m_entries;
-    Map m_next;
+    std::vector<Element> m_elements;
+    std::unordered_map<std::string_view, EntryPtr> m_byBytes; // made when first needed
+    std::vector<Element> m_next;
+    qsizetype m_newSize = 0;
+    qsizetype m_samePrefix = 0;
+    qsizetype m_sameSuffix = 0;
+    qsizetype m_changedBytes = 0;
 };

@@ -91,7 +91,10 @@ public:
         , m_now(now)
         , m_minimumLastUsed(minimumLastUsed)
         , m_cache(cache)
+        , m_begin(data.constData())
     {
+        if (m_cache)
+            m_cache->begin(data);
         m_seen.reserve(size_t(data.size() / 512));
     }
 
@@ -166,18 +169,12 @@ private:
     // counts as read, exactly as parsing it again would have read it.
     bool takeCached()
     {
-        const std::string_view rest(
-            m_scanner.position(), size_t(m_scanner.end() - m_scanner.position()));
-        if (!rest.starts_with("<bookmark "))
-            return false;
-        // Looked for within a bounded stretch, so that a store of bookmarks the cache cannot
-        // hold costs no quadratic search; a longer one is simply parsed.
-        constexpr std::string_view close = "</bookmark>";
-        const size_t end = rest.substr(0, maxCachedElementBytes).find(close);
-        if (end == std::string_view::npos)
-            return false;
-        const std::string_view element = rest.substr(0, end + close.size());
-        const XbelBookmarkCache::EntryPtr entry = m_cache->find(element);
+        const char *at = m_scanner.position();
+        const qsizetype offset = at - m_begin;
+        qsizetype length = 0;
+        XbelBookmarkCache::EntryPtr entry = m_cache->unchangedAt(offset, length);
+        if (!entry && m_cache->isWorthSearching())
+            entry = searchCached(at, length);
         const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
         if (!entry || (recent && !entry->bookmark))
             return false;
@@ -186,9 +183,24 @@ private:
         m_seen.insert(entry->href);
         if (recent)
             m_bookmarks.append(*entry->bookmark);
-        m_cache->add(element, entry);
-        m_scanner.skipTo(element.data() + element.size());
+        m_cache->add(offset, length, entry);
+        m_scanner.skipTo(at + length);
         return true;
+    }
+
+    // Looked for by its bytes, up to the first end tag within a bounded stretch (so a store of
+    // bookmarks the cache cannot hold costs no quadratic search; a longer one is parsed).
+    XbelBookmarkCache::EntryPtr searchCached(const char *at, qsizetype &length)
+    {
+        const std::string_view rest(at, size_t(m_scanner.end() - at));
+        constexpr std::string_view close = "</bookmark>";
+        if (!rest.starts_with("<bookmark "))
+            return nullptr;
+        const size_t end = rest.substr(0, maxCachedElementBytes).find(close);
+        if (end == std::string_view::npos)
+            return nullptr;
+        length = qsizetype(end + close.size());
+        return m_cache->find(rest.substr(0, size_t(length)));
     }
 
     void remember(const char *start, std::string_view href)
@@ -198,7 +210,7 @@ private:
         entry->lastUsed = m_lastNewest;
         if (m_lastAppended)
             entry->bookmark = m_bookmarks.constLast();
-        m_cache->add(std::string_view(start, size_t(m_scanner.position() - start)), entry);
+        m_cache->add(start - m_begin, m_scanner.position() - start, std::move(entry));
     }
 
     static BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
@@ -421,6 +433,7 @@ private:
     const qint64 m_now;
     const std::optional<qint64> m_minimumLastUsed;
     XbelBookmarkCache *const m_cache;
+    const char *const m_begin;
     static constexpr size_t maxCachedElementBytes = 64 * 1024;
     bool m_usedNow = false; // the current bookmark took "now" for a missing date
     qint64 m_lastNewest = 0;
