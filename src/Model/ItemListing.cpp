@@ -31,7 +31,8 @@ QString ItemListing::searchQuery(const QString &searchText)
 bool ItemListing::matches(const RecentItem &item, const QString &query)
 {
     // Both sides are lower-cased already: the item's text when it was made, the query here.
-    return query.isEmpty() || item.foldedName().contains(query) || item.foldedPath().contains(query);
+    return query.isEmpty() || item.foldedName().contains(query)
+        || item.foldedPath().contains(query);
 }
 
 QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items,
