@@ -28,8 +28,10 @@ FolderWatcher::FolderWatcher(QObject *parent)
     m_poll.setInterval(pollIntervalMs);
     connect(&m_poll, &QTimer::timeout, this, &FolderWatcher::changed);
     m_fd = SystemCalls::inotifyInit(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        m_initError = errno;
         return;
+    }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &FolderWatcher::readEvents);
 }
@@ -62,7 +64,7 @@ void FolderWatcher::setFolders(const QHash<QByteArray, QSet<QByteArray>> &folder
 bool FolderWatcher::addWatch(const QByteArray &folder)
 {
     if (m_fd < 0) {
-        fallBackToPolling("inotify is unavailable", errno);
+        fallBackToPolling("inotify is unavailable", m_initError);
         return false;
     }
     const int wd = SystemCalls::inotifyAddWatch(

@@ -41,6 +41,7 @@ private:
     void fallBackToPolling(const char *why, int error);
 
     int m_fd = -1;
+    int m_initError = 0;
     QSocketNotifier *m_notifier = nullptr;
     QHash<QByteArray, QSet<QByteArray>> m_names;
     QHash<QByteArray, int> m_watchOf;
