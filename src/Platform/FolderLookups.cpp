@@ -70,7 +70,7 @@ struct FolderLookups::Task
     QByteArray folder;
     QList<QByteArray> paths;
     std::shared_ptr<const Folder> previous;
-    std::shared_ptr<Batch> batch;
+    std::weak_ptr<Batch> batch; // the batch holds its tasks
     std::function<void()> returned;
 
     Folder result;
@@ -116,9 +116,11 @@ void FolderLookups::Task::run()
     isDone = true;
     int expected = running;
     if (state.compare_exchange_strong(expected, finished)) {
-        const std::lock_guard lock(batch->mutex);
-        --batch->remaining;
-        batch->doneOne.notify_all();
+        // Still running, so the reader still waits for it, holding the batch.
+        const std::shared_ptr<Batch> waiting = batch.lock();
+        const std::lock_guard lock(waiting->mutex);
+        --waiting->remaining;
+        waiting->doneOne.notify_all();
     } else {
         // Given up meanwhile: the thread counts again, and the reader tries once more.
         lookupPool().setMaxThreadCount(lookupPool().maxThreadCount() - 1);
