@@ -18,6 +18,8 @@ struct StoreFixture
     std::unique_ptr<TempHome> home;
     QString storePath;
     int inWindow = 0;
+    QList<XbelEntry> entries; // as written
+    int firstInWindow = -1; // an entry whose file exists
 
     // `entries` bookmarks; `windowShare` of them used within the last seven days (real files),
     // the rest older (their files need not exist).
@@ -45,12 +47,15 @@ struct StoreFixture
             const QString path
                 = recent ? f.home->touch(relative) : f.home->path() + QLatin1Char('/') + relative;
             f.inWindow += recent;
+            if (recent && f.firstInWindow < 0)
+                f.firstInWindow = i;
             XbelEntry entry = usedAt(path, now.addSecs(-ageSeconds));
             entry.added = entry.visited->addDays(-3);
             entry.applications << qMakePair(QStringLiteral("org.gnome.TextEditor"), *entry.visited);
             list << entry;
         }
         writeAtomically(f.storePath, xbelDocument(list));
+        f.entries = std::move(list);
         return f;
     }
 };

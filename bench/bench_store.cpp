@@ -17,7 +17,10 @@
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
+#include <functional>
 #include <map>
+
+#include <cstdio>
 
 namespace {
 
@@ -153,8 +156,61 @@ void MainThreadStall(benchmark::State &state)
     }
 }
 
+// From a writer's rename of the store (one entry used again, as GTK writes it) to the list the
+// panel shows: the live query and the store on this thread's event loop, as in the program.
+// Also the longest the event loop was held up meanwhile.
+void RenameToPublished(benchmark::State &state)
+{
+    StoreFixture f = StoreFixture::make(int(state.range(0)));
+    qputenv("HOME", QFile::encodeName(f.home->path()));
+    RecentFilesStore store(new MetadataQuery(f.storePath));
+    bool published = false;
+    QObject::connect(&store, &RecentFilesStore::itemsChanged, [&] { published = true; });
+    const auto runUntil = [](const std::function<bool()> &done, int limitMs) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < limitMs)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return done();
+    };
+    if (!runUntil([&] { return !store.isLoading(); }, 120000))
+        state.SkipWithError("the store never published its first list");
+    runUntil([] { return false; }, 1500); // the restart after the folder priming passes
+    const QString temporary = f.storePath + QStringLiteral(".new");
+    qint64 longest = 0;
+    int i = 0;
+    for (auto _ : state) {
+        f.entries[f.firstInWindow].visited = QDateTime::currentDateTimeUtc().addSecs(++i);
+        writeFile(temporary, xbelDocument(f.entries));
+        published = false;
+        QElapsedTimer sinceTick, clock;
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(
+            &ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+        clock.start();
+        sinceTick.start();
+        ticker.start();
+        ::rename(
+            QFile::encodeName(temporary).constData(), QFile::encodeName(f.storePath).constData());
+        if (!runUntil([&] { return published; }, 60000))
+            state.SkipWithError("the rename was never published");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        ticker.stop();
+        runUntil([] { return false; }, MetadataQuery::settleMs + 50); // no burst left over
+    }
+    state.counters["longest_stall_ms"] = double(longest);
+}
+
 } // namespace
 
+BENCHMARK(RenameToPublished)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(12)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(MainThreadStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StoreReaderOnly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -3,17 +3,26 @@
 
 // The store as the user's desktop leaves it: live rewrites, bad and hostile stores, and the rules
 // that turn entries into items.
+#include "FaultInjection.h"
 #include "Model/FileUrl.h"
+#include "Platform/QuitOnSignals.h"
+#include "Platform/StoreReading.h"
+#include "Platform/SystemCalls.h"
 #include "Store/RecentFilesStore.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -36,6 +45,25 @@ QStringList itemNames(const RecentFilesStore &store)
 bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 5000)
 {
     return QTest::qWaitFor([&] { return itemNames(store) == names; }, limitMs);
+}
+
+// Every system call back to the real one when a test ends, however it ends.
+auto restoringSystemCalls()
+{
+    return qScopeGuard([] {
+        FaultInjection::reset();
+        SystemCalls::setStat(nullptr);
+        SystemCalls::setOpen(nullptr);
+        SystemCalls::setInotifyInit(nullptr);
+        SystemCalls::setInotifyAddWatch(nullptr);
+    });
+}
+
+// Sets a folder's modification time, as the clock moving on between changes would.
+void setModified(const QString &folder, qint64 secondsSinceEpoch)
+{
+    const struct timeval times[2] = { { secondsSinceEpoch, 0 }, { secondsSinceEpoch, 0 } };
+    QVERIFY(::utimes(QFile::encodeName(folder).constData(), times) == 0);
 }
 
 } // namespace
@@ -89,13 +117,6 @@ private Q_SLOTS:
         QVERIFY(items.at(6).url().toEncoded().endsWith("/caf%E9.txt"));
         for (qsizetype i = 1; i < items.size(); ++i)
             QVERIFY(items.at(i - 1).date() >= items.at(i).date());
-
-        // A listed file that is deleted leaves the list at the next update.
-        QFile::remove(titled);
-        entries.removeAt(5);
-        writeAtomically(home.storePath(), xbelDocument(entries));
-        QVERIFY(
-            lists(store, { "report.pdf", "Quill", "Library", "été & co.txt", "caf\uFFFD.txt" }));
     }
 
     void makeItemRules()
@@ -345,6 +366,201 @@ private Q_SLOTS:
         QVERIFY(lists(store, names, 120000));
         QCOMPARE(log.lines().first(),
             u"gathered 16 raw, kept 15: "_s + names.first(12).join(u" \u00B7 "_s));
+    }
+
+    // A listed file or folder deleted, moved or renamed outside the store leaves the list by
+    // itself, and comes back with its file; past the watch limit, or without inotify, a
+    // periodic check does it, and one log line says why.
+    void filesChangedOutsideTheStore_data()
+    {
+        QTest::addColumn<int>("watchLimit"); // -1: none; 0: no inotify at all
+        QTest::newRow("watched") << -1;
+        QTest::newRow("past the watch limit") << 2;
+        QTest::newRow("without inotify") << 0;
+    }
+    void filesChangedOutsideTheStore()
+    {
+        QFETCH(int, watchLimit);
+        const auto restore = restoringSystemCalls();
+        FaultInjection::limitWatches(watchLimit);
+        SystemCalls::setInotifyAddWatch(&FaultInjection::limitedInotifyAddWatch);
+        if (watchLimit == 0)
+            SystemCalls::setInotifyInit(&FaultInjection::exhaustedInotifyInit);
+        TempHome home;
+        LogCapture log(QUILLMOTH_APP_ID ".platform");
+        const QString a = home.touch(u"Documents/a.txt"_s), b = home.touch(u"Music/b.mp3"_s);
+        const QString folder = home.mkdir(u"Projects/Quill"_s), c = home.touch(u"Pictures/c.png"_s);
+        writeAtomically(
+            home.storePath(), xbelOf({ a, b, folder, c }, QDateTime::currentDateTime()));
+        RecentFilesStore store;
+        const QStringList all { "a.txt", "b.mp3", "Quill", "c.png" };
+        QVERIFY(lists(store, all));
+        QVERIFY(QFile::remove(a) && QFile::rename(b, b + u".old"_s));
+        QVERIFY(QDir().rename(folder, folder + u"2"_s));
+        QVERIFY(lists(store, { "c.png" }, 30000));
+        home.touch(u"Documents/a.txt"_s);
+        QVERIFY(QFile::rename(b + u".old"_s, b) && QDir().rename(folder + u"2"_s, folder));
+        QVERIFY(lists(store, all, 30000));
+        const QStringList warnings = log.lines().filter(u" s"_s);
+        QCOMPARE(warnings.size(), watchLimit < 0 ? 0 : watchLimit == 0 ? 2 : 1);
+    }
+
+    // A look-up that never returns (a dead network mount) costs only its own item, which
+    // comes once the mount answers. A store that is a FIFO, a link to /dev/zero or a huge sparse
+    // file is not read, and neither it nor a store folder that cannot be read empties the list.
+    void deadMountsAndHostileStores()
+    {
+        const auto restore = restoringSystemCalls();
+        TempHome home;
+        FaultInjection::hangOn("/hung/");
+        SystemCalls::setStat(&FaultInjection::stat);
+        const QString stuck = home.touch(u"hung/a.txt"_s), ok = home.touch(u"ok.txt"_s);
+        writeAtomically(home.storePath(), xbelOf({ stuck, ok }, QDateTime::currentDateTime()));
+        RecentFilesStore store;
+        QVERIFY(lists(store, { "ok.txt" }, 30000));
+        FaultInjection::releaseHung();
+        QVERIFY(lists(store, { "a.txt", "ok.txt" }, 30000));
+
+        LogCapture log(QUILLMOTH_APP_ID ".platform");
+        const QByteArray storePath = QFile::encodeName(home.storePath());
+        const auto replaceStore = [&](const std::function<bool()> &make) {
+            QFile::remove(home.storePath());
+            QVERIFY(make());
+            QTest::qWait(MetadataQuery::goneConfirmMs + 300);
+            QCOMPARE(itemNames(store), QStringList({ "a.txt", "ok.txt" }));
+        };
+        replaceStore([&] { return ::mkfifo(storePath.constData(), 0600) == 0; });
+        replaceStore([&] { return ::symlink("/dev/zero", storePath.constData()) == 0; });
+        replaceStore([&] {
+            QFile sparse(home.storePath());
+            return sparse.open(QIODevice::WriteOnly) && sparse.resize(StoreFile::maxBytes + 1);
+        });
+        QCOMPARE(log.lines().size(), 2); // not a regular file; too large
+
+        FaultInjection::denyOpen("/.local/share/");
+        SystemCalls::setOpen(&FaultInjection::open);
+        replaceStore([&] { return writeAtomically(home.storePath(), xbelOf({ ok }, {})), true; });
+        SystemCalls::setOpen(nullptr);
+        writeAtomically(home.storePath(), xbelOf({ ok }, QDateTime::currentDateTime()));
+        QVERIFY(lists(store, { "ok.txt" }));
+    }
+
+    // SIGTERM ends the program even when its main thread never returns to the event loop.
+    void sigtermAlwaysEnds()
+    {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            QObject owner;
+            quitOnSignals(&owner);
+            for (;;)
+                ::pause();
+        }
+        QVERIFY(child > 0);
+        QTest::qWait(200); // covers the child installing its handlers; a later SIGTERM only helps
+        ::kill(child, SIGTERM);
+        int status = 0;
+        QVERIFY(
+            QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 30000));
+        QVERIFY(WIFEXITED(status) || WIFSIGNALED(status));
+    }
+
+    // The incremental read equals a first read of the same store after any sequence of edits:
+    // entries added, touched, removed, reordered, the store rewritten, listed files deleted and
+    // made again (their folders' times moving on as the clock would).
+    void incrementalReadEqualsFullRead()
+    {
+        TempHome home;
+        QRandomGenerator random(14);
+        const QDateTime now = QDateTime::currentDateTime();
+        const QStringList folders { u"A"_s, u"B"_s, u"B/C"_s };
+        QStringList pool;
+        for (const QString &folder : folders)
+            for (int i = 0; i < 8; ++i)
+                pool << home.path() + u"/"_s + folder + u"/f%1 &amp; x.txt"_s.arg(i);
+        qint64 clock = now.addDays(-1).toSecsSinceEpoch();
+        QList<XbelEntry> entries;
+        // Mostly a location not in the store yet; now and then a duplicate, which the fast
+        // reader leaves to GBookmarkFile.
+        const auto randomEntry = [&] {
+            QString path = pool.at(random.bounded(pool.size()));
+            while (random.bounded(10)
+                && std::any_of(entries.cbegin(), entries.cend(),
+                    [&](const XbelEntry &e) { return e.href == fileUri(path); }))
+                path = pool.at(random.bounded(pool.size()));
+            XbelEntry entry = usedAt(path, now.addSecs(-qint64(random.bounded(9 * 86400))));
+            if (random.bounded(4) == 0)
+                entry.title = u"t <%1>"_s.arg(random.bounded(3));
+            return entry;
+        };
+        for (int sequence = 0; sequence < 1000; ++sequence) {
+            StoreReading reading;
+            entries.clear();
+            for (int step = 0; step < 6; ++step) {
+                const int edit = random.bounded(8);
+                if (edit == 0 || entries.isEmpty())
+                    entries << randomEntry();
+                else if (edit == 1)
+                    entries[random.bounded(entries.size())].visited
+                        = now.addSecs(-random.bounded(600));
+                else if (edit == 2)
+                    entries.removeAt(random.bounded(entries.size()));
+                else if (edit == 3)
+                    std::shuffle(entries.begin(), entries.end(), random);
+                else if (edit == 4)
+                    entries = { randomEntry() }, entries << randomEntry();
+                else {
+                    const QString path = pool.at(random.bounded(pool.size()));
+                    const QString folder = QFileInfo(path).path();
+                    QDir().mkpath(folder);
+                    if (QFile::exists(path))
+                        QFile::remove(path);
+                    else
+                        writeFile(path, "x");
+                    setModified(folder, ++clock);
+                }
+                // A new file each time: replacing one makes ext4 flush it, which is slow.
+                const QString storePath = home.path() + u"/store-%1.xbel"_s.arg(step % 2);
+                // The window's start moves with each restart of the query.
+                const qint64 cutoff
+                    = now.addSecs(-7 * 86400 + random.bounded(86400)).toMSecsSinceEpoch();
+                QFile::remove(storePath);
+                writeFile(storePath, xbelDocument(entries));
+                const StoreReading::Snapshot incremental = reading.read(storePath, cutoff, false);
+                const StoreReading::Snapshot full = StoreReading().read(storePath, cutoff, false);
+                QCOMPARE(incremental.status, full.status);
+                QVERIFY(std::equal(incremental.results.cbegin(), incremental.results.cend(),
+                    full.results.cbegin(), full.results.cend(),
+                    [](const auto &a, const auto &b) { return *a == *b; }));
+            }
+        }
+    }
+
+    // Read once at start, and in proportion to the change after: the restart after priming
+    // and a store with one more entry look up only what is new.
+    void workInProportionToTheChange()
+    {
+        const auto restore = restoringSystemCalls();
+        TempHome home;
+        const QDateTime now = QDateTime::currentDateTime();
+        QList<XbelEntry> entries;
+        QStringList names;
+        for (int i = 0; i < 20; ++i) {
+            names << u"f%1.txt"_s.arg(i, 2, 10, QLatin1Char('0'));
+            entries << usedAt(home.touch(u"Documents/"_s + names.last()), now.addSecs(-i));
+        }
+        setModified(home.path() + u"/Documents"_s, QDateTime::currentSecsSinceEpoch() - 3600);
+        writeAtomically(home.storePath(), xbelDocument(entries));
+        FaultInjection::countStatsOf("/Documents/f");
+        SystemCalls::setStat(&FaultInjection::stat);
+        RecentFilesStore store;
+        QVERIFY(lists(store, names));
+        QTest::qWait(500); // covers the restart after priming, which must look nothing up again
+        QCOMPARE(FaultInjection::statCount(), 20);
+        entries.prepend(usedAt(home.touch(u"new.txt"_s), now.addSecs(1)));
+        writeAtomically(home.storePath(), xbelDocument(entries));
+        names.prepend(u"new.txt"_s);
+        QVERIFY(lists(store, names));
+        QCOMPARE(FaultInjection::statCount(), 20);
     }
 
     void hiddenLocations_data()

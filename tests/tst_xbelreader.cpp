@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Platform/FileUri.h"
+#include "Platform/XbelBookmarkCache.h"
 #include "Platform/XbelReader.h"
 #include "TestSupport.h"
 #include "XbelGenerator.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -159,13 +161,42 @@ private Q_SLOTS:
             QVERIFY(agree(doc));
         }
         QVERIFY(fast > 500); // the generator must exercise the fast reader too
-        // Near misses: a few small mutations each.
+        // Near misses: a few small mutations each. Read after the document they came from,
+        // a cached read must see every changed byte.
+        XbelBookmarkCache cache;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (int round = 0; round < 3000; ++round) {
-            QByteArray doc = randomXbel(random, 2);
+            QByteArray doc = randomXbel(random, 2 + int(random.bounded(4)), true);
+            XbelReader::readFast(doc, now, {}, &cache);
             for (int m = 0; m < 1 + int(random.bounded(3)); ++m)
                 doc = mutated(random, doc);
             QVERIFY(agree(doc));
+            QVERIFY(XbelReader::readFast(doc, now, {}, &cache) == XbelReader::readFast(doc, now));
         }
+    }
+
+    // A large store reordered, with entries changed, added and removed: bookmarks found again
+    // by their bytes read as a fresh read reads them.
+    void cachedReadOfAReorderedStore()
+    {
+        QRandomGenerator random(14);
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QList<XbelEntry> entries;
+        for (int i = 0; i < 1500; ++i)
+            entries << usedAt(u"/home/u/f%1.txt"_s.arg(i), now.addSecs(-random.bounded(86400 * 9)));
+        XbelBookmarkCache cache;
+        const std::optional<qint64> minimum = now.addDays(-7).toMSecsSinceEpoch();
+        for (int round = 0; round < 12; ++round) {
+            std::shuffle(entries.begin(), entries.end(), random);
+            entries[random.bounded(entries.size())].visited = now;
+            entries.removeAt(random.bounded(entries.size()));
+            entries << usedAt(u"/home/u/new%1.txt"_s.arg(round), now);
+            const QByteArray doc = xbelDocument(entries);
+            const auto cached = XbelReader::readFast(doc, now.toMSecsSinceEpoch(), minimum, &cache);
+            QVERIFY(
+                cached && cached == XbelReader::readFast(doc, now.toMSecsSinceEpoch(), minimum));
+        }
+        QCOMPARE(cache.size(), entries.size());
     }
 
     // As GLib reads them: no authority (Java's "file:/x"), extra slashes kept for the caller to

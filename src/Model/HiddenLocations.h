@@ -19,6 +19,8 @@ public:
     // Whether a standardised absolute path lies in a hidden location.
     bool hides(const QString &path) const;
 
+    friend bool operator==(const HiddenLocations &, const HiddenLocations &) = default;
+
 private:
     QString m_home;
     QStringList m_xdgHomes;

@@ -28,34 +28,11 @@ QString ItemListing::searchQuery(const QString &searchText)
     return searchText.mid(begin, end - begin).toLower();
 }
 
-namespace {
-
-bool isAscii(QStringView text)
-{
-    for (QChar c : text)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
-}
-
-// Lower-cased `text` contains the (lower-cased) query. Pure ASCII text lower-cases to itself
-// byte for byte, so it is searched case-insensitively in place, without a copy.
-bool containsLowered(const QString &text, const QString &query, bool asciiQuery)
-{
-    if (asciiQuery && isAscii(text))
-        return QStringView(text).contains(query, Qt::CaseInsensitive);
-    return text.toLower().contains(query);
-}
-
-} // namespace
-
 bool ItemListing::matches(const RecentItem &item, const QString &query)
 {
-    if (query.isEmpty())
-        return true;
-    const bool asciiQuery = isAscii(query);
-    return containsLowered(item.name(), query, asciiQuery)
-        || containsLowered(item.path(), query, asciiQuery);
+    // Both sides are lower-cased already: the item's text when it was made, the query here.
+    return query.isEmpty() || item.foldedName().contains(query)
+        || item.foldedPath().contains(query);
 }
 
 QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items,
@@ -63,15 +40,11 @@ QList<DayGroup> ItemListing::groups(const QList<RecentItem> &items,
     const QDateTime &now, const Calendar &calendar)
 {
     const QString query = searchQuery(searchText);
-    const bool asciiQuery = isAscii(query);
-    // One pass, one copy of each shown item: folder filter, kind, then search.
+    // One pass, one copy of each shown item: kind, search, then the folder filter.
     QList<RecentItem> kept;
-    for (const RecentItem &item : items) {
-        if (!ItemFilters::passes(filter, item.isFolder()) || !folderFilter.allows(item.url()))
-            continue;
-        if (query.isEmpty() || containsLowered(item.name(), query, asciiQuery)
-            || containsLowered(item.path(), query, asciiQuery))
+    for (const RecentItem &item : items)
+        if (ItemFilters::passes(filter, item.isFolder()) && matches(item, query)
+            && folderFilter.allows(item.url()))
             kept.append(item);
-    }
     return DayGrouping::group(std::move(kept), now, calendar);
 }

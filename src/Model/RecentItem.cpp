@@ -8,9 +8,20 @@
 
 #include <QVarLengthArray>
 
+namespace {
+
+// Text that lower-cases to itself (most names) shares its characters instead of a copy.
+QString folded(const QString &text)
+{
+    QString lower = text.toLower();
+    return lower == text ? text : lower;
+}
+
+} // namespace
+
 RecentItem::RecentItem(QUrl id, QUrl url, QString name, QString path, QDateTime date, bool isFolder)
-    : d(std::make_shared<const Data>(Data { std::move(id), std::move(url), std::move(name),
-        std::move(path), std::move(date), isFolder }))
+    : d(std::make_shared<const Data>(Data { std::move(id), std::move(url), name, path,
+        std::move(date), isFolder, folded(name), folded(path) }))
 {
 }
 

@@ -23,6 +23,9 @@ public:
     const QString &path() const { return d->path; }
     const QDateTime &date() const { return d->date; }
     bool isFolder() const { return d->isFolder; }
+    // The name and the breadcrumb lower-cased once, as search matches them.
+    const QString &foldedName() const { return d->foldedName; }
+    const QString &foldedPath() const { return d->foldedPath; }
 
     // Short parent-folder trail for a location: "Home", "/" or one or two folder names.
     static QString breadcrumb(const QUrl &url);
@@ -33,8 +36,8 @@ public:
     friend bool operator!=(const RecentItem &a, const RecentItem &b) { return !(a == b); }
 
 private:
-    // The six values, shared between copies: the list copies items on every keystroke, and
-    // one reference count is cheaper than six.
+    // The values, shared between copies: the list copies items on every keystroke, and one
+    // reference count is cheaper than six.
     struct Data
     {
         QUrl id;
@@ -43,6 +46,8 @@ private:
         QString path;
         QDateTime date;
         bool isFolder;
+        QString foldedName;
+        QString foldedPath;
     };
     std::shared_ptr<const Data> d;
 };

@@ -3,6 +3,8 @@
 
 #include "Platform/FileAttributes.h"
 
+#include "Platform/SystemCalls.h"
+
 #include <QFile>
 #include <QMimeDatabase>
 
@@ -52,7 +54,7 @@ std::optional<FileAttributes> FileAttributes::lookupAt(
     const QByteArray &native, const QString &path)
 {
     struct stat info;
-    if (native.isEmpty() || ::stat(native.constData(), &info) != 0)
+    if (native.isEmpty() || SystemCalls::stat(native.constData(), &info) != 0)
         return std::nullopt;
     FileAttributes attributes;
     attributes.isDirectory = S_ISDIR(info.st_mode);

@@ -3,113 +3,29 @@
 
 #include "Platform/MetadataQuery.h"
 
-#include "Model/FileUrl.h"
-#include "Platform/FileUri.h"
+#include "Platform/FolderWatcher.h"
+#include "Platform/PlatformLog.h"
 #include "Platform/StoreWatcher.h"
-#include "Platform/XbelReader.h"
 
-#include <QElapsedTimer>
-#include <QFile>
+#include <QCoreApplication>
+#include <QPointer>
 #include <QStandardPaths>
-#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace {
 
-// Pools whose threads, once started, wait for work instead of ending after a while: an idle
-// program then wakes up for nothing at all. Reading gets one pool, the file look-ups another,
-// because a read waits for its look-ups and must never wait for its own pool.
-QThreadPool &pool(int which)
-{
-    static QThreadPool *pools = [] {
-        auto *p = new QThreadPool[2];
-        for (int i = 0; i < 2; ++i)
-            p[i].setExpiryTimeout(-1);
-        return p;
-    }();
-    return pools[which];
-}
-
+// Threads that, once started, wait for work instead of ending after a while: an idle program
+// then wakes up for nothing at all. Never destroyed, so that no read holds up the exit.
 QThreadPool &readPool()
 {
-    return pool(0);
-}
-
-QThreadPool &lookupPool()
-{
-    return pool(1);
-}
-
-using ReadStatus = MetadataQuery::ReadStatus;
-
-// The store's bytes; `status` says whether they were read, and if not, why.
-QByteArray readStoreFile(const QString &storePath, ReadStatus &status)
-{
-    QFile file(storePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        status = file.exists() ? ReadStatus::unreadable : ReadStatus::missing;
-        return {};
-    }
-    QByteArray data = file.readAll();
-    status = file.error() == QFileDevice::NoError ? ReadStatus::ok : ReadStatus::unreadable;
-    return data;
-}
-
-// One item per entry used at or after the cutoff, with what the entry itself tells.
-QList<std::shared_ptr<MetadataItem>> itemsFrom(
-    const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs)
-{
-    QList<std::shared_ptr<MetadataItem>> items;
-    items.reserve(bookmarks.size());
-    for (const StoreBookmark &bookmark : bookmarks) {
-        auto item = std::make_shared<MetadataItem>();
-        item->lastUsed = bookmark.lastUsed();
-        if (cutoffMs && item->lastUsed && *item->lastUsed < *cutoffMs)
-            continue;
-        const std::optional<LocalFile> file = localFileFromUri(bookmark.href);
-        if (file)
-            item->path = file->path;
-        // A name that is not UTF-8 is found by its bytes, which only the URL can carry.
-        if (file && !file->nativePath.isEmpty())
-            item->url = fileUrl(file->nativePath);
-        // The file's own name, never the bookmark's title: any program can write a title, and
-        // it could make one file look like another.
-        if (item->path)
-            item->displayName = displayBasename(*item->path);
-        items.append(std::move(item));
-    }
-    return items;
-}
-
-// One look-up per location, spread over the cores: this is where a large store's reading waits
-// on the file system.
-void lookUpAttributes(QList<std::shared_ptr<MetadataItem>> &items)
-{
-    QtConcurrent::blockingMap(&lookupPool(), items, [](const std::shared_ptr<MetadataItem> &item) {
-        if (item->path)
-            item->attributes = item->url ? FileAttributes::lookup(nativePath(*item->url))
-                                         : FileAttributes::lookup(*item->path);
-        item->attributesRead = true;
-        if (item->attributes && !item->url)
-            item->url = fileUrl(*item->path);
-        if (!item->lastUsed && item->attributes)
-            item->contentChange = item->attributes->modificationTime;
-    });
-}
-
-// Newest first (or oldest first); results without a last-used date go last.
-void sortByLastUsed(MetadataQuery::Results &results, bool ascending)
-{
-    std::stable_sort(results.begin(), results.end(),
-        [ascending](const std::shared_ptr<const MetadataItem> &a,
-            const std::shared_ptr<const MetadataItem> &b) {
-            if (!a->lastUsed || !b->lastUsed)
-                return a->lastUsed.has_value() && !b->lastUsed.has_value();
-            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
-        });
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setExpiryTimeout(-1);
+        return p;
+    }();
+    return *pool;
 }
 
 } // namespace
@@ -124,9 +40,20 @@ MetadataQuery::MetadataQuery(QString storePath, QObject *parent)
     : QObject(parent)
     , m_storePath(std::move(storePath))
 {
+    // A look-up given up as stuck that comes back is worth a new read, if the query still is.
+    m_reading = std::make_shared<StoreReading>([weak = QPointer<MetadataQuery>(this)] {
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app,
+                [weak] {
+                    if (weak)
+                        weak->storeChanged(true);
+                },
+                Qt::QueuedConnection);
+    });
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMs);
-    connect(&m_settle, &QTimer::timeout, this, &MetadataQuery::startRead);
+    connect(&m_settle, &QTimer::timeout, this, &MetadataQuery::settled);
     m_goneTimer.setSingleShot(true);
     m_goneTimer.setInterval(goneConfirmMs);
     connect(&m_goneTimer, &QTimer::timeout, this, &MetadataQuery::startRead);
@@ -149,8 +76,16 @@ bool MetadataQuery::startQuery()
     if (!m_watcher) {
         m_watcher = new StoreWatcher(m_storePath, this);
         connect(m_watcher, &StoreWatcher::changed, this, &MetadataQuery::storeChanged);
+        m_folders = new FolderWatcher(this);
+        // A listed location that changes is read at once, as a replaced store is.
+        connect(m_folders, &FolderWatcher::changed, this, [this] { storeChanged(true); });
     }
-    startRead();
+    // A read still running (a restart right after the start) is taken over, not thrown away:
+    // it reads the store as it is now.
+    if (m_read.isRunning())
+        m_readGeneration = m_generation;
+    else
+        startRead();
     return true;
 }
 
@@ -189,25 +124,40 @@ void MetadataQuery::enableUpdates()
     }
 }
 
-void MetadataQuery::storeChanged()
+void MetadataQuery::storeChanged(bool replaced)
 {
     if (!m_started)
         return;
-    // Coalesce a burst: read once it has been quiet for settleMs, but no later than maxHoldMs
-    // after it began.
+    // A completed replacement, when nothing is being gathered, is read at once; what follows
+    // within settleMs is gathered into one more read.
+    if (replaced && !m_settle.isActive()) {
+        m_changedWhileSettling = false;
+        m_settle.start();
+        startRead();
+        return;
+    }
+    // Writes in place (and anything during a gathering) are read once quiet for settleMs, but
+    // no later than maxHoldMs after the burst began.
+    m_changedWhileSettling = true;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (m_burstStart < 0)
         m_burstStart = now;
     if (now - m_burstStart >= maxHoldMs)
-        startRead();
+        settled();
     else
         m_settle.start();
 }
 
-void MetadataQuery::startRead()
+void MetadataQuery::settled()
 {
     m_settle.stop();
     m_burstStart = -1;
+    if (std::exchange(m_changedWhileSettling, false))
+        startRead();
+}
+
+void MetadataQuery::startRead()
+{
     if (!m_started)
         return;
     if (m_read.isRunning()) {
@@ -220,7 +170,22 @@ void MetadataQuery::startRead()
     if (m_cutoff && m_cutoff->isValid())
         cutoff = m_cutoff->toMSecsSinceEpoch();
     m_read.setFuture(QtConcurrent::run(
-        &readPool(), &MetadataQuery::readSnapshot, m_storePath, cutoff, m_ascending));
+        &readPool(), [reading = m_reading, path = m_storePath, cutoff, ascending = m_ascending] {
+            return reading->read(path, cutoff, ascending);
+        }));
+}
+
+void MetadataQuery::warnAbout(StoreFile::Status status)
+{
+    // Once per kind of trouble, and never the path: it names the user's home.
+    if (status == m_lastFileStatus)
+        return;
+    m_lastFileStatus = status;
+    if (status == StoreFile::Status::notRegular)
+        qCWarning(lcPlatform, "The recently-used store is not a regular file; it is not read");
+    else if (status == StoreFile::Status::tooLarge)
+        qCWarning(lcPlatform, "The recently-used store is larger than %lld MiB; it is not read",
+            StoreFile::maxBytes / (1024 * 1024));
 }
 
 void MetadataQuery::readFinished()
@@ -239,10 +204,12 @@ void MetadataQuery::readFinished()
         return;
     }
 
+    warnAbout(snapshot.fileStatus);
     switch (snapshot.status) {
     case ReadStatus::ok:
         m_confirmingGone = false;
         m_goneTimer.stop();
+        m_folders->setFolders(snapshot.folders);
         accept(std::move(snapshot.results));
         break;
     case ReadStatus::missing:
@@ -286,8 +253,9 @@ void MetadataQuery::accept(Results results)
 
 void MetadataQuery::apply(Results results)
 {
+    // Results kept from the last read are the same objects: compared by address first.
     const bool changed = !std::equal(results.cbegin(), results.cend(), m_results.cbegin(),
-        m_results.cend(), [](const auto &a, const auto &b) { return *a == *b; });
+        m_results.cend(), [](const auto &a, const auto &b) { return a == b || *a == *b; });
     if (changed || m_gathering)
         std::swap(m_results, results);
     discard(std::move(results));
@@ -302,20 +270,5 @@ void MetadataQuery::apply(Results results)
 MetadataQuery::Snapshot MetadataQuery::readSnapshot(
     const QString &storePath, std::optional<qint64> cutoffMs, bool ascending)
 {
-    Snapshot snapshot;
-    const QByteArray data = readStoreFile(storePath, snapshot.status);
-    if (snapshot.status != ReadStatus::ok)
-        return snapshot;
-    const XbelReader::Result read = XbelReader::read(data, cutoffMs);
-    if (!read.ok) {
-        snapshot.status = ReadStatus::malformed;
-        return snapshot;
-    }
-    QList<std::shared_ptr<MetadataItem>> items = itemsFrom(read.bookmarks, cutoffMs);
-    lookUpAttributes(items);
-    snapshot.results.reserve(items.size());
-    for (std::shared_ptr<MetadataItem> &item : items)
-        snapshot.results.append(std::move(item));
-    sortByLastUsed(snapshot.results, ascending);
-    return snapshot;
+    return StoreReading().read(storePath, cutoffMs, ascending);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Platform/MetadataItem.h"
+#include "Platform/StoreReading.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
@@ -14,11 +15,14 @@
 #include <memory>
 #include <optional>
 
+class FolderWatcher;
 class StoreWatcher;
 
 // A live query over the recently-used store. Re-reads the store (off the main thread) when it
-// changes, and tells its observers on the main thread: finishGathering once per start, when the
-// first result set is complete; didUpdate whenever the set has changed since.
+// changes, or when a folder holding listed locations does, and tells its observers on the main
+// thread: finishGathering once per start, when the first result set is complete; didUpdate
+// whenever the set has changed since. A completed replacement of the store is read at once;
+// only the changes that follow it are coalesced.
 //
 // A store that is unreadable, truncated or malformed never replaces a good result set: the last
 // good one stays until the store reads well again. A store that is gone (and still gone once a
@@ -28,7 +32,7 @@ class MetadataQuery : public QObject
     Q_OBJECT
 public:
     enum class Scope { localComputer };
-    using Results = QList<std::shared_ptr<const MetadataItem>>;
+    using Results = StoreReading::Results;
 
     // The user's store: $XDG_DATA_HOME/recently-used.xbel.
     static QString defaultStorePath();
@@ -55,8 +59,9 @@ public:
 
     const QString &storePath() const { return m_storePath; }
 
-    // How long a burst of changes must be quiet before the store is read, and the longest a
-    // continuous burst may hold a read back.
+    // How long a burst of writes in place must be quiet before the store is read (and how long
+    // changes after a read at once are gathered), and the longest a continuous burst may hold
+    // a read back.
     static constexpr int settleMs = 40;
     static constexpr int maxHoldMs = 250;
     // How long a vanished store must stay gone before it counts as "no history".
@@ -67,19 +72,17 @@ Q_SIGNALS:
     void didUpdate();
 
 public:
-    enum class ReadStatus { ok, missing, unreadable, malformed };
-    struct Snapshot
-    {
-        ReadStatus status = ReadStatus::missing;
-        Results results;
-    };
-    // Reads and maps the store; runs on a worker thread, touches no query state.
+    using ReadStatus = StoreReading::Status;
+    using Snapshot = StoreReading::Snapshot;
+    // A first read of the store, with nothing known from before (what every read must equal).
     static Snapshot readSnapshot(
         const QString &storePath, std::optional<qint64> cutoffMs, bool ascending);
 
 private:
-    void storeChanged();
+    void storeChanged(bool replaced);
+    void settled();
     void startRead();
+    void warnAbout(StoreFile::Status status);
     void readFinished();
     void accept(Results results);
     void apply(Results results);
@@ -96,13 +99,17 @@ private:
     bool m_hasHeld = false;
     Results m_held;
     bool m_readPending = false;
+    bool m_changedWhileSettling = false;
     bool m_confirmingGone = false;
     quint64 m_generation = 0;
     quint64 m_readGeneration = 0;
     qint64 m_burstStart = -1;
 
     Results m_results;
+    std::shared_ptr<StoreReading> m_reading;
+    StoreFile::Status m_lastFileStatus = StoreFile::Status::ok;
     StoreWatcher *m_watcher = nullptr;
+    FolderWatcher *m_folders = nullptr;
     QTimer m_settle;
     QTimer m_goneTimer;
     QFutureWatcher<Snapshot> m_read;

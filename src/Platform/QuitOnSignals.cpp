@@ -18,10 +18,21 @@ namespace {
 
 int signalPipe[2] = { -1, -1 };
 
+// How long the clean quit may take before the process ends regardless: a thread stuck on a
+// dead network mount, or a main thread that never returns to its event loop, must not keep a
+// session from ending.
+constexpr unsigned quitGraceSeconds = 3;
+
+void endNow(int)
+{
+    _exit(128 + SIGTERM);
+}
+
 void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
+    ::alarm(quitGraceSeconds);
 }
 
 } // namespace
@@ -47,4 +58,8 @@ void quitOnSignals(QObject *parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    struct sigaction backstop = {};
+    backstop.sa_handler = endNow;
+    sigemptyset(&backstop.sa_mask);
+    ::sigaction(SIGALRM, &backstop, nullptr);
 }

@@ -3,21 +3,34 @@
 
 #include "Platform/StoreWatcher.h"
 
+#include "Platform/PlatformLog.h"
+#include "Platform/SystemCalls.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 StoreWatcher::StoreWatcher(QString filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(std::move(filePath))
 {
-    m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_fd < 0)
+    m_fd = SystemCalls::inotifyInit(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_fd < 0) {
+        qCWarning(lcPlatform,
+            "Cannot watch the recently-used store (%s); it is checked every %d s instead",
+            std::strerror(errno), pollIntervalMs / 1000);
+        connect(&m_poll, &QTimer::timeout, this, &StoreWatcher::poll);
+        m_poll.start(pollIntervalMs);
+        poll();
         return;
+    }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StoreWatcher::readEvents);
     arm();
@@ -42,7 +55,24 @@ void StoreWatcher::arm()
     m_watchedDir = dir;
     const uint32_t mask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE
         | IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
-    m_wd = inotify_add_watch(m_fd, QFile::encodeName(dir).constData(), mask);
+    m_wd = SystemCalls::inotifyAddWatch(m_fd, QFile::encodeName(dir).constData(), mask);
+}
+
+void StoreWatcher::poll()
+{
+    // Identity, size and times: a rename, a rewrite and a write in place each change one.
+    struct stat info;
+    QByteArray seen("gone");
+    if (SystemCalls::stat(QFile::encodeName(m_filePath).constData(), &info) == 0)
+        seen = QByteArray::number(qulonglong(info.st_dev)) + ' ' + QByteArray::number(info.st_ino)
+            + ' ' + QByteArray::number(qlonglong(info.st_size)) + ' '
+            + QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.'
+            + QByteArray::number(qlonglong(info.st_mtim.tv_nsec)) + ' '
+            + QByteArray::number(qlonglong(info.st_ctim.tv_nsec));
+    const bool isChange = !m_lastSeen.isEmpty() && seen != m_lastSeen;
+    m_lastSeen = seen;
+    if (isChange)
+        Q_EMIT changed(true);
 }
 
 void StoreWatcher::readEvents()
@@ -54,6 +84,7 @@ void StoreWatcher::readEvents()
     const QString nextComponent = relative.section(QLatin1Char('/'), 0, 0);
 
     bool relevant = false;
+    bool replaced = false;
     bool rearm = false;
     alignas(struct inotify_event) char buffer[16384];
     for (;;) {
@@ -70,8 +101,10 @@ void StoreWatcher::readEvents()
             }
             const QString name = event->len ? QFile::decodeName(event->name) : QString();
             if (m_watchedDir == fileDir) {
-                if (name == fileName)
+                if (name == fileName) {
                     relevant = true;
+                    replaced = replaced || (event->mask & IN_MOVED_TO);
+                }
             } else if (name == nextComponent && (event->mask & (IN_CREATE | IN_MOVED_TO))) {
                 // A directory on the way to the file appeared: move the watch down.
                 rearm = true;
@@ -82,5 +115,5 @@ void StoreWatcher::readEvents()
     if (rearm)
         arm();
     if (relevant)
-        Q_EMIT changed();
+        Q_EMIT changed(replaced);
 }

@@ -5,10 +5,11 @@
 
 #include <QDateTime>
 
-XbelReader::Result XbelReader::read(const QByteArray &data, std::optional<qint64> minimumLastUsed)
+XbelReader::Result XbelReader::read(
+    const QByteArray &data, std::optional<qint64> minimumLastUsed, XbelBookmarkCache *cache)
 {
     if (std::optional<QList<StoreBookmark>> fast
-        = readFast(data, QDateTime::currentMSecsSinceEpoch(), minimumLastUsed)) {
+        = readFast(data, QDateTime::currentMSecsSinceEpoch(), minimumLastUsed, cache)) {
         Result result;
         result.ok = true;
         result.usedFastPath = true;

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QList>
 
+class XbelBookmarkCache;
+
 // Reads the recently-used store (XBEL). Accepts and rejects exactly what GLib's GBookmarkFile
 // does: a fast reader handles the shape that desktop writers produce, and anything outside it
 // goes to GBookmarkFile itself.
@@ -22,13 +24,15 @@ struct Result
 };
 
 // With `minimumLastUsed`, entries last used before it are checked but left out of the result.
-Result read(const QByteArray &data, std::optional<qint64> minimumLastUsed = std::nullopt);
+// With a cache, bookmarks whose bytes are those of the cache's last read are not parsed again.
+Result read(const QByteArray &data, std::optional<qint64> minimumLastUsed = std::nullopt,
+    XbelBookmarkCache *cache = nullptr);
 
 // The reference: GBookmarkFile alone.
 Result readWithGLib(const QByteArray &data);
 
 // The fast reader alone; nullopt when the input is outside what it understands.
-std::optional<QList<StoreBookmark>> readFast(
-    const QByteArray &data, qint64 nowMSecs, std::optional<qint64> minimumLastUsed = std::nullopt);
+std::optional<QList<StoreBookmark>> readFast(const QByteArray &data, qint64 nowMSecs,
+    std::optional<qint64> minimumLastUsed = std::nullopt, XbelBookmarkCache *cache = nullptr);
 
 } // namespace XbelReader

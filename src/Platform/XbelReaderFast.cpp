@@ -9,6 +9,7 @@
 #include "Platform/XbelReader.h"
 
 #include "Platform/StoreTimestamp.h"
+#include "Platform/XbelBookmarkCache.h"
 #include "Platform/XbelScanner.h"
 #include "Platform/XmlEntities.h"
 
@@ -84,11 +85,16 @@ struct RawApplication
 class FastReader
 {
 public:
-    FastReader(const QByteArray &data, qint64 now, std::optional<qint64> minimumLastUsed)
+    FastReader(const QByteArray &data, qint64 now, std::optional<qint64> minimumLastUsed,
+        XbelBookmarkCache *cache)
         : m_scanner(data.constData(), data.constData() + data.size())
         , m_now(now)
         , m_minimumLastUsed(minimumLastUsed)
+        , m_cache(cache)
+        , m_begin(data.constData())
     {
+        if (m_cache)
+            m_cache->begin(data);
         m_seen.reserve(size_t(data.size() / 512));
     }
 
@@ -128,12 +134,15 @@ private:
     {
         Attributes &attrs = m_attrs[0];
         while (m_scanner.nextChild("xbel")) {
+            if (m_cache && takeCached())
+                continue;
+            const char *start = m_scanner.position();
             bool empty = false;
             const std::string_view tag = m_scanner.openTag(attrs, empty);
             if ((tag == "title" || tag == "desc") && attrs.empty())
                 m_scanner.textElement(tag, empty);
             else if (tag == "bookmark")
-                readBookmark(attrs, empty);
+                readBookmark(attrs, empty, start);
             else
                 throw GiveUp {};
         }
@@ -141,8 +150,9 @@ private:
 
     // Entries are checked in full, but only those used at or after the minimum become
     // StoreBookmarks: most of a large store is older than the window and needs no strings.
-    void readBookmark(const Attributes &attrs, bool empty)
+    void readBookmark(const Attributes &attrs, bool empty, const char *start)
     {
+        m_usedNow = false;
         const BookmarkAttributes bookmark = bookmarkAttributes(attrs);
         const std::string_view href = claimHref(bookmark.href);
         m_apps.clear();
@@ -150,6 +160,57 @@ private:
         if (!empty)
             title = readBookmarkChildren();
         appendIfRecent(bookmark, href, title);
+        // An element that took "now" for a missing date reads differently later: not kept.
+        if (m_cache && !m_usedNow)
+            remember(start, href);
+    }
+
+    // The bookmark that starts here, when its bytes are those of one read before; it then
+    // counts as read, exactly as parsing it again would have read it.
+    bool takeCached()
+    {
+        const char *at = m_scanner.position();
+        const qsizetype offset = at - m_begin;
+        qsizetype length = 0;
+        XbelBookmarkCache::EntryPtr entry = m_cache->unchangedAt(offset, length);
+        if (!entry && m_cache->isWorthSearching())
+            entry = searchCached(at, length);
+        const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
+        if (!entry || (recent && !entry->bookmark))
+            return false;
+        if (m_seen.contains(entry->href))
+            throw GiveUp {};
+        m_seen.insert(entry->href);
+        if (recent)
+            m_bookmarks.append(*entry->bookmark);
+        m_cache->add(offset, length, entry);
+        m_scanner.skipTo(at + length);
+        return true;
+    }
+
+    // Looked for by its bytes, up to the first end tag within a bounded stretch (so a store of
+    // bookmarks the cache cannot hold costs no quadratic search; a longer one is parsed).
+    XbelBookmarkCache::EntryPtr searchCached(const char *at, qsizetype &length)
+    {
+        const std::string_view rest(at, size_t(m_scanner.end() - at));
+        constexpr std::string_view close = "</bookmark>";
+        if (!rest.starts_with("<bookmark "))
+            return nullptr;
+        const size_t end = rest.substr(0, maxCachedElementBytes).find(close);
+        if (end == std::string_view::npos)
+            return nullptr;
+        length = qsizetype(end + close.size());
+        return m_cache->find(rest.substr(0, size_t(length)));
+    }
+
+    void remember(const char *start, std::string_view href)
+    {
+        auto entry = std::make_shared<XbelBookmarkCache::Entry>();
+        entry->href = std::string(href);
+        entry->lastUsed = m_lastNewest;
+        if (m_lastAppended)
+            entry->bookmark = m_bookmarks.constLast();
+        m_cache->add(start - m_begin, m_scanner.position() - start, std::move(entry));
     }
 
     static BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
@@ -223,10 +284,13 @@ private:
         bookmark.added = attributes.added.value_or(m_now);
         bookmark.modified = attributes.modified.value_or(m_now);
         bookmark.visited = attributes.visited.value_or(m_now);
+        m_usedNow = m_usedNow || !attributes.added || !attributes.modified || !attributes.visited;
         qint64 newest = std::max(*bookmark.visited, *bookmark.modified);
         for (const RawApplication &app : m_apps)
             newest = std::max(newest, app.stamp);
-        if (m_minimumLastUsed && newest < *m_minimumLastUsed)
+        m_lastNewest = newest;
+        m_lastAppended = !m_minimumLastUsed || newest >= *m_minimumLastUsed;
+        if (!m_lastAppended)
             return;
         bookmark.href = toQString(href);
         if (title)
@@ -322,7 +386,7 @@ private:
     }
 
     // The raw name and the time of use of one <bookmark:application>.
-    std::pair<std::string_view, qint64> applicationAttributes(const Attributes &attrs) const
+    std::pair<std::string_view, qint64> applicationAttributes(const Attributes &attrs)
     {
         std::optional<std::string_view> name;
         bool exec = false;
@@ -346,6 +410,8 @@ private:
         if (!name || !exec)
             throw GiveUp {};
         // A missing date means "now", as the reference does.
+        if (!modified && !timestamp)
+            m_usedNow = true;
         return { *name, modified ? *modified : timestamp ? *timestamp : m_now };
     }
 
@@ -366,6 +432,12 @@ private:
     XbelScanner m_scanner;
     const qint64 m_now;
     const std::optional<qint64> m_minimumLastUsed;
+    XbelBookmarkCache *const m_cache;
+    const char *const m_begin;
+    static constexpr size_t maxCachedElementBytes = 64 * 1024;
+    bool m_usedNow = false; // the current bookmark took "now" for a missing date
+    qint64 m_lastNewest = 0;
+    bool m_lastAppended = false;
     QList<StoreBookmark> m_bookmarks;
     std::unordered_set<std::string_view> m_seen;
     std::deque<std::string> m_ownedHrefs;
@@ -376,12 +448,17 @@ private:
 
 } // namespace
 
-std::optional<QList<StoreBookmark>> XbelReader::readFast(
-    const QByteArray &data, qint64 nowMSecs, std::optional<qint64> minimumLastUsed)
+std::optional<QList<StoreBookmark>> XbelReader::readFast(const QByteArray &data, qint64 nowMSecs,
+    std::optional<qint64> minimumLastUsed, XbelBookmarkCache *cache)
 {
     try {
-        return FastReader(data, nowMSecs, minimumLastUsed).run();
+        QList<StoreBookmark> bookmarks = FastReader(data, nowMSecs, minimumLastUsed, cache).run();
+        if (cache)
+            cache->commit(data);
+        return bookmarks;
     } catch (const GiveUp &) {
+        if (cache)
+            cache->abandon();
         return std::nullopt;
     }
 }

@@ -55,6 +55,11 @@ public:
     // An element that must have no content.
     void emptyElement(std::string_view tag, bool empty);
 
+    // Where the scanner stands, and a jump ahead past input known to read the same as before.
+    const char *position() const { return m_p; }
+    const char *end() const { return m_end; }
+    void skipTo(const char *p) { m_p = p; }
+
 private:
     static bool isSpace(char c);
     static bool isNameStart(char c);

@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -37,6 +38,7 @@ RecentFilesStore::RecentFilesStore(MetadataQuery *query, QObject *parent)
     // Only this store's own query reaches the handler; both notifications go to it.
     connect(m_query, &MetadataQuery::finishGathering, this, &RecentFilesStore::queryUpdated);
     connect(m_query, &MetadataQuery::didUpdate, this, &RecentFilesStore::queryUpdated);
+    connect(&m_build, &QFutureWatcher<Built>::finished, this, &RecentFilesStore::published);
     start();
 
     // Read the user's folders once, off the main thread at low priority, then restart the query
@@ -62,6 +64,11 @@ RecentFilesStore::~RecentFilesStore()
 {
     m_query->stopQuery();
     disconnect(m_query, nullptr, this, nullptr);
+    // A list still being built touches nothing of the store's; it is waited for so that its
+    // copies of the results go with the store.
+    m_build.disconnect(this);
+    if (m_build.isRunning())
+        m_build.waitForFinished();
 }
 
 void RecentFilesStore::start()
@@ -144,83 +151,70 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
     return RecentItem(url, url, name, RecentItem::breadcrumbForPath(path), date, isFolder);
 }
 
-// One report's items in the making: made one result at a time, so that a very large result set
-// can be spread over several turns of the event loop.
-struct RecentFilesStore::ItemBuilder
+RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &results,
+    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, const Made &known)
 {
-    explicit ItemBuilder(const std::optional<QDateTime> &cutoff)
-        // Comparing dates in one time spec avoids a local-time conversion per comparison.
-        : cutoff(cutoff ? std::optional(cutoff->toUTC()) : std::nullopt)
-        , hidden(HiddenLocations::current())
-    {
-    }
-
-    void add(const std::shared_ptr<const MetadataItem> &result)
-    {
-        if (!result)
-            return;
-        std::optional<RecentItem> candidate = makeItem(*result, cutoff, hidden);
-        if (!candidate)
-            return;
-        // One item per location: the id is the standardised URL, however the store spelled it.
-        if (seen.contains(candidate->id()))
-            return;
-        seen.insert(candidate->id());
-        collected.append(std::move(*candidate));
-    }
-
-    QList<RecentItem> finish()
-    {
-        std::stable_sort(collected.begin(), collected.end(),
-            [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
-        return std::move(collected);
-    }
-
-    std::optional<QDateTime> cutoff;
-    HiddenLocations hidden;
+    // Comparing dates in one time spec avoids a local-time conversion per comparison.
+    const std::optional<QDateTime> utcCutoff
+        = cutoff ? std::optional(cutoff->toUTC()) : std::nullopt;
+    Built built;
+    built.made.reserve(results.size());
     QSet<QUrl> seen;
-    QList<RecentItem> collected;
-    qsizetype next = 0;
-};
+    for (const std::shared_ptr<const MetadataItem> &result : results) {
+        if (!result)
+            continue;
+        // A result kept from the last report makes the same item; only the cutoff moves.
+        const auto found = known.constFind(result.get());
+        std::optional<RecentItem> item
+            = found != known.cend() ? found->second : makeItem(*result, std::nullopt, hidden);
+        if (result->attributesRead)
+            built.made.insert(result.get(), { result, item });
+        if (!item || (utcCutoff && item->date() < *utcCutoff))
+            continue;
+        // One item per location: the id is the standardised URL, however the store spelled it.
+        if (seen.contains(item->id()))
+            continue;
+        seen.insert(item->id());
+        built.items.append(std::move(*item));
+    }
+    std::stable_sort(built.items.begin(), built.items.end(),
+        [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+    return built;
+}
 
 QList<RecentItem> RecentFilesStore::buildItems(
     const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff)
 {
-    ItemBuilder builder(cutoff);
-    for (const auto &result : results)
-        builder.add(result);
-    return builder.finish();
+    return build(results, cutoff, HiddenLocations::current(), {}).items;
 }
 
 void RecentFilesStore::queryUpdated()
 {
     // Updates stay paused (and the result set frozen) until the list is published.
-    if (!m_builder)
+    if (!m_isBuilding)
         m_query->disableUpdates();
-    m_builder = std::make_unique<ItemBuilder>(
-        Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays));
-    continueBuilding();
+    m_isBuilding = true;
+    const HiddenLocations hidden = HiddenLocations::current();
+    if (m_madeWith != hidden)
+        m_made.clear();
+    m_madeWith = hidden;
+    // Off the main thread: a list of 100,000 entries must not hold it up for a frame.
+    m_build.setFuture(QtConcurrent::run(
+        [results = m_query->results(), known = m_made, hidden,
+            cutoff = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays)] {
+            return build(results, cutoff, hidden, known);
+        }));
 }
 
-void RecentFilesStore::continueBuilding()
+void RecentFilesStore::published()
 {
-    if (!m_builder)
-        return;
-    const MetadataQuery::Results &results = m_query->results();
-    QElapsedTimer clock;
-    clock.start();
-    while (m_builder->next < results.size()) {
-        m_builder->add(results.at(m_builder->next++));
-        // Hand the event loop back after a frame's worth of work.
-        if (m_builder->next % 512 == 0 && clock.elapsed() >= batchBudgetMs
-            && m_builder->next < results.size()) {
-            QTimer::singleShot(0, this, &RecentFilesStore::continueBuilding);
-            return;
-        }
-    }
-
-    setItems(std::unique_ptr<ItemBuilder>(std::move(m_builder))->finish());
+    if (m_build.isRunning())
+        return; // a newer report is being built
+    Built built = m_build.future().takeResult();
+    m_made = std::move(built.made);
+    setItems(std::move(built.items));
     setIsLoading(false);
+    m_isBuilding = false;
 
     // At most 12 names, each cut to a sane length: a store may hold titles of any size.
     QStringList names;

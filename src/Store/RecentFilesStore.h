@@ -7,6 +7,8 @@
 #include "Model/RecentItem.h"
 #include "Platform/MetadataQuery.h"
 
+#include <QFutureWatcher>
+#include <QHash>
 #include <QList>
 #include <QLoggingCategory>
 #include <QObject>
@@ -17,7 +19,8 @@
 Q_DECLARE_LOGGING_CATEGORY(storeLog)
 
 // The one source of recent items: owns the live query, rebuilds the list at every report and
-// publishes it. All of it lives on the main thread.
+// publishes it. The list is built on a worker thread (the results of the last report are
+// reused as they are) and published on the main thread in one step.
 class RecentFilesStore : public QObject
 {
     Q_OBJECT
@@ -32,8 +35,6 @@ public:
     bool isLoading() const { return m_isLoading; }
     static constexpr int windowDays = 7;
     static constexpr qsizetype maxLoggedNameLength = 200;
-    // The most a report's processing holds the main thread at a time, in milliseconds.
-    static constexpr int batchBudgetMs = 8;
 
     // One raw result to an item, or nothing. The cheap tests come before any file attribute.
     static std::optional<RecentItem> makeItem(const MetadataItem &result,
@@ -55,15 +56,28 @@ Q_SIGNALS:
     void isLoadingChanged();
 
 private:
+    // Each result's item (or none), without the cutoff, kept while the result is.
+    using Made = QHash<const MetadataItem *,
+        std::pair<std::shared_ptr<const MetadataItem>, std::optional<RecentItem>>>;
+    struct Built
+    {
+        QList<RecentItem> items;
+        Made made;
+    };
+    static Built build(const MetadataQuery::Results &results,
+        const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, const Made &known);
+
     void start();
     void queryUpdated();
-    void continueBuilding();
-    struct ItemBuilder;
-    std::unique_ptr<ItemBuilder> m_builder;
+    void published();
     void setItems(QList<RecentItem> items);
     void setIsLoading(bool loading);
 
     QList<RecentItem> m_items;
     bool m_isLoading = true;
     MetadataQuery *m_query;
+    Made m_made;
+    std::optional<HiddenLocations> m_madeWith;
+    bool m_isBuilding = false;
+    QFutureWatcher<Built> m_build;
 };
