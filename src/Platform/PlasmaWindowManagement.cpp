@@ -3,21 +3,16 @@
 
 #include "Platform/PlasmaWindowManagement.h"
 
+#include "Platform/WaylandClient.h"
+
 #include "wayland-plasma-window-management-client-protocol.h"
 
-#include <QSocketNotifier>
-
 #include <wayland-client.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
 // The newest version whose events this code has listeners for.
 constexpr uint32_t newestVersion = 16;
-constexpr const char *managerInterface = "org_kde_plasma_window_management";
 
 QString text(const char *s)
 {
@@ -44,22 +39,25 @@ using Window = PlasmaWindowManagement::Window;
 std::unique_ptr<PlasmaWindowManagement> PlasmaWindowManagement::make(
     QString &whyNot, QObject *parent)
 {
-    wl_display *display = wl_display_connect(nullptr);
-    if (!display) {
-        whyNot = QStringLiteral("the Wayland display cannot be reached (%1)")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    auto client
+        = WaylandClient::bind(org_kde_plasma_window_management_interface, newestVersion, whyNot);
+    if (!client)
         return nullptr;
-    }
-    std::unique_ptr<PlasmaWindowManagement> source(new PlasmaWindowManagement(display, parent));
-    if (!source->bind(whyNot))
+    std::unique_ptr<PlasmaWindowManagement> source(
+        new PlasmaWindowManagement(std::move(client), parent));
+    if (!source->start(whyNot))
         return nullptr;
     return source;
 }
 
-PlasmaWindowManagement::PlasmaWindowManagement(wl_display *display, QObject *parent)
+PlasmaWindowManagement::PlasmaWindowManagement(
+    std::unique_ptr<WaylandClient> client, QObject *parent)
     : ActiveApplicationSource(parent)
-    , m_display(display)
+    , m_client(std::move(client))
+    , m_manager(static_cast<org_kde_plasma_window_management *>(m_client->global()))
 {
+    connect(m_client.get(), &WaylandClient::dispatched, this, &PlasmaWindowManagement::afterEvents);
+    connect(m_client.get(), &WaylandClient::lost, this, &PlasmaWindowManagement::lose);
 }
 
 PlasmaWindowManagement::~PlasmaWindowManagement()
@@ -68,27 +66,12 @@ PlasmaWindowManagement::~PlasmaWindowManagement()
         org_kde_plasma_window_destroy(w->handle);
     if (m_manager)
         org_kde_plasma_window_management_destroy(m_manager);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
-    wl_display_disconnect(m_display);
 }
 
-// Learns the globals, binds the manager and receives the windows that exist already (round
-// trips at start only); from then on the socket drives it.
-bool PlasmaWindowManagement::bind(QString &whyNot)
+// Receives the windows that exist already, then their states (round trips at start only); from
+// then on the socket drives it.
+bool PlasmaWindowManagement::start(QString &whyNot)
 {
-    static const wl_registry_listener registryListener { &registryGlobal, &registryGlobalRemove };
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    if (wl_display_roundtrip(m_display) < 0) {
-        whyNot = QStringLiteral("the Wayland connection failed at start");
-        return false;
-    }
-    if (!m_managerName) {
-        whyNot = QStringLiteral("the Wayland compositor does not offer %1 to this program")
-                     .arg(QLatin1String(managerInterface));
-        return false;
-    }
     static const org_kde_plasma_window_management_listener managerListener {
         [](void *, org_kde_plasma_window_management *, uint32_t) {},
         &managerWindow,
@@ -96,32 +79,18 @@ bool PlasmaWindowManagement::bind(QString &whyNot)
         [](void *, org_kde_plasma_window_management *, const char *) {},
         &managerWindowWithUuid,
     };
-    m_version = std::min(m_version, newestVersion);
-    m_manager = static_cast<org_kde_plasma_window_management *>(wl_registry_bind(
-        m_registry, m_managerName, &org_kde_plasma_window_management_interface, m_version));
     org_kde_plasma_window_management_add_listener(m_manager, &managerListener, this);
-    // The windows, then their states.
-    for (int i = 0; i < 2; ++i) {
-        if (wl_display_roundtrip(m_display) < 0) {
-            whyNot = QStringLiteral("the Wayland connection failed at start");
-            return false;
-        }
+    if (!m_client->roundtrip() || !m_client->roundtrip()) {
+        whyNot = QStringLiteral("the Wayland connection failed at start");
+        return false;
     }
     m_changed = false; // the state at start is asked for, not announced
-    m_notifier = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &PlasmaWindowManagement::readEvents);
+    m_client->startReading();
     return true;
 }
 
-void PlasmaWindowManagement::readEvents()
+void PlasmaWindowManagement::afterEvents()
 {
-    if (wl_display_dispatch(m_display) < 0) {
-        const int error = wl_display_get_error(m_display);
-        lose(QStringLiteral("the Wayland connection closed (%1)")
-                 .arg(QString::fromLocal8Bit(std::strerror(error ? error : errno))));
-        return;
-    }
-    wl_display_flush(m_display);
     if (m_changed) {
         m_changed = false;
         Q_EMIT activeApplicationChanged();
@@ -130,8 +99,6 @@ void PlasmaWindowManagement::readEvents()
 
 void PlasmaWindowManagement::lose(const QString &reason)
 {
-    if (m_notifier)
-        m_notifier->setEnabled(false);
     for (const auto &w : m_windows)
         org_kde_plasma_window_destroy(w->handle);
     m_windows.clear();
@@ -213,31 +180,13 @@ void PlasmaWindowManagement::forget(Window *window)
     std::erase_if(m_windows, [window](const auto &p) { return p.get() == window; });
 }
 
-void PlasmaWindowManagement::registryGlobal(
-    void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version)
-{
-    auto *self = static_cast<PlasmaWindowManagement *>(data);
-    if (std::strcmp(interface, managerInterface) == 0 && !self->m_managerName) {
-        self->m_managerName = name;
-        self->m_version = version;
-    }
-}
-
-void PlasmaWindowManagement::registryGlobalRemove(void *data, wl_registry *, uint32_t name)
-{
-    auto *self = static_cast<PlasmaWindowManagement *>(data);
-    if (name == self->m_managerName && self->m_manager)
-        self->lose(QStringLiteral("the Wayland compositor withdrew %1")
-                       .arg(QLatin1String(managerInterface)));
-}
-
 // Announced by number up to version 12, by uuid from version 13; each window is announced once,
 // in the form its version uses.
 void PlasmaWindowManagement::managerWindow(
     void *data, org_kde_plasma_window_management *manager, uint32_t id)
 {
     auto *self = static_cast<PlasmaWindowManagement *>(data);
-    if (self->m_version < ORG_KDE_PLASMA_WINDOW_MANAGEMENT_WINDOW_WITH_UUID_SINCE_VERSION)
+    if (self->m_client->version() < ORG_KDE_PLASMA_WINDOW_MANAGEMENT_WINDOW_WITH_UUID_SINCE_VERSION)
         self->track(org_kde_plasma_window_management_get_window(manager, id));
 }
 

@@ -9,17 +9,15 @@
 #include <optional>
 #include <vector>
 
-class QSocketNotifier;
+class WaylandClient;
 struct org_kde_plasma_window;
 struct org_kde_plasma_window_management;
-struct wl_display;
-struct wl_registry;
 
 // The active application on KDE Plasma on Wayland: the window in the `active` state, from
-// org_kde_plasma_window_management on a Wayland connection of its own. KWin offers the protocol
-// only to programs whose installed desktop entry asks for it (X-KDE-Wayland-Interfaces), so a
-// program run from a build folder does without it. Events are read when the socket is readable,
-// on the main thread. A moment with no active window leaves the last application standing.
+// org_kde_plasma_window_management on a Wayland connection of its own (WaylandClient). KWin
+// offers the protocol only to programs whose installed desktop entry asks for it
+// (X-KDE-Wayland-Interfaces), so a program run from a build folder does without it. A moment
+// with no active window leaves the last application standing.
 class PlasmaWindowManagement : public ActiveApplicationSource
 {
     Q_OBJECT
@@ -36,32 +34,25 @@ public:
     struct Window;
 
 private:
-    PlasmaWindowManagement(wl_display *display, QObject *parent);
-    bool bind(QString &whyNot);
-    void readEvents();
+    PlasmaWindowManagement(std::unique_ptr<WaylandClient> client, QObject *parent);
+    bool start(QString &whyNot);
+    void afterEvents();
     void lose(const QString &reason);
     void track(org_kde_plasma_window *handle);
     void forget(Window *window);
     void noteActive(const Window &window);
 
-    static void registryGlobal(
-        void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version);
-    static void registryGlobalRemove(void *data, wl_registry *, uint32_t name);
     static void managerWindow(void *data, org_kde_plasma_window_management *, uint32_t id);
     static void managerWindowWithUuid(
         void *data, org_kde_plasma_window_management *, uint32_t id, const char *uuid);
     static void windowState(void *data, org_kde_plasma_window *, uint32_t flags);
     static void windowUnmapped(void *data, org_kde_plasma_window *);
 
-    wl_display *m_display = nullptr;
-    wl_registry *m_registry = nullptr;
+    std::unique_ptr<WaylandClient> m_client;
     org_kde_plasma_window_management *m_manager = nullptr;
-    uint32_t m_managerName = 0;
-    uint32_t m_version = 0;
     std::vector<std::unique_ptr<Window>> m_windows;
     // The application of the window that last became active.
     std::optional<WindowApplication> m_last;
     bool m_changed = false;
-    QSocketNotifier *m_notifier = nullptr;
     QString m_reason;
 };

@@ -3,23 +3,21 @@
 
 #include "Platform/WlrForeignToplevel.h"
 
+#include "Platform/WaylandClient.h"
+
 #include "wayland-wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
 // Version 3 is the newest this code knows; nothing it uses needs more than version 1.
 constexpr uint32_t newestVersion = 3;
-constexpr const char *managerInterface = "zwlr_foreign_toplevel_manager_v1";
 
 // The app id as text: Wayland strings are UTF-8, but a client may send anything.
 QString text(const char *s)
@@ -71,22 +69,23 @@ void takeState(void *data, zwlr_foreign_toplevel_handle_v1 *, wl_array *states)
 
 std::unique_ptr<WlrForeignToplevel> WlrForeignToplevel::make(QString &whyNot, QObject *parent)
 {
-    wl_display *display = wl_display_connect(nullptr);
-    if (!display) {
-        whyNot = QStringLiteral("the Wayland display cannot be reached (%1)")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    auto client
+        = WaylandClient::bind(zwlr_foreign_toplevel_manager_v1_interface, newestVersion, whyNot);
+    if (!client)
         return nullptr;
-    }
-    std::unique_ptr<WlrForeignToplevel> source(new WlrForeignToplevel(display, parent));
-    if (!source->bind(whyNot))
+    std::unique_ptr<WlrForeignToplevel> source(new WlrForeignToplevel(std::move(client), parent));
+    if (!source->start(whyNot))
         return nullptr;
     return source;
 }
 
-WlrForeignToplevel::WlrForeignToplevel(wl_display *display, QObject *parent)
+WlrForeignToplevel::WlrForeignToplevel(std::unique_ptr<WaylandClient> client, QObject *parent)
     : ActiveApplicationSource(parent)
-    , m_display(display)
+    , m_client(std::move(client))
+    , m_manager(static_cast<zwlr_foreign_toplevel_manager_v1 *>(m_client->global()))
 {
+    connect(m_client.get(), &WaylandClient::dispatched, this, &WlrForeignToplevel::afterEvents);
+    connect(m_client.get(), &WaylandClient::lost, this, &WlrForeignToplevel::lose);
 }
 
 WlrForeignToplevel::~WlrForeignToplevel()
@@ -94,55 +93,26 @@ WlrForeignToplevel::~WlrForeignToplevel()
     releaseToplevels();
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
-    wl_display_disconnect(m_display);
 }
 
-// Learns the globals (one round trip, at start only), binds the manager and receives the
-// toplevels that exist already (a second round trip); from then on the socket drives it.
-bool WlrForeignToplevel::bind(QString &whyNot)
+// Receives the toplevels that exist already (one round trip, at start only); from then on the
+// socket drives it.
+bool WlrForeignToplevel::start(QString &whyNot)
 {
-    static const wl_registry_listener registryListener { &registryGlobal, &registryGlobalRemove };
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    if (wl_display_roundtrip(m_display) < 0) {
-        whyNot = QStringLiteral("the Wayland connection failed at start");
-        return false;
-    }
-    if (!m_managerName) {
-        whyNot = QStringLiteral("the Wayland compositor does not offer %1 (the wlroots "
-                                "foreign-toplevel protocol)")
-                     .arg(QLatin1String(managerInterface));
-        return false;
-    }
     static const zwlr_foreign_toplevel_manager_v1_listener managerListener { &managerToplevel,
         &managerFinished };
-    m_manager = static_cast<zwlr_foreign_toplevel_manager_v1 *>(
-        wl_registry_bind(m_registry, m_managerName, &zwlr_foreign_toplevel_manager_v1_interface,
-            std::min(m_offeredVersion, newestVersion)));
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &managerListener, this);
-    if (wl_display_roundtrip(m_display) < 0) {
+    if (!m_client->roundtrip()) {
         whyNot = QStringLiteral("the Wayland connection failed at start");
         return false;
     }
     m_changed = false; // the state at start is asked for, not announced
-
-    m_notifier = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &WlrForeignToplevel::readEvents);
+    m_client->startReading();
     return true;
 }
 
-void WlrForeignToplevel::readEvents()
+void WlrForeignToplevel::afterEvents()
 {
-    // The socket is readable, so this reads without waiting, then runs the listeners.
-    if (wl_display_dispatch(m_display) < 0) {
-        const int error = wl_display_get_error(m_display);
-        lose(QStringLiteral("the Wayland connection closed (%1)")
-                 .arg(QString::fromLocal8Bit(std::strerror(error ? error : errno))));
-        return;
-    }
-    wl_display_flush(m_display); // the handles destroyed meanwhile
     if (m_changed) {
         m_changed = false;
         announceChange();
@@ -162,8 +132,6 @@ void WlrForeignToplevel::announceChange()
 
 void WlrForeignToplevel::lose(const QString &reason)
 {
-    if (m_notifier)
-        m_notifier->setEnabled(false);
     releaseToplevels();
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
@@ -200,25 +168,6 @@ std::optional<WindowApplication> WlrForeignToplevel::current() const
             || app.applicationId == QCoreApplication::applicationName()))
         app.pid = QCoreApplication::applicationPid();
     return app;
-}
-
-void WlrForeignToplevel::registryGlobal(
-    void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version)
-{
-    auto *self = static_cast<WlrForeignToplevel *>(data);
-    if (std::strcmp(interface, managerInterface) == 0 && !self->m_managerName) {
-        self->m_managerName = name;
-        self->m_offeredVersion = version;
-    }
-}
-
-void WlrForeignToplevel::registryGlobalRemove(void *data, wl_registry *, uint32_t name)
-{
-    auto *self = static_cast<WlrForeignToplevel *>(data);
-    if (name != self->m_managerName || !self->m_manager)
-        return;
-    self->lose(
-        QStringLiteral("the Wayland compositor withdrew %1").arg(QLatin1String(managerInterface)));
 }
 
 void WlrForeignToplevel::managerToplevel(

@@ -9,16 +9,13 @@
 #include <optional>
 #include <vector>
 
-class QSocketNotifier;
-struct wl_display;
-struct wl_registry;
+class WaylandClient;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
 
 // The active application on wlroots compositors (sway, labwc, Wayfire, Hyprland, river): the
 // toplevel in the `activated` state, from zwlr_foreign_toplevel_manager_v1 on a Wayland
-// connection of its own (Qt's may be XWayland). Events are read when the connection's socket
-// is readable, on the main thread; nothing polls. The protocol gives no pid: the application
+// connection of its own (WaylandClient). The protocol gives no pid: the application
 // is its app id. When the compositor withdraws the protocol or the connection dies, the source
 // becomes unobservable and says why. A moment with no activated toplevel leaves the last
 // application standing; before any toplevel was active, it is the desktop.
@@ -37,31 +34,24 @@ public:
     struct Toplevel;
 
 private:
-    WlrForeignToplevel(wl_display *display, QObject *parent);
-    bool bind(QString &whyNot);
-    void readEvents();
+    WlrForeignToplevel(std::unique_ptr<WaylandClient> client, QObject *parent);
+    bool start(QString &whyNot);
+    void afterEvents();
     void lose(const QString &reason);
     void releaseToplevels();
     void announceChange();
 
-    static void registryGlobal(
-        void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version);
-    static void registryGlobalRemove(void *data, wl_registry *, uint32_t name);
     static void managerToplevel(
         void *data, zwlr_foreign_toplevel_manager_v1 *, zwlr_foreign_toplevel_handle_v1 *handle);
     static void managerFinished(void *data, zwlr_foreign_toplevel_manager_v1 *);
     static void handleDone(void *data, zwlr_foreign_toplevel_handle_v1 *);
     static void handleClosed(void *data, zwlr_foreign_toplevel_handle_v1 *);
 
-    wl_display *m_display = nullptr;
-    wl_registry *m_registry = nullptr;
+    std::unique_ptr<WaylandClient> m_client;
     zwlr_foreign_toplevel_manager_v1 *m_manager = nullptr;
-    uint32_t m_managerName = 0;
-    uint32_t m_offeredVersion = 0;
     std::vector<std::unique_ptr<Toplevel>> m_toplevels;
     const Toplevel *m_active = nullptr;
     bool m_changed = false;
-    QSocketNotifier *m_notifier = nullptr;
     QString m_reason;
     // Runs while no toplevel is activated and the moment may still be a passing one.
     // The app id of the toplevel that last had the keyboard.
