@@ -83,6 +83,19 @@ private Q_SLOTS:
         button->click();
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, limitMs));
         QVERIFY(QTest::qWaitFor([&] { return hint.isHidden(); }, limitMs));
+
+        // Listed for the next login (what Open at Login does where the running shell has not
+        // seen the extension), once, and the running shell follows the setting at once.
+        runExtensionsTool(u"disable"_s);
+        QVERIFY(QTest::qWaitFor([&] { return !made->observable(); }, limitMs));
+        QVERIFY(GnomeShellExtension::listForNextLogin());
+        QVERIFY(GnomeShellExtension::listForNextLogin());
+        QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, limitMs));
+        QProcess read;
+        read.start(u"gsettings"_s, { u"get"_s, u"org.gnome.shell"_s, u"enabled-extensions"_s });
+        QVERIFY(read.waitForFinished(limitMs));
+        QCOMPARE(
+            QString::fromUtf8(read.readAllStandardOutput()).count(GnomeShellExtension::uuid()), 1);
     }
 };
 

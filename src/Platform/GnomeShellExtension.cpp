@@ -12,6 +12,8 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
+#include <gio/gio.h>
+
 GnomeShellExtension::GnomeShellExtension(QObject *parent)
     : QObject(parent)
     , m_watcher(new QDBusServiceWatcher(
@@ -69,6 +71,57 @@ void GnomeShellExtension::enable()
         if (reply.isError())
             qCWarning(lcPlatform).noquote()
                 << "GNOME Shell did not enable the extension:" << reply.error().message();
-        Q_EMIT enableFinished(!reply.isError() && reply.value());
+        const bool isKnown = !reply.isError() && reply.value();
+        if (!isKnown)
+            listForNextLogin();
+        Q_EMIT enableFinished(isKnown);
     });
+}
+
+namespace {
+// The list under `key` with `id` added or taken out; whether it now says so.
+bool setListed(GSettings *settings, const char *key, const QByteArray &id, bool listed)
+{
+    gchar **now = g_settings_get_strv(settings, key);
+    bool done = g_strv_contains(now, id.constData()) == listed;
+    if (!done) {
+        GStrvBuilder *builder = g_strv_builder_new();
+        for (gchar **entry = now; *entry; ++entry) {
+            if (id != *entry)
+                g_strv_builder_add(builder, *entry);
+        }
+        if (listed)
+            g_strv_builder_add(builder, id.constData());
+        gchar **next = g_strv_builder_end(builder);
+        done = g_settings_set_strv(settings, key, next);
+        g_strfreev(next);
+        g_strv_builder_unref(builder);
+    }
+    g_strfreev(now);
+    return done;
+}
+} // namespace
+
+bool GnomeShellExtension::listForNextLogin()
+{
+    constexpr const char *schemaId = "org.gnome.shell";
+    // Only where GNOME Shell's schema is installed: GSettings aborts on unknown schemas.
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+    GSettingsSchema *schema
+        = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
+    if (!schema)
+        return false;
+    const bool hasKeys = g_settings_schema_has_key(schema, "enabled-extensions")
+        && g_settings_schema_has_key(schema, "disabled-extensions");
+    g_settings_schema_unref(schema);
+    if (!hasKeys)
+        return false;
+    GSettings *settings = g_settings_new(schemaId);
+    const QByteArray id = uuid().toUtf8();
+    // The shell's own enabling does both: the disabled list wins over the enabled one.
+    const bool listed = setListed(settings, "disabled-extensions", id, false)
+        && setListed(settings, "enabled-extensions", id, true);
+    g_settings_sync();
+    g_object_unref(settings);
+    return listed;
 }

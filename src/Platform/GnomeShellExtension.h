@@ -26,7 +26,10 @@ public:
 
     bool isActive() const { return m_isActive; }
     // Asks the shell to turn the extension on; `enableFinished` says whether the shell knew it.
+    // One it does not know yet is listed among the extensions GNOME turns on at the next login.
     void enable();
+    // Lists the extension in GNOME's enabled-extensions setting (once); whether it is listed.
+    static bool listForNextLogin();
 
 Q_SIGNALS:
     void activeChanged(bool isActive);

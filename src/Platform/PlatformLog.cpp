@@ -3,4 +3,4 @@
 
 #include "Platform/PlatformLog.h"
 
-Q_LOGGING_CATEGORY(lcPlatform, QUILLMOTH_APP_ID ".platform", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPlatform, QUILLMOTH_APP_ID ".platform", QtWarningMsg)

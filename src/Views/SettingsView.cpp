@@ -193,7 +193,10 @@ QLayout *SettingsView::buildLoginRow()
     connect(m_login, &ToggleSwitch::clicked, this, [this](bool on) {
         Autostart::setEnabled(on);
         // What the entry says now, which is what the session will do.
-        m_login->setChecked(Autostart::isEnabled());
+        const bool enabled = Autostart::isEnabled();
+        m_login->setChecked(enabled);
+        if (on && enabled)
+            Q_EMIT openAtLoginTurnedOn();
     });
     row->addWidget(m_loginLabel);
     row->addStretch();

@@ -50,6 +50,10 @@ public:
     QWidget *folderSection() const { return m_folderSection; }
     QList<QPushButton *> removeButtons() const;
 
+Q_SIGNALS:
+    // The user turned Open at Login on, and the autostart entry now says so.
+    void openAtLoginTurnedOn();
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -10,6 +10,7 @@
 #include "Platform/BlurBehind.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
+#include "Platform/GnomeShellExtension.h"
 #include "Platform/Workspace.h"
 #include "Store/RecentFilesStore.h"
 #include "Views/ExtensionHint.h"
@@ -109,6 +110,13 @@ void SidebarView::build()
     m_settings = new SettingsView(
         m_folderFilter, [this] { setShowingSettings(false); }, m_pages);
     m_pages->addWidget(m_settings);
+    // Where the panel follows the file manager only through our GNOME Shell extension, starting
+    // at login means the extension is on at login too.
+    connect(m_settings, &SettingsView::openAtLoginTurnedOn, this, [this] {
+        if (m_gnomeExtension && GnomeShellExtension::isNeededHere()
+            && !m_gnomeExtension->isActive())
+            m_gnomeExtension->enable();
+    });
 
     m_grip = new ResizeHandle(this);
     m_grip->raise();
