@@ -53,6 +53,6 @@ void ExtensionHint::onEnableFinished(bool isKnown)
 {
     m_enable->setEnabled(true);
     if (!isKnown)
-        m_text->setText(tr("GNOME has not found the Quillmoth extension yet: log out and back "
-                           "in, then turn it on."));
+        m_text->setText(tr("GNOME has not found the Quillmoth extension yet: it will be on "
+                           "after you log out and back in."));
 }
