@@ -74,7 +74,7 @@ private Q_SLOTS:
         QFile::setPermissions(recorder, QFile::ReadOwner | QFile::ExeOwner);
         home.folderHandler("code", "Name=Code\nExec=true %F\nCategories=Development;IDE;\n");
         home.folderHandler("recorder-files",
-            "Name=Recorder\nExec=" + recorder.toUtf8()
+            "Name=Recorder\nGenericName=Recorder\nExec=" + recorder.toUtf8()
                 + " %U\nCategories=System;FileManager;\nStartupWMClass=RecorderWM\n");
         home.folderHandler("self-files",
             "Name=Self\nExec=" + QCoreApplication::applicationFilePath().toUtf8()
@@ -101,16 +101,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("followed");
         QTest::addColumn<QString>("name");
         QTest::newRow("pcmanfm") << "pcmanfm"
-                                 << "" << QStringList { "pcmanfm" } << "File Manager PCManFM";
+                                 << "" << QStringList { "pcmanfm" } << "PCManFM";
         QTest::newRow("by category")
             << "recorder-files"
             << "XFCE" << QStringList { "recorder-files", "RecorderWM" } << "Recorder";
         // An editor that claims folders is no file manager: the well-known ones count instead.
         QTest::newRow("editor") << "code"
-                                << "" << FileManagerIdentity::wellKnown() << "Thunar File Manager";
-        QTest::newRow("editor, LXDE")
-            << "code"
-            << "LXDE" << FileManagerIdentity::wellKnown() << "File Manager PCManFM";
+                                << "" << FileManagerIdentity::wellKnown() << "Thunar";
+        QTest::newRow("editor, LXDE") << "code"
+                                      << "LXDE" << FileManagerIdentity::wellKnown() << "PCManFM";
     }
 
     void whoTheFileManagerIs()

@@ -47,6 +47,23 @@ bool isFileManager(GDesktopAppInfo *info, const QString &desktopId, const QStrin
         || (!wmClass.isEmpty() && known.contains(wmClass));
 }
 
+// The name a user calls the file manager by: entries often repeat their generic name in it
+// ("Thunar File Manager", "File Manager PCManFM"), which reads badly after "Reveal in".
+QString shortName(GDesktopAppInfo *info)
+{
+    const QString name = QString::fromUtf8(g_app_info_get_name(G_APP_INFO(info))).simplified();
+    const QString generic
+        = QString::fromUtf8(g_desktop_app_info_get_generic_name(info)).simplified();
+    if (generic.isEmpty())
+        return name;
+    const qsizetype at = name.indexOf(generic, 0, Qt::CaseInsensitive);
+    const bool wholeWords = at >= 0 && (at == 0 || name.at(at - 1) == QLatin1Char(' '))
+        && (at + generic.size() == name.size() || name.at(at + generic.size()) == QLatin1Char(' '));
+    const QString rest
+        = wholeWords ? QString(name).remove(at, generic.size()).simplified() : QString();
+    return rest.isEmpty() ? name : rest;
+}
+
 std::optional<FileManager> describe(GDesktopAppInfo *info)
 {
     GAppInfo *app = G_APP_INFO(info);
@@ -56,7 +73,7 @@ std::optional<FileManager> describe(GDesktopAppInfo *info)
         return std::nullopt;
     FileManager manager;
     manager.desktopId = id;
-    manager.name = QString::fromUtf8(g_app_info_get_name(app));
+    manager.name = shortName(info);
     manager.identifiers << id;
     if (!wmClass.isEmpty() && wmClass != id)
         manager.identifiers << wmClass;

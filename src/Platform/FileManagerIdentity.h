@@ -12,7 +12,7 @@
 struct FileManager
 {
     QString desktopId; // without ".desktop"
-    QString name; // the entry's Name, in the user's language
+    QString name; // the entry's Name, in the user's language, without its generic name
     QStringList identifiers; // the desktop id, then StartupWMClass when it has one
     QString executable; // absolute, symbolic links resolved; empty when not installed
 };
