@@ -448,16 +448,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, name);
         QFETCH(QString, shown);
         QFETCH(QString, copied);
-        TempHome home;
-        const QByteArray folder = QFile::encodeName(home.mkdir(u"d"_s)) + '/';
+        Fixture f([](const TempHome &) { return QList<XbelEntry>(); });
+        const QByteArray folder = QFile::encodeName(f.home.mkdir(u"d"_s)) + '/';
         const QUrl url = fileUrl(folder + name);
         QCOMPARE(PlainText::oneLine(url.fileName()), shown);
         const bool quoted = copied != shown;
         QCOMPARE(ShellQuote::pastable(folder + name),
             quoted ? u"$'"_s + QString::fromUtf8(folder) + copied + u"'"_s
                    : QString::fromUtf8(folder) + copied);
-
-        Fixture f([](const TempHome &) { return QList<XbelEntry>(); });
         const RecentItem item(url, url, url.fileName(), RecentItem::breadcrumb(url), {}, false);
         f.view->rowMenu(item)->actions().at(3)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), ShellQuote::pastable(nativePath(url)));
