@@ -134,7 +134,6 @@ private Q_SLOTS:
         const auto recorder = FileManagerIdentity::fromDesktopId("recorder-files");
         const auto self = FileManagerIdentity::fromDesktopId("self-files");
         QVERIFY(thunar && pcmanfm && recorder && self);
-        QVERIFY(!FileManagerIdentity::fromDesktopId("code"));
         QVERIFY(FileManagerBus::leadsTo(*thunar, session)); // Exec=/usr/bin/Thunar, a link
         QVERIFY(!FileManagerBus::leadsTo(*pcmanfm, session));
 

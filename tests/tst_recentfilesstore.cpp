@@ -77,17 +77,14 @@ private Q_SLOTS:
         TempHome home;
         const QDateTime now = QDateTime::currentDateTime();
         const QString doc = home.touch(u"Documents/report.pdf"_s);
-        const QString titled = home.touch(u"Documents/scan-0042.jpg"_s);
         const QString folder = home.mkdir(u"Projects/Quill"_s);
         const QString spaced = home.touch(u"My Files/été & co.txt"_s);
         // The XDG homes are hidden wherever they point (here, not in a dot-folder).
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/settings"_s));
         QList<XbelEntry> entries;
-        for (const QString &path : { doc, titled, folder, home.touch(u".hidden/x.txt"_s),
-                 home.touch(u"settings/app.conf"_s), home.touch(u"Library/Preferences/prefs.txt"_s),
-                 home.mkdir(u"Library"_s), spaced })
+        for (const QString &path : { doc, folder, home.touch(u".hidden/x.txt"_s),
+                 home.touch(u"settings/app.conf"_s), spaced })
             entries << usedAt(path, now.addSecs(-10 * entries.size()));
-        entries[1].title = u"Holiday photo"_s;
         entries << usedAt(home.touch(u"Documents/old.txt"_s), now.addDays(-8));
         // A name that is not UTF-8 is listed readably and still names its own bytes.
         const QByteArray latin1 = QFile::encodeName(home.path()) + "/caf\xe9.txt";
@@ -100,21 +97,17 @@ private Q_SLOTS:
                 fileUri(folder) + u"/"_s, fileUri(home.path() + u"/Projects/./Quill"_s) }) {
             entries << usedAt({}, now.addSecs(-500));
             entries.last().href = href;
-            entries.last().title = u"older spelling"_s;
         }
         writeAtomically(home.storePath(), xbelDocument(entries));
 
         RecentFilesStore store;
-        QVERIFY(lists(store,
-            { "report.pdf", "scan-0042.jpg", "Quill", "prefs.txt", "Library", "été & co.txt",
-                "caf\uFFFD.txt" }));
+        QVERIFY(lists(store, { "report.pdf", "Quill", "été & co.txt", "caf\uFFFD.txt" }));
         const QList<RecentItem> &items = store.items();
-        QVERIFY(!items.at(0).isFolder() && items.at(2).isFolder() && items.at(4).isFolder());
+        QVERIFY(!items.at(0).isFolder() && items.at(1).isFolder());
         QCOMPARE(items.at(0).path(), u"Documents"_s);
-        QCOMPARE(items.at(3).path(), u"Library \u203A Preferences"_s);
-        QCOMPARE(items.at(5).url().toLocalFile(), spaced);
-        QCOMPARE(nativePath(items.at(6).url()), latin1);
-        QVERIFY(items.at(6).url().toEncoded().endsWith("/caf%E9.txt"));
+        QCOMPARE(items.at(2).url().toLocalFile(), spaced);
+        QCOMPARE(nativePath(items.at(3).url()), latin1);
+        QVERIFY(items.at(3).url().toEncoded().endsWith("/caf%E9.txt"));
         for (qsizetype i = 1; i < items.size(); ++i)
             QVERIFY(items.at(i - 1).date() >= items.at(i).date());
     }
@@ -179,24 +172,6 @@ private Q_SLOTS:
             QTest::qWait(MetadataQuery::settleMs + 300);
             QCOMPARE(itemNames(store), QStringList({ "b.txt", "a.txt" }));
         }
-        QFile::remove(home.storePath());
-        QDir().mkdir(home.storePath()); // unreadable even for root: a directory in its place
-        QTest::qWait(MetadataQuery::settleMs + 300);
-        QCOMPARE(itemNames(store), QStringList({ "b.txt", "a.txt" }));
-        QDir().rmdir(home.storePath());
-
-        // Written in place in small chunks: readers may see it half-written; the end result wins.
-        const QByteArray third = xbelOf({ a, b }, now);
-        {
-            QFile file(home.storePath());
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            for (qsizetype at = 0; at < third.size(); at += 64) {
-                file.write(third.mid(at, 64));
-                file.flush();
-                QTest::qWait(5);
-            }
-        }
-        QVERIFY(lists(store, { "a.txt", "b.txt" }));
         // A well-formed store without entries (history cleared) empties the list.
         writeAtomically(home.storePath(), xbelDocument({}));
         QVERIFY(lists(store, {}));
@@ -324,16 +299,11 @@ private Q_SLOTS:
             { program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath, tooLong,
                 home.touch(u"odd\tname\x01\nwith lines.txt"_s), home.mkdir(u"Projects/Quill"_s) })
             entries << usedAt(path, now.addSecs(-entries.size()));
-        for (const char *href :
-            { "file:///home/u/%FF%FE.txt", "file:///etc/passwd%00.txt", "javascript:alert(1)" }) {
-            entries << usedAt({}, now.addSecs(-entries.size()));
-            entries.last().href = QString::fromLatin1(href);
-        }
         writeAtomically(home.storePath(), xbelDocument(entries));
 
-        // Scripts are documents; programs, launchers and AppImages are not listed; loops,
-        // missing and undecodable locations give nothing; special files are listed without
-        // being opened (a FIFO must not block).
+        // Scripts are documents; programs, launchers and AppImages are not listed; loops and
+        // missing locations give nothing (URIs that name no local file are the reader's test);
+        // special files are listed without being opened (a FIFO must not block).
         RecentFilesStore store;
         QVERIFY(lists(store,
             { "tool", "pipe", "null", "long.txt", "odd\tname\x01\nwith lines.txt", "Quill" },

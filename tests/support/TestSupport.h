@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -18,8 +17,8 @@
 #include <optional>
 #include <vector>
 
-// A private home for one test: HOME, XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
-// folder for the object's lifetime.
+// A private home for one test: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_CACHE_HOME point into
+// a temporary folder for the object's lifetime.
 class TempHome
 {
 public:
@@ -31,6 +30,7 @@ public:
     QString path() const { return m_dir.path(); }
     QString dataHome() const { return m_dir.path() + QStringLiteral("/.local/share"); }
     QString configHome() const { return m_dir.path() + QStringLiteral("/.config"); }
+    QString cacheHome() const { return m_dir.path() + QStringLiteral("/.cache"); }
     QString storePath() const { return dataHome() + QStringLiteral("/recently-used.xbel"); }
     // Creates a file (and its folders) under the home; returns its absolute path.
     QString touch(const QString &relative, const QByteArray &content = "x") const;
@@ -43,7 +43,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldHome, m_oldData, m_oldConfig;
+    QByteArray m_oldHome, m_oldData, m_oldConfig, m_oldCache;
 };
 
 // An item for a local path, under its file name unless told otherwise.
@@ -117,18 +117,15 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
-// How long until `source` (an ActiveApplicationSource) reports a window of `client` as the
-// active one; -1 when it does not within `limitMs`.
+// Whether `source` (an ActiveApplicationSource) reports a window of `client` as the active one
+// within `limitMs`.
 template <typename Source>
-qint64 msUntilActive(const Source &source, const QProcess &client, int limitMs)
+bool becomesActive(const Source &source, const QProcess &client, int limitMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    const bool active = QTest::qWaitFor(
+    return QTest::qWaitFor(
         [&] {
             const auto app = source.current();
             return app && app->pid == client.processId();
         },
         limitMs);
-    return active ? timer.elapsed() : -1;
 }
