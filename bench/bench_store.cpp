@@ -6,6 +6,7 @@
 #include "Model/ItemListing.h"
 #include "Model/Settings.h"
 #include "Platform/MetadataQuery.h"
+#include "Platform/StoreSet.h"
 #include "Platform/XbelReader.h"
 #include "Store/RecentFilesStore.h"
 #include "StoreFixture.h"
@@ -237,6 +238,41 @@ void renameToPublished(benchmark::State &state, int entries, int apps, int chang
     state.counters["longest_stall_ms"] = double(longest);
 }
 
+// The same without the event loop: a changed store read again (the others kept from the last
+// read), merged with the apps' stores and processed. `apps` Flatpak stores of 1,000 entries.
+void ChangedStoreToItemsWithApps(benchmark::State &state)
+{
+    StoreFixture f = StoreFixture::make(int(state.range(0)));
+    const int apps = int(state.range(1));
+    addAppStores(*f.home, apps, 1000);
+    QList<StoreSet::Store> stores;
+    for (int app = -1; app < apps; ++app) {
+        StoreSet::Store store;
+        store.path = app < 0 ? f.storePath : appStorePath(*f.home, app);
+        store.reading = std::make_shared<StoreReading>();
+        stores << store;
+    }
+    const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
+    const auto readAll = [&] {
+        StoreSet::Gathered gathered = StoreSet::read(stores, {}, cutoffMs(), false);
+        for (qsizetype i = 0; i < stores.size(); ++i) {
+            stores[i].lastGood = gathered.stores[i].lastGood;
+            stores[i].dirty = false;
+        }
+        return RecentFilesStore::buildItems(gathered.results, cutoff).size();
+    };
+    readAll();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.entries[f.firstInWindow].visited = QDateTime::currentDateTimeUtc().addSecs(++i);
+        writeAtomically(f.storePath, xbelDocument(f.entries));
+        stores[0].dirty = true;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(readAll());
+    }
+}
+
 void RenameToPublished(benchmark::State &state)
 {
     renameToPublished(state, int(state.range(0)), 0, -1);
@@ -262,6 +298,10 @@ BENCHMARK(RenameToPublishedWithApps)
     ->Args({ 10000, 1 })
     ->UseManualTime()
     ->Iterations(12)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ChangedStoreToItemsWithApps)
+    ->Args({ 10000, 0 })
+    ->Args({ 10000, 10 })
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(MainThreadStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
