@@ -103,6 +103,6 @@ void DocumentPortal::answered(const QString &id, std::optional<QByteArray> host,
     }
     if (host && host->isEmpty())
         host.reset();
-    m_paths.hosts.insert(id, std::move(host));
+    m_paths.hosts.insert(id, host);
     Q_EMIT learned();
 }

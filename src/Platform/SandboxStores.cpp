@@ -23,8 +23,10 @@ namespace {
 // while the apps' folder does not exist) does not wake the program.
 constexpr uint32_t wayMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF
     | IN_MOVE_SELF | IN_ONLYDIR;
-// The store's own folder: also writes in place.
-constexpr uint32_t storeMask = wayMask | IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB;
+// The store's own folder, which the app also fills with its other data: a write in place counts
+// once its writer closes the file, so that an app busy with its own files wakes the program
+// once per file it saves, not once per write.
+constexpr uint32_t storeMask = wayMask | IN_CLOSE_WRITE;
 constexpr uint32_t selfGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED;
 constexpr uint32_t entryCame = IN_CREATE | IN_MOVED_TO;
 constexpr uint32_t entryCameOrWent = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
@@ -278,42 +280,48 @@ void SandboxStores::appEvent(
         Q_EMIT storeChanged(app.store, rewatch || (mask & IN_MOVED_TO));
 }
 
+bool SandboxStores::rootEvent(const QString &key, const QString &name, uint32_t mask)
+{
+    const int index = key.mid(1).toInt();
+    const QString &folder = m_roots.at(index).folder;
+    const QString dir = m_dirOf.value(key);
+    // A folder on the way to the root appeared: move the watch down.
+    const bool moveDown = dir != folder && (mask & entryCame) && name == nextComponent(dir, folder);
+    if ((mask & selfGone) || moveDown)
+        watchRoot(index);
+    return (mask & selfGone) || moveDown || (dir == folder && (mask & entryCameOrWent));
+}
+
+void SandboxStores::overflowed()
+{
+    // Events were lost: every store may have changed.
+    for (const App &app : std::as_const(m_apps))
+        if (app.present)
+            Q_EMIT storeChanged(app.store, true);
+}
+
 void SandboxStores::readEvents()
 {
     bool relist = false;
     bool listChanged = false;
     alignas(struct inotify_event) char buffer[16384];
-    for (;;) {
-        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
-        if (length <= 0)
-            break;
+    ssize_t length = 0;
+    while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
         for (ssize_t offset = 0; offset < length;) {
             const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + offset);
             offset += ssize_t(sizeof(struct inotify_event) + event->len);
             if (event->mask & IN_Q_OVERFLOW) {
-                // Events were lost: every store may have changed.
+                overflowed();
                 relist = true;
-                for (const App &app : std::as_const(m_apps))
-                    if (app.present)
-                        Q_EMIT storeChanged(app.store, true);
                 continue;
             }
             const QString name = event->len ? QFile::decodeName(event->name) : QString();
             const QSet<QString> keys = m_keysOfWatch.value(event->wd);
             for (const QString &key : keys) {
-                if (!key.startsWith(QLatin1Char('\n'))) {
+                if (key.startsWith(QLatin1Char('\n')))
+                    relist = rootEvent(key, name, event->mask) || relist;
+                else
                     appEvent(key, name, event->mask, listChanged);
-                    continue;
-                }
-                const int index = key.mid(1).toInt();
-                const QString &folder = m_roots.at(index).folder;
-                const QString dir = m_dirOf.value(key);
-                const bool moveDown = dir != folder && (event->mask & entryCame)
-                    && name == nextComponent(dir, folder);
-                if ((event->mask & selfGone) || moveDown)
-                    watchRoot(index);
-                relist = relist || (event->mask & selfGone) || moveDown
-                    || (dir == folder && (event->mask & entryCameOrWent));
             }
         }
     }

@@ -72,6 +72,8 @@ private:
     bool isAllowed(const QString &store) const;
     bool refresh(App &app);
     void appEvent(const QString &key, const QString &name, uint32_t mask, bool &listChanged);
+    bool rootEvent(const QString &key, const QString &name, uint32_t mask);
+    void overflowed();
     void readEvents();
     void poll();
     void startPolling(int error);
