@@ -62,7 +62,7 @@ StoreSet::Gathered StoreSet::read(const QList<Store> &stores, const PortalPaths 
             lists << mapped(outcome.lastGood, portal, gathered);
         gathered.stores << std::move(outcome);
     }
-    gathered.results = merged(std::move(lists), ascending);
+    gathered.results = merged(lists, ascending);
     return gathered;
 }
 
@@ -133,7 +133,7 @@ StoreSet::Results StoreSet::mapped(
     return isCopy ? out : results;
 }
 
-StoreSet::Results StoreSet::merged(QList<Results> lists, bool ascending)
+StoreSet::Results StoreSet::merged(const QList<Results> &lists, bool ascending)
 {
     if (lists.isEmpty())
         return {};

@@ -61,5 +61,5 @@ public:
 private:
     static Outcome readOne(const Store &store, std::optional<qint64> cutoffMs, bool ascending);
     static Results mapped(const Results &results, const PortalPaths &portal, Gathered &gathered);
-    static Results merged(QList<Results> lists, bool ascending);
+    static Results merged(const QList<Results> &lists, bool ascending);
 };
