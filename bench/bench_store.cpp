@@ -6,12 +6,14 @@
 #include "Model/ItemListing.h"
 #include "Model/Settings.h"
 #include "Platform/MetadataQuery.h"
+#include "Platform/StoreSet.h"
 #include "Platform/XbelReader.h"
 #include "Store/RecentFilesStore.h"
 #include "StoreFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -32,6 +34,12 @@ StoreFixture &fixture(int entries)
         found = fixtures.emplace(entries, StoreFixture::make(entries)).first;
     qputenv("HOME", QFile::encodeName(found->second.home->path()));
     return found->second;
+}
+
+QString appStorePath(const TempHome &home, int app)
+{
+    return home.path()
+        + QStringLiteral("/.var/app/org.example.App%1/data/recently-used.xbel").arg(app);
 }
 
 std::optional<qint64> cutoffMs()
@@ -156,12 +164,38 @@ void MainThreadStall(benchmark::State &state)
     }
 }
 
-// From a writer's rename of the store (one entry used again, as GTK writes it) to the list the
-// panel shows: the live query and the store on this thread's event loop, as in the program.
-// Also the longest the event loop was held up meanwhile.
-void RenameToPublished(benchmark::State &state)
+// Stores of sandboxed apps beside the fixture's: `count` Flatpak apps with `entries` bookmarks
+// each, a quarter of them used within the week (real files). Returns each store's entries.
+QList<QList<XbelEntry>> addAppStores(const TempHome &home, int count, int entries)
 {
-    StoreFixture f = StoreFixture::make(int(state.range(0)));
+    QRandomGenerator random(7);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<QList<XbelEntry>> stores;
+    for (int app = 0; app < count; ++app) {
+        QList<XbelEntry> list;
+        for (int i = 0; i < entries; ++i) {
+            const bool recent = random.generateDouble() < 0.25;
+            const qint64 ageSeconds = recent ? qint64(random.bounded(7 * 86400 - 3600))
+                                             : qint64(8 * 86400 + random.bounded(365 * 86400));
+            const QString relative = QStringLiteral("Downloads/app %1 file %2.pdf").arg(app).arg(i);
+            const QString path
+                = recent ? home.touch(relative) : home.path() + QLatin1Char('/') + relative;
+            list << usedAt(path, now.addSecs(-ageSeconds));
+        }
+        writeAtomically(appStorePath(home, app), xbelDocument(list));
+        stores << list;
+    }
+    return stores;
+}
+
+// From a writer's rename of a store (one entry used again, as GTK writes it) to the list the
+// panel shows: the live query and the store on this thread's event loop, as in the program.
+// Also the longest the event loop was held up meanwhile. With `apps` Flatpak stores of 1,000
+// entries beside the user's; `changedApp` < 0 changes the user's store, else that app's.
+void renameToPublished(benchmark::State &state, int entries, int apps, int changedApp)
+{
+    StoreFixture f = StoreFixture::make(entries);
+    QList<QList<XbelEntry>> appEntries = addAppStores(*f.home, apps, 1000);
     qputenv("HOME", QFile::encodeName(f.home->path()));
     RecentFilesStore store(new MetadataQuery(f.storePath));
     bool published = false;
@@ -176,12 +210,15 @@ void RenameToPublished(benchmark::State &state)
     if (!runUntil([&] { return !store.isLoading(); }, 120000))
         state.SkipWithError("the store never published its first list");
     runUntil([] { return false; }, 1500); // the restart after the folder priming passes
-    const QString temporary = f.storePath + QStringLiteral(".new");
+    QList<XbelEntry> &changing = changedApp < 0 ? f.entries : appEntries[changedApp];
+    const QString target = changedApp < 0 ? f.storePath : appStorePath(*f.home, changedApp);
+    const QString temporary = target + QStringLiteral(".new");
     qint64 longest = 0;
     int i = 0;
     for (auto _ : state) {
-        f.entries[f.firstInWindow].visited = QDateTime::currentDateTimeUtc().addSecs(++i);
-        writeFile(temporary, xbelDocument(f.entries));
+        changing[changedApp < 0 ? f.firstInWindow : 0].visited
+            = QDateTime::currentDateTimeUtc().addSecs(++i);
+        writeFile(temporary, xbelDocument(changing));
         published = false;
         QElapsedTimer sinceTick, clock;
         QTimer ticker;
@@ -191,8 +228,7 @@ void RenameToPublished(benchmark::State &state)
         clock.start();
         sinceTick.start();
         ticker.start();
-        ::rename(
-            QFile::encodeName(temporary).constData(), QFile::encodeName(f.storePath).constData());
+        ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData());
         if (!runUntil([&] { return published; }, 60000))
             state.SkipWithError("the rename was never published");
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
@@ -200,6 +236,52 @@ void RenameToPublished(benchmark::State &state)
         runUntil([] { return false; }, MetadataQuery::settleMs + 50); // no burst left over
     }
     state.counters["longest_stall_ms"] = double(longest);
+}
+
+// The same without the event loop: a changed store read again (the others kept from the last
+// read), merged with the apps' stores and processed. `apps` Flatpak stores of 1,000 entries.
+void ChangedStoreToItemsWithApps(benchmark::State &state)
+{
+    StoreFixture f = StoreFixture::make(int(state.range(0)));
+    const int apps = int(state.range(1));
+    addAppStores(*f.home, apps, 1000);
+    QList<StoreSet::Store> stores;
+    for (int app = -1; app < apps; ++app) {
+        StoreSet::Store store;
+        store.path = app < 0 ? f.storePath : appStorePath(*f.home, app);
+        store.reading = std::make_shared<StoreReading>();
+        stores << store;
+    }
+    const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
+    const auto readAll = [&] {
+        StoreSet::Gathered gathered = StoreSet::read(stores, {}, cutoffMs(), false);
+        for (qsizetype i = 0; i < stores.size(); ++i) {
+            stores[i].lastGood = gathered.stores[i].lastGood;
+            stores[i].dirty = false;
+        }
+        return RecentFilesStore::buildItems(gathered.results, cutoff).size();
+    };
+    readAll();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.entries[f.firstInWindow].visited = QDateTime::currentDateTimeUtc().addSecs(++i);
+        writeAtomically(f.storePath, xbelDocument(f.entries));
+        stores[0].dirty = true;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(readAll());
+    }
+}
+
+void RenameToPublished(benchmark::State &state)
+{
+    renameToPublished(state, int(state.range(0)), 0, -1);
+}
+
+// Ten apps' stores beside the user's; the user's store changes (0) or an app's (1).
+void RenameToPublishedWithApps(benchmark::State &state)
+{
+    renameToPublished(state, int(state.range(0)), 10, state.range(1) ? 3 : -1);
 }
 
 } // namespace
@@ -210,6 +292,16 @@ BENCHMARK(RenameToPublished)
     ->Arg(100000)
     ->UseManualTime()
     ->Iterations(12)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(RenameToPublishedWithApps)
+    ->Args({ 10000, 0 })
+    ->Args({ 10000, 1 })
+    ->UseManualTime()
+    ->Iterations(12)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ChangedStoreToItemsWithApps)
+    ->Args({ 10000, 0 })
+    ->Args({ 10000, 10 })
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(MainThreadStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

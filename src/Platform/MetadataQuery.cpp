@@ -3,11 +3,13 @@
 
 #include "Platform/MetadataQuery.h"
 
+#include "Platform/DocumentPortal.h"
 #include "Platform/FolderWatcher.h"
 #include "Platform/PlatformLog.h"
 #include "Platform/StoreWatcher.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentRun>
@@ -37,33 +39,59 @@ QString MetadataQuery::defaultStorePath()
 }
 
 MetadataQuery::MetadataQuery(QString storePath, QObject *parent)
+    : MetadataQuery(std::move(storePath), SandboxStores::homeRoots(QDir::homePath()), parent)
+{
+}
+
+MetadataQuery::MetadataQuery(
+    QString storePath, QList<SandboxStores::Root> sandboxRoots, QObject *parent)
     : QObject(parent)
     , m_storePath(std::move(storePath))
+    , m_sandboxRoots(std::move(sandboxRoots))
 {
-    // A look-up given up as stuck that comes back is worth a new read, if the query still is.
-    m_reading = std::make_shared<StoreReading>([weak = QPointer<MetadataQuery>(this)] {
-        if (QCoreApplication *app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app,
-                [weak] {
-                    if (weak)
-                        weak->storeChanged(true);
-                },
-                Qt::QueuedConnection);
-    });
+    m_stores << storeFor(m_storePath);
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMs);
     connect(&m_settle, &QTimer::timeout, this, &MetadataQuery::settled);
     m_goneTimer.setSingleShot(true);
     m_goneTimer.setInterval(goneConfirmMs);
     connect(&m_goneTimer, &QTimer::timeout, this, &MetadataQuery::startRead);
-    connect(&m_read, &QFutureWatcher<Snapshot>::finished, this, &MetadataQuery::readFinished);
+    connect(
+        &m_read, &QFutureWatcher<StoreSet::Gathered>::finished, this, &MetadataQuery::readFinished);
 }
 
 MetadataQuery::~MetadataQuery()
 {
     // A read still running finishes on its own; its result is simply not delivered.
     m_read.disconnect(this);
+}
+
+StoreSet::Store MetadataQuery::storeFor(const QString &path)
+{
+    StoreSet::Store store;
+    store.path = path;
+    // A look-up given up as stuck that comes back is worth a new read, if the query still is.
+    store.reading = std::make_shared<StoreReading>([weak = QPointer<MetadataQuery>(this), path] {
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app,
+                [weak, path] {
+                    if (!weak)
+                        return;
+                    weak->markChanged(path);
+                    weak->storeChanged(true);
+                },
+                Qt::QueuedConnection);
+    });
+    return store;
+}
+
+QStringList MetadataQuery::storePaths() const
+{
+    QStringList paths;
+    for (const StoreSet::Store &store : m_stores)
+        paths << store.path;
+    return paths;
 }
 
 bool MetadataQuery::startQuery()
@@ -75,13 +103,35 @@ bool MetadataQuery::startQuery()
     ++m_generation;
     if (!m_watcher) {
         m_watcher = new StoreWatcher(m_storePath, this);
-        connect(m_watcher, &StoreWatcher::changed, this, &MetadataQuery::storeChanged);
+        connect(m_watcher, &StoreWatcher::changed, this, [this](bool replaced) {
+            markChanged(m_storePath);
+            storeChanged(replaced);
+        });
         m_folders = new FolderWatcher(this);
         // A listed location that changes is read at once, as a replaced store is.
-        connect(m_folders, &FolderWatcher::changed, this, [this] { storeChanged(true); });
+        connect(m_folders, &FolderWatcher::changed, this, [this] {
+            for (StoreSet::Store &store : m_stores)
+                store.dirty = true;
+            storeChanged(true);
+        });
+        m_portal = new DocumentPortal(this);
+        connect(m_portal, &DocumentPortal::learned, this, [this] { storeChanged(true); });
+        if (!m_sandboxRoots.isEmpty()) {
+            m_sandbox = new SandboxStores(QDir::homePath(), m_sandboxRoots, this);
+            connect(m_sandbox, &SandboxStores::storesChanged, this, &MetadataQuery::storesChanged);
+            connect(m_sandbox, &SandboxStores::storeChanged, this,
+                [this](const QString &path, bool replaced) {
+                    markChanged(path);
+                    storeChanged(replaced);
+                });
+        }
     }
+    syncSandboxStores();
+    m_portal->forgetFailures();
+    for (StoreSet::Store &store : m_stores)
+        store.dirty = true;
     // A read still running (a restart right after the start) is taken over, not thrown away:
-    // it reads the store as it is now.
+    // it reads the stores as they are now.
     if (m_read.isRunning())
         m_readGeneration = m_generation;
     else
@@ -95,7 +145,6 @@ void MetadataQuery::stopQuery()
     m_gathering = false;
     m_hasHeld = false;
     m_held.clear();
-    m_confirmingGone = false;
     ++m_generation;
     m_settle.stop();
     m_goneTimer.stop();
@@ -122,6 +171,36 @@ void MetadataQuery::enableUpdates()
             },
             Qt::QueuedConnection);
     }
+}
+
+void MetadataQuery::markChanged(const QString &path)
+{
+    for (StoreSet::Store &store : m_stores)
+        if (store.path == path)
+            store.dirty = true;
+}
+
+void MetadataQuery::syncSandboxStores()
+{
+    if (!m_sandbox)
+        return;
+    // The user's store first, then the apps' in a fixed order: ties go the same way every time.
+    const QStringList paths = m_sandbox->stores();
+    QList<StoreSet::Store> stores { m_stores.constFirst() };
+    for (const QString &path : paths) {
+        const auto known = std::find_if(m_stores.cbegin() + 1, m_stores.cend(),
+            [&](const StoreSet::Store &store) { return store.path == path; });
+        stores << (known != m_stores.cend() ? *known : storeFor(path));
+    }
+    m_stores = std::move(stores);
+}
+
+void MetadataQuery::storesChanged()
+{
+    // An app's store that went (or now leads outside the home) takes its results with it at
+    // once; a new one is read.
+    syncSandboxStores();
+    storeChanged(true);
 }
 
 void MetadataQuery::storeChanged(bool replaced)
@@ -169,68 +248,79 @@ void MetadataQuery::startRead()
     std::optional<qint64> cutoff;
     if (m_cutoff && m_cutoff->isValid())
         cutoff = m_cutoff->toMSecsSinceEpoch();
-    m_read.setFuture(QtConcurrent::run(
-        &readPool(), [reading = m_reading, path = m_storePath, cutoff, ascending = m_ascending] {
-            return reading->read(path, cutoff, ascending);
+    m_reading.clear();
+    for (const StoreSet::Store &store : std::as_const(m_stores))
+        if (store.dirty)
+            m_reading << store.path;
+    m_read.setFuture(QtConcurrent::run(&readPool(),
+        [stores = m_stores, portal = m_portal->paths(), cutoff, ascending = m_ascending] {
+            return StoreSet::read(stores, portal, cutoff, ascending);
         }));
+    for (StoreSet::Store &store : m_stores)
+        store.dirty = false;
 }
 
-void MetadataQuery::warnAbout(StoreFile::Status status)
+void MetadataQuery::warnAbout(StoreSet::Store &store, StoreFile::Status status)
 {
-    // Once per kind of trouble, and never the path: it names the user's home.
-    if (status == m_lastFileStatus)
+    // Once per kind of trouble and store, and never the path: it names the user's home.
+    if (status == store.lastFileStatus)
         return;
-    m_lastFileStatus = status;
+    store.lastFileStatus = status;
+    const char *whose = store.path == m_storePath ? "The" : "A sandboxed app's";
     if (status == StoreFile::Status::notRegular)
-        qCWarning(lcPlatform, "The recently-used store is not a regular file; it is not read");
+        qCWarning(
+            lcPlatform, "%s recently-used store is not a regular file; it is not read", whose);
     else if (status == StoreFile::Status::tooLarge)
-        qCWarning(lcPlatform, "The recently-used store is larger than %lld MiB; it is not read",
-            StoreFile::maxBytes / (1024 * 1024));
+        qCWarning(lcPlatform, "%s recently-used store is larger than %lld MiB; it is not read",
+            whose, StoreFile::maxBytes / (1024 * 1024));
+}
+
+void MetadataQuery::takeOutcomes(QList<StoreSet::Outcome> outcomes)
+{
+    for (StoreSet::Outcome &outcome : outcomes) {
+        const auto store = std::find_if(m_stores.begin(), m_stores.end(),
+            [&](const StoreSet::Store &s) { return s.path == outcome.path; });
+        if (store == m_stores.end())
+            continue; // its app went meanwhile
+        if (outcome.wasRead)
+            warnAbout(*store, outcome.fileStatus);
+        store->lastGood = std::move(outcome.lastGood);
+        store->folders = std::move(outcome.folders);
+        store->confirmingGone = outcome.confirmingGone;
+        // Read again once the gone store has had its time to come back.
+        store->dirty = store->dirty || outcome.confirmingGone;
+    }
 }
 
 void MetadataQuery::readFinished()
 {
-    Snapshot snapshot = m_read.future().takeResult();
+    StoreSet::Gathered gathered = m_read.future().takeResult();
     const bool current = m_started && m_readGeneration == m_generation;
-    if (m_readPending || (m_started && !current)) {
-        startRead();
-        if (!current) {
-            discard(std::move(snapshot.results));
-            return;
-        }
+    if (current) {
+        takeOutcomes(std::move(gathered.stores));
+    } else {
+        for (const QString &path : std::as_const(m_reading))
+            markChanged(path);
     }
+    if (m_readPending || (m_started && !current))
+        startRead();
     if (!current) {
-        discard(std::move(snapshot.results));
+        discard(std::move(gathered.results));
         return;
     }
-
-    warnAbout(snapshot.fileStatus);
-    switch (snapshot.status) {
-    case ReadStatus::ok:
-        m_confirmingGone = false;
-        m_goneTimer.stop();
-        m_folders->setFolders(snapshot.folders);
-        accept(std::move(snapshot.results));
-        break;
-    case ReadStatus::missing:
-        // Gone for good only once it stays gone; an empty list has nothing to protect.
-        if (m_results.isEmpty() || m_confirmingGone) {
-            m_confirmingGone = false;
-            accept({});
-        } else {
-            m_confirmingGone = true;
+    if (!gathered.unknownDocuments.isEmpty())
+        m_portal->lookUp(gathered.unknownDocuments);
+    if (gathered.anyRead)
+        m_folders->setFolders(gathered.folders);
+    if (gathered.anyConfirmingGone) {
+        // Gone for good only once it stays gone: the read after goneConfirmMs decides.
+        if (!m_goneTimer.isActive())
             m_goneTimer.start();
-        }
-        break;
-    case ReadStatus::unreadable:
-    case ReadStatus::malformed:
-        // Half-written, truncated or unreadable: keep the last good set.
-        m_confirmingGone = false;
-        m_goneTimer.stop();
-        if (m_gathering)
-            accept(m_results);
-        break;
+        discard(std::move(gathered.results));
+        return;
     }
+    m_goneTimer.stop();
+    accept(std::move(gathered.results));
 }
 
 void MetadataQuery::discard(Results results)
