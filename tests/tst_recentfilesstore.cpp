@@ -9,6 +9,7 @@
 #include "Platform/StoreReading.h"
 #include "Platform/SystemCalls.h"
 #include "Store/RecentFilesStore.h"
+#include "StoreWaits.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -31,21 +32,6 @@ using namespace Qt::StringLiterals;
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
-
-// The names of the items the store lists, in order.
-QStringList itemNames(const RecentFilesStore &store)
-{
-    QStringList names;
-    for (const RecentItem &item : store.items())
-        names << item.name();
-    return names;
-}
-
-// Waits until the store lists exactly these names.
-bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 5000)
-{
-    return QTest::qWaitFor([&] { return itemNames(store) == names; }, limitMs);
-}
 
 // Every system call back to the real one when a test ends, however it ends.
 auto restoringSystemCalls()

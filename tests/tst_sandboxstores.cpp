@@ -8,6 +8,7 @@
 #include "Platform/StoreFile.h"
 #include "Platform/SystemCalls.h"
 #include "Store/RecentFilesStore.h"
+#include "StoreWaits.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
@@ -26,19 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList itemNames(const RecentFilesStore &store)
-{
-    QStringList names;
-    for (const RecentItem &item : store.items())
-        names << item.name();
-    return names;
-}
-
-bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 10000)
-{
-    return QTest::qWaitFor([&] { return itemNames(store) == names; }, limitMs);
-}
 
 QString flatpakStore(const TempHome &home, const QString &app)
 {
