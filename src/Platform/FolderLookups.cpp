@@ -140,13 +140,10 @@ QByteArray FolderLookups::folderOf(const QByteArray &path)
     return path.left(std::max<qsizetype>(0, path.lastIndexOf('/')));
 }
 
-FolderLookups::Outcome FolderLookups::lookUp(const QList<QByteArray> &paths)
+FolderLookups::Outcome FolderLookups::lookUp(ByFolder byFolder)
 {
     Outcome outcome;
     m_stuck.removeIf([](const auto &entry) { return entry.value()->isDone.load(); });
-    QHash<QByteArray, QList<QByteArray>> byFolder;
-    for (const QByteArray &path : paths)
-        byFolder[folderOf(path)].append(path);
     for (auto it = byFolder.begin(); it != byFolder.end();) {
         // A folder still stuck from an earlier read is not asked again.
         if (m_stuck.contains(it.key())) {
@@ -162,8 +159,7 @@ FolderLookups::Outcome FolderLookups::lookUp(const QList<QByteArray> &paths)
     return outcome;
 }
 
-std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(
-    const QHash<QByteArray, QList<QByteArray>> &byFolder)
+std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(const ByFolder &byFolder)
 {
     auto batch = std::make_shared<Batch>();
     for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {

@@ -24,6 +24,8 @@ class FolderLookups
 public:
     // A location to look up, by its own bytes; its folder is the path up to the last '/'.
     using Found = QHash<QByteArray, std::optional<FileAttributes>>;
+    // Locations by their folder (folderOf each).
+    using ByFolder = QHash<QByteArray, QList<QByteArray>>;
 
     explicit FolderLookups(std::function<void()> returned);
     ~FolderLookups();
@@ -36,7 +38,7 @@ public:
         Found found;
         QList<QByteArray> givenUp;
     };
-    Outcome lookUp(const QList<QByteArray> &paths);
+    Outcome lookUp(ByFolder byFolder);
 
     // How long a look-up may go without progress before its folder is given up.
     static constexpr int stuckAfterMs = 2000;
@@ -53,7 +55,7 @@ private:
     struct Folder;
     struct Task;
     struct Batch;
-    std::shared_ptr<Batch> startTasks(const QHash<QByteArray, QList<QByteArray>> &byFolder);
+    std::shared_ptr<Batch> startTasks(const ByFolder &byFolder);
     void waitFor(Batch &batch, Outcome &outcome);
     void collect(const Batch &batch, Outcome &outcome);
 

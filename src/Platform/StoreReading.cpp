@@ -67,7 +67,7 @@ struct StoreReading::Pending
     const StoreBookmark *bookmark;
     std::shared_ptr<const MetadataItem> known; // the last read's item, when still current
     std::shared_ptr<MetadataItem> fresh; // else a new one, looked up below
-    QByteArray path;
+    Location location;
 };
 
 StoreReading::StoreReading(std::function<void()> lookupReturned)
@@ -103,35 +103,36 @@ StoreReading::Results StoreReading::resultsFor(
 {
     QList<Pending> pending;
     pending.reserve(bookmarks.size());
-    QList<QByteArray> paths;
+    FolderLookups::ByFolder byFolder;
     for (const StoreBookmark &bookmark : bookmarks) {
         const std::optional<qint64> lastUsed = bookmark.lastUsed();
         if (cutoffMs && lastUsed && *lastUsed < *cutoffMs)
             continue;
         Pending entry { &bookmark, nullptr, nullptr, {} };
         const auto known = m_known.constFind(bookmark.href);
-        if (known != m_known.cend() && known->lastUsed == lastUsed)
+        if (known != m_known.cend() && known->lastUsed == lastUsed) {
             entry.known = known->item;
-        else
+            entry.location = known->location;
+        } else {
             entry.fresh = itemFor(bookmark, lastUsed);
-        entry.path = lookupPath(entry.known ? *entry.known : *entry.fresh);
-        if (!entry.path.isEmpty()) {
-            paths << entry.path;
-            const qsizetype slash = entry.path.lastIndexOf('/');
-            snapshot.folders[FolderLookups::folderOf(entry.path)].insert(entry.path.mid(slash + 1));
+            entry.location = Location::of(lookupPath(*entry.fresh));
+        }
+        if (!entry.location.path.isEmpty()) {
+            byFolder[entry.location.folder].append(entry.location.path);
+            snapshot.folders[entry.location.folder].insert(entry.location.name);
         }
         pending << std::move(entry);
     }
 
-    const FolderLookups::Outcome outcome = m_lookups.lookUp(paths);
+    const FolderLookups::Outcome outcome = m_lookups.lookUp(byFolder);
     Results results;
     results.reserve(pending.size());
     QHash<QString, Known> known;
     known.reserve(pending.size());
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
-        if (!entry.path.isEmpty()) {
-            const auto found = outcome.found.constFind(entry.path);
+        if (!entry.location.path.isEmpty()) {
+            const auto found = outcome.found.constFind(entry.location.path);
             if (found == outcome.found.cend())
                 continue; // its folder hung: left out, tried again at the next read
             attributes = *found;
@@ -144,9 +145,17 @@ StoreReading::Results StoreReading::resultsFor(
             setAttributes(*entry.fresh, std::move(attributes));
             results << entry.fresh;
         }
-        known.insert(
-            entry.bookmark->href, Known { results.constLast()->lastUsed, results.constLast() });
+        known.insert(entry.bookmark->href,
+            Known { results.constLast()->lastUsed, results.constLast(), entry.location });
     }
     m_known = std::move(known);
     return results;
+}
+
+StoreReading::Location StoreReading::Location::of(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return {};
+    const qsizetype slash = path.lastIndexOf('/');
+    return { path, FolderLookups::folderOf(path), path.mid(slash + 1) };
 }

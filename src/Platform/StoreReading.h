@@ -40,10 +40,20 @@ public:
     Snapshot read(const QString &storePath, std::optional<qint64> cutoffMs, bool ascending);
 
 private:
+    // Where a result's location is looked up, split once: making it from a URL costs more
+    // than the rest of an unchanged result's reading.
+    struct Location
+    {
+        QByteArray path; // native; empty when there is nothing to look up
+        QByteArray folder;
+        QByteArray name;
+        static Location of(const QByteArray &path);
+    };
     struct Known
     {
         std::optional<qint64> lastUsed;
         std::shared_ptr<const MetadataItem> item;
+        Location location;
     };
     struct Pending;
     Results resultsFor(
