@@ -135,6 +135,16 @@ FolderLookups::FolderLookups(std::function<void()> returned)
 
 FolderLookups::~FolderLookups() = default;
 
+const std::optional<FileAttributes> *FolderLookups::Outcome::find(
+    const QByteArray &folder, const QByteArray &path) const
+{
+    const auto inFolder = found.constFind(folder);
+    if (inFolder == found.cend())
+        return nullptr;
+    const auto at = inFolder->constFind(path);
+    return at == inFolder->cend() ? nullptr : &*at;
+}
+
 QByteArray FolderLookups::folderOf(const QByteArray &path)
 {
     return path.left(std::max<qsizetype>(0, path.lastIndexOf('/')));
@@ -209,7 +219,6 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
     for (const std::shared_ptr<Task> &task : batch.tasks) {
         if (task->state != Task::finished)
             continue;
-        outcome.found.insert(task->result.found);
         std::shared_ptr<Folder> &folder = folders[task->folder];
         if (!folder) {
             folder = std::make_shared<Folder>(task->result);
@@ -223,6 +232,8 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
         if (!task->folderFound)
             unsettled << task->folder;
     }
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it)
+        outcome.found.insert(it.key(), it.value()->found);
     for (const QByteArray &folder : std::as_const(outcome.givenUp))
         folders.remove(folder);
     for (const QByteArray &folder : std::as_const(unsettled))

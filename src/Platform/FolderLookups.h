@@ -35,8 +35,11 @@ public:
     // Looks up every path; a path of a folder in `givenUp` (its look-ups hung) has no entry.
     struct Outcome
     {
-        Found found;
+        QHash<QByteArray, Found> found; // by folder: kept as the look-ups made them, not merged
         QList<QByteArray> givenUp;
+        // What was found at a path of a folder, or null (its folder hung).
+        const std::optional<FileAttributes> *find(
+            const QByteArray &folder, const QByteArray &path) const;
     };
     Outcome lookUp(ByFolder byFolder);
 

@@ -49,6 +49,17 @@ public:
         }
     }
 
+    bool contains(std::string_view href, std::size_t hash) const
+    {
+        if (m_size == 0)
+            return false;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask; m_slots[i].used; i = (i + 1) & mask)
+            if (m_slots[i].hash == hash && m_slots[i].href == href)
+                return true;
+        return false;
+    }
+
 private:
     struct Slot
     {

@@ -132,8 +132,9 @@ StoreReading::Results StoreReading::resultsFor(
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
         if (!entry.location.path.isEmpty()) {
-            const auto found = outcome.found.constFind(entry.location.path);
-            if (found == outcome.found.cend())
+            const std::optional<FileAttributes> *found
+                = outcome.find(entry.location.folder, entry.location.path);
+            if (!found)
                 continue; // its folder hung: left out, tried again at the next read
             attributes = *found;
         }

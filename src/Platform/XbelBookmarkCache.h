@@ -47,6 +47,8 @@ public:
     EntryPtr nextInRun(qsizetype &offset, qsizetype &length);
     // Whether enough changed that finding elements by their bytes pays.
     bool isWorthSearching() const { return m_changedBytes >= searchFromBytes; }
+    // How many bytes of the document being read lie between its unchanged start and end.
+    qsizetype changedBytes() const { return m_changedBytes; }
     // The last read's element with exactly these bytes.
     EntryPtr find(std::string_view bytes);
     // Records an element of the document being read, in order; `afterUncached` tells that a

@@ -95,7 +95,7 @@ public:
     {
         if (m_cache)
             m_cache->begin(data);
-        m_seen.reserve(size_t(data.size() / 512));
+        m_seen.reserve(size_t((m_cache ? m_cache->changedBytes() : data.size()) / 512));
     }
 
     QList<StoreBookmark> run()
@@ -109,6 +109,11 @@ public:
         if (!empty)
             readRootChildren();
         m_scanner.expectEnd();
+        // Unchanged bookmarks are told apart among themselves (they were in the last read);
+        // only one also read or found anew makes a duplicate.
+        for (const XbelBookmarkCache::Entry *entry : m_unchanged)
+            if (m_seen.contains(entry->href, entry->hrefHash))
+                throw GiveUp {};
         return std::move(m_bookmarks);
     }
 
@@ -178,22 +183,25 @@ private:
         const bool unchanged = entry != nullptr;
         if (!entry && m_cache->isWorthSearching())
             entry = searchCached(at, length);
-        if (!take(entry, offset, length))
+        if (!take(entry, offset, length, unchanged))
             return false;
         while (unchanged && (entry = m_cache->nextInRun(offset, length))
-            && take(entry, offset, length))
+            && take(entry, offset, length, true))
             ;
         return true;
     }
 
     // One cached element taken as read, unless it must be parsed (it was left out of an earlier
     // read's result by an older minimum).
-    bool take(const XbelBookmarkCache::EntryPtr &entry, qsizetype offset, qsizetype length)
+    bool take(const XbelBookmarkCache::EntryPtr &entry, qsizetype offset, qsizetype length,
+        bool unchanged)
     {
         const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
         if (!entry || (recent && !entry->bookmark))
             return false;
-        if (!m_seen.insert(entry->href, entry->hrefHash))
+        if (unchanged)
+            m_unchanged.push_back(entry.get()); // checked against the others at the end
+        else if (!m_seen.insert(entry->href, entry->hrefHash))
             throw GiveUp {};
         if (recent)
             m_bookmarks.append(*entry->bookmark);
@@ -458,7 +466,9 @@ private:
     // A bookmark the cache will not hold was read since the last one it will.
     bool m_afterUncached = false;
     QList<StoreBookmark> m_bookmarks;
-    HrefSet m_seen;
+    HrefSet m_seen; // of the bookmarks not in m_unchanged
+    // Bookmarks taken from the unchanged start or end; the cache keeps them alive.
+    std::vector<const XbelBookmarkCache::Entry *> m_unchanged;
     std::deque<std::string> m_ownedHrefs;
     std::vector<RawApplication> m_apps;
     // Attribute lists reused per nesting level, so reading allocates nothing per element.
