@@ -79,7 +79,7 @@ StoreReading::Snapshot StoreReading::read(
     const QString &storePath, std::optional<qint64> cutoffMs, bool ascending)
 {
     Snapshot snapshot;
-    StoreFile::Contents contents = StoreFile::read(storePath);
+    StoreFile::Contents contents = StoreFile::read(storePath, m_bookmarks.takeRetired());
     snapshot.fileStatus = contents.status;
     if (contents.status == StoreFile::Status::missing)
         return snapshot;

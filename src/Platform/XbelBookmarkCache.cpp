@@ -114,7 +114,7 @@ void XbelBookmarkCache::commit(QByteArray document)
 {
     m_elements = std::exchange(m_next, {});
     m_byBytes.clear();
-    m_document = std::move(document);
+    m_retired = std::exchange(m_document, std::move(document));
 }
 
 void XbelBookmarkCache::abandon()

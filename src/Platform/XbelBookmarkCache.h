@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // What the fast reader made of each <bookmark> element of the last store it read: an element
@@ -56,6 +57,8 @@ public:
     void add(qsizetype offset, qsizetype length, EntryPtr entry, bool afterUncached);
     // The read succeeded: its elements replace the last read's.
     void commit(QByteArray document);
+    // The document the last commit replaced, for the caller to read the next one into.
+    QByteArray takeRetired() { return std::exchange(m_retired, {}); }
     // The read gave up: the last committed read stays.
     void abandon();
 
@@ -76,6 +79,7 @@ private:
     std::size_t indexAt(qsizetype offset) const;
 
     QByteArray m_document;
+    QByteArray m_retired;
     std::vector<Element> m_elements;
     std::unordered_map<std::string_view, EntryPtr> m_byBytes; // made when first needed
     std::vector<Element> m_next;
