@@ -68,6 +68,7 @@ struct StoreReading::Pending
     std::shared_ptr<const MetadataItem> known; // the last read's item, when still current
     std::shared_ptr<MetadataItem> fresh; // else a new one, looked up below
     Location location;
+    Known *slot; // the href's entry in m_known, if it has one
 };
 
 StoreReading::StoreReading(std::function<void()> lookupReturned)
@@ -101,56 +102,98 @@ StoreReading::Snapshot StoreReading::read(
 StoreReading::Results StoreReading::resultsFor(
     const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs, Snapshot &snapshot)
 {
+    QList<Pending> pending = pendingFor(bookmarks, cutoffMs);
+    // Every href of the last read and no other: the locations, and so their folders, are the
+    // same too, and the results are updated where they stand.
+    const bool sameHrefs = m_hadEveryResult && pending.size() == m_known.size()
+        && std::all_of(pending.cbegin(), pending.cend(), [](const Pending &p) { return p.slot; });
+    if (!sameHrefs) {
+        m_byFolder.clear();
+        m_folders.clear();
+        for (const Pending &entry : std::as_const(pending)) {
+            if (entry.location.path.isEmpty())
+                continue;
+            m_byFolder[entry.location.folder].append(entry.location.path);
+            m_folders[entry.location.folder].insert(entry.location.name);
+        }
+    }
+    snapshot.folders = m_folders;
+    const FolderLookups::Outcome outcome = m_lookups.lookUp(m_byFolder);
+    Results results = collect(pending, outcome, sameHrefs);
+    m_hadEveryResult = results.size() == pending.size();
+    return results;
+}
+
+QList<StoreReading::Pending> StoreReading::pendingFor(
+    const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs)
+{
     QList<Pending> pending;
     pending.reserve(bookmarks.size());
-    FolderLookups::ByFolder byFolder;
     for (const StoreBookmark &bookmark : bookmarks) {
         const std::optional<qint64> lastUsed = bookmark.lastUsed();
         if (cutoffMs && lastUsed && *lastUsed < *cutoffMs)
             continue;
-        Pending entry { &bookmark, nullptr, nullptr, {} };
-        const auto known = m_known.constFind(bookmark.href);
-        if (known != m_known.cend() && known->lastUsed == lastUsed) {
-            entry.known = known->item;
-            entry.location = known->location;
-        } else {
-            entry.fresh = itemFor(bookmark, lastUsed);
-            entry.location = Location::of(lookupPath(*entry.fresh));
+        Pending entry { &bookmark, nullptr, nullptr, {}, nullptr };
+        const auto known = m_known.find(bookmark.href);
+        if (known != m_known.end()) {
+            entry.slot = &*known;
+            entry.location = known->location; // it follows from the href alone
+            if (known->lastUsed == lastUsed)
+                entry.known = known->item;
         }
-        if (!entry.location.path.isEmpty()) {
-            byFolder[entry.location.folder].append(entry.location.path);
-            snapshot.folders[entry.location.folder].insert(entry.location.name);
+        if (!entry.known) {
+            entry.fresh = itemFor(bookmark, lastUsed);
+            if (!entry.slot)
+                entry.location = Location::of(lookupPath(*entry.fresh));
         }
         pending << std::move(entry);
     }
+    return pending;
+}
 
-    const FolderLookups::Outcome outcome = m_lookups.lookUp(byFolder);
+StoreReading::Results StoreReading::collect(
+    QList<Pending> &pending, const FolderLookups::Outcome &outcome, bool inPlace)
+{
     Results results;
     results.reserve(pending.size());
     QHash<QString, Known> known;
-    known.reserve(pending.size());
+    if (!inPlace)
+        known.reserve(pending.size());
+    QStringList leftOut;
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
         if (!entry.location.path.isEmpty()) {
             const std::optional<FileAttributes> *found
                 = outcome.find(entry.location.folder, entry.location.path);
-            if (!found)
-                continue; // its folder hung: left out, tried again at the next read
+            if (!found) {
+                leftOut << entry.bookmark->href; // its folder hung: tried again at the next read
+                continue;
+            }
             attributes = *found;
         }
-        if (entry.known && entry.known->attributesRead && entry.known->attributes == attributes) {
-            results << entry.known;
-        } else {
-            if (!entry.fresh)
-                entry.fresh = itemFor(*entry.bookmark, entry.known->lastUsed);
-            setAttributes(*entry.fresh, std::move(attributes));
-            results << entry.fresh;
-        }
-        known.insert(entry.bookmark->href,
-            Known { results.constLast()->lastUsed, results.constLast(), entry.location });
+        results << resultOf(entry, std::move(attributes));
+        const Known made { results.constLast()->lastUsed, results.constLast(), entry.location };
+        if (!inPlace)
+            known.insert(entry.bookmark->href, made);
+        else if (entry.slot->item != made.item)
+            *entry.slot = made;
     }
-    m_known = std::move(known);
+    if (!inPlace)
+        m_known = std::move(known);
+    for (const QString &href : std::as_const(leftOut))
+        m_known.remove(href);
     return results;
+}
+
+std::shared_ptr<const MetadataItem> StoreReading::resultOf(
+    Pending &entry, std::optional<FileAttributes> attributes)
+{
+    if (entry.known && entry.known->attributesRead && entry.known->attributes == attributes)
+        return entry.known;
+    if (!entry.fresh)
+        entry.fresh = itemFor(*entry.bookmark, entry.known->lastUsed);
+    setAttributes(*entry.fresh, std::move(attributes));
+    return entry.fresh;
 }
 
 StoreReading::Location StoreReading::Location::of(const QByteArray &path)

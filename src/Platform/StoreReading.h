@@ -58,8 +58,17 @@ private:
     struct Pending;
     Results resultsFor(
         const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs, Snapshot &snapshot);
+    QList<Pending> pendingFor(
+        const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs);
+    Results collect(QList<Pending> &pending, const FolderLookups::Outcome &outcome, bool inPlace);
+    static std::shared_ptr<const MetadataItem> resultOf(
+        Pending &entry, std::optional<FileAttributes> attributes);
 
     XbelBookmarkCache m_bookmarks;
     FolderLookups m_lookups;
     QHash<QString, Known> m_known; // by href, from the last read
+    // The last read's locations by folder, to look up and to watch.
+    FolderLookups::ByFolder m_byFolder;
+    QHash<QByteArray, QSet<QByteArray>> m_folders;
+    bool m_hadEveryResult = false; // no location of the last read was left out
 };
