@@ -105,6 +105,7 @@ void FolderLookups::Task::run()
         result.modifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
         result.settled = result.modifiedNs + settledAfterNs < startedNs;
     }
+    result.found.reserve(paths.size());
     for (const QByteArray &path : paths) {
         const auto known = reuse ? previous->found.constFind(path) : Found::const_iterator();
         if (reuse && known != previous->found.cend())

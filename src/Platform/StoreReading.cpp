@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -48,16 +49,30 @@ void setAttributes(MetadataItem &item, std::optional<FileAttributes> attributes)
         item.contentChange = item.attributes->modificationTime;
 }
 
-// Newest first (or oldest first); results without a last-used date go last.
+// Newest first (or oldest first); results without a last-used date go last. Sorted as keys
+// side by side, not through the pointers: a large store's items lie all over memory.
 void sortByLastUsed(StoreReading::Results &results, bool ascending)
 {
-    std::stable_sort(results.begin(), results.end(),
-        [ascending](const std::shared_ptr<const MetadataItem> &a,
-            const std::shared_ptr<const MetadataItem> &b) {
-            if (!a->lastUsed || !b->lastUsed)
-                return a->lastUsed.has_value() && !b->lastUsed.has_value();
-            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
-        });
+    struct Key
+    {
+        bool hasDate;
+        qint64 lastUsed;
+        qsizetype index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(results.size()));
+    for (qsizetype i = 0; i < results.size(); ++i)
+        keys.push_back({ results[i]->lastUsed.has_value(), results[i]->lastUsed.value_or(0), i });
+    std::stable_sort(keys.begin(), keys.end(), [ascending](const Key &a, const Key &b) {
+        if (!a.hasDate || !b.hasDate)
+            return a.hasDate && !b.hasDate;
+        return ascending ? a.lastUsed < b.lastUsed : a.lastUsed > b.lastUsed;
+    });
+    StoreReading::Results sorted;
+    sorted.reserve(results.size());
+    for (const Key &key : keys)
+        sorted << std::move(results[key.index]);
+    results = std::move(sorted);
 }
 
 } // namespace
