@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -85,6 +86,28 @@ void QueryReRead(benchmark::State &state)
         benchmark::DoNotOptimize(snapshot.results.size());
     }
     state.counters["inWindow"] = f.inWindow;
+}
+
+// The work of one update: a store of which one entry changed since the last read, read by the
+// same reading (its cache and look-ups warm, its folders settled), as the live query reads it.
+void OneChangedEntry(benchmark::State &state)
+{
+    StoreFixture &f = fixture(int(state.range(0)));
+    const QString other = f.home->path() + QStringLiteral("/other.xbel");
+    QList<XbelEntry> changed = f.entries;
+    changed[f.firstInWindow].visited = QDateTime::currentDateTimeUtc();
+    writeFile(other, xbelDocument(changed));
+    // Folders changed within the last two seconds are looked up again: wait until they settle.
+    QThread::msleep(FolderLookups::settledAfterNs / 1'000'000 + 100);
+    StoreReading reading;
+    reading.read(f.storePath, cutoffMs(), false);
+    bool toOther = true;
+    for (auto _ : state) {
+        const StoreReading::Snapshot snapshot
+            = reading.read(toOther ? other : f.storePath, cutoffMs(), false);
+        benchmark::DoNotOptimize(snapshot.results.size());
+        toOther = !toOther;
+    }
 }
 
 void QueryUpdated(benchmark::State &state)
@@ -231,6 +254,7 @@ BENCHMARK(MainThreadStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GBookmarkFileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StoreReaderOnly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(QueryReRead)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(OneChangedEntry)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(QueryUpdated)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ChangedStoreToItems)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Groups, one_letter, "e")->Arg(10000)->Unit(benchmark::kMillisecond);
