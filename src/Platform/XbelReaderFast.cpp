@@ -221,7 +221,7 @@ private:
         const size_t end = rest.substr(0, maxCachedElementBytes).find(close);
         if (end == std::string_view::npos)
             return nullptr;
-        length = qsizetype(end + close.size());
+        length = qsizetype(end) + qsizetype(close.size());
         return m_cache->find(rest.substr(0, size_t(length)));
     }
 
