@@ -82,8 +82,11 @@ struct StoreReading::Pending
     const StoreBookmark *bookmark;
     std::shared_ptr<const MetadataItem> known; // the last read's item, when still current
     std::shared_ptr<MetadataItem> fresh; // else a new one, looked up below
-    Location location;
+    Location ownLocation; // only without a slot
     Known *slot; // the href's entry in m_known, if it has one
+
+    // The location follows from the href alone: a known href's is the one found before.
+    const Location &location() const { return slot ? slot->location : ownLocation; }
 };
 
 StoreReading::StoreReading(std::function<void()> lookupReturned)
@@ -126,10 +129,11 @@ StoreReading::Results StoreReading::resultsFor(
         m_byFolder.clear();
         m_folders.clear();
         for (const Pending &entry : std::as_const(pending)) {
-            if (entry.location.path.isEmpty())
+            const Location &location = entry.location();
+            if (location.path.isEmpty())
                 continue;
-            m_byFolder[entry.location.folder].append(entry.location.path);
-            m_folders[entry.location.folder].insert(entry.location.name);
+            m_byFolder[location.folder].append(location.path);
+            m_folders[location.folder].insert(location.name);
         }
     }
     snapshot.folders = m_folders;
@@ -152,14 +156,13 @@ QList<StoreReading::Pending> StoreReading::pendingFor(
         const auto known = m_known.find(bookmark.href);
         if (known != m_known.end()) {
             entry.slot = &*known;
-            entry.location = known->location; // it follows from the href alone
             if (known->lastUsed == lastUsed)
                 entry.known = known->item;
         }
         if (!entry.known) {
             entry.fresh = itemFor(bookmark, lastUsed);
             if (!entry.slot)
-                entry.location = Location::of(lookupPath(*entry.fresh));
+                entry.ownLocation = Location::of(lookupPath(*entry.fresh));
         }
         pending << std::move(entry);
     }
@@ -177,9 +180,10 @@ StoreReading::Results StoreReading::collect(
     QStringList leftOut;
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
-        if (!entry.location.path.isEmpty()) {
+        const Location &location = entry.location();
+        if (!location.path.isEmpty()) {
             const std::optional<FileAttributes> *found
-                = outcome.find(entry.location.folder, entry.location.path);
+                = outcome.find(location.folder, location.path);
             if (!found) {
                 leftOut << entry.bookmark->href; // its folder hung: tried again at the next read
                 continue;
@@ -187,11 +191,11 @@ StoreReading::Results StoreReading::collect(
             attributes = *found;
         }
         results << resultOf(entry, std::move(attributes));
-        const Known made { results.constLast()->lastUsed, results.constLast(), entry.location };
+        const std::shared_ptr<const MetadataItem> &result = results.constLast();
         if (!inPlace)
-            known.insert(entry.bookmark->href, made);
-        else if (entry.slot->item != made.item)
-            *entry.slot = made;
+            known.insert(entry.bookmark->href, Known { result->lastUsed, result, location });
+        else if (entry.slot->item != result)
+            *entry.slot = Known { result->lastUsed, result, location };
     }
     if (!inPlace)
         m_known = std::move(known);
