@@ -195,6 +195,11 @@ private Q_SLOTS:
                 cached && cached == XbelReader::readFast(doc, now.toMSecsSinceEpoch(), minimum));
         }
         QCOMPARE(cache.size(), entries.size());
+        // A new entry naming a location that an unchanged one names: both readers refuse it.
+        entries << entries.first();
+        const QByteArray doc = xbelDocument(entries);
+        QVERIFY(!XbelReader::readFast(doc, now.toMSecsSinceEpoch(), minimum, &cache));
+        QVERIFY(!XbelReader::readFast(doc, now.toMSecsSinceEpoch(), minimum));
     }
 
     // As GLib reads them: no authority (Java's "file:/x"), extra slashes kept for the caller to

@@ -105,6 +105,7 @@ void FolderLookups::Task::run()
         result.modifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
         result.settled = result.modifiedNs + settledAfterNs < startedNs;
     }
+    result.found.reserve(paths.size());
     for (const QByteArray &path : paths) {
         const auto known = reuse ? previous->found.constFind(path) : Found::const_iterator();
         if (reuse && known != previous->found.cend())
@@ -135,18 +136,25 @@ FolderLookups::FolderLookups(std::function<void()> returned)
 
 FolderLookups::~FolderLookups() = default;
 
+const std::optional<FileAttributes> *FolderLookups::Outcome::find(
+    const QByteArray &folder, const QByteArray &path) const
+{
+    const auto inFolder = found.constFind(folder);
+    if (inFolder == found.cend())
+        return nullptr;
+    const auto at = inFolder->constFind(path);
+    return at == inFolder->cend() ? nullptr : &*at;
+}
+
 QByteArray FolderLookups::folderOf(const QByteArray &path)
 {
     return path.left(std::max<qsizetype>(0, path.lastIndexOf('/')));
 }
 
-FolderLookups::Outcome FolderLookups::lookUp(const QList<QByteArray> &paths)
+FolderLookups::Outcome FolderLookups::lookUp(ByFolder byFolder)
 {
     Outcome outcome;
     m_stuck.removeIf([](const auto &entry) { return entry.value()->isDone.load(); });
-    QHash<QByteArray, QList<QByteArray>> byFolder;
-    for (const QByteArray &path : paths)
-        byFolder[folderOf(path)].append(path);
     for (auto it = byFolder.begin(); it != byFolder.end();) {
         // A folder still stuck from an earlier read is not asked again.
         if (m_stuck.contains(it.key())) {
@@ -162,8 +170,7 @@ FolderLookups::Outcome FolderLookups::lookUp(const QList<QByteArray> &paths)
     return outcome;
 }
 
-std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(
-    const QHash<QByteArray, QList<QByteArray>> &byFolder)
+std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(const ByFolder &byFolder)
 {
     auto batch = std::make_shared<Batch>();
     for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
@@ -213,7 +220,6 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
     for (const std::shared_ptr<Task> &task : batch.tasks) {
         if (task->state != Task::finished)
             continue;
-        outcome.found.insert(task->result.found);
         std::shared_ptr<Folder> &folder = folders[task->folder];
         if (!folder) {
             folder = std::make_shared<Folder>(task->result);
@@ -227,6 +233,8 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
         if (!task->folderFound)
             unsettled << task->folder;
     }
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it)
+        outcome.found.insert(it.key(), it.value()->found);
     for (const QByteArray &folder : std::as_const(outcome.givenUp))
         folders.remove(folder);
     for (const QByteArray &folder : std::as_const(unsettled))

@@ -24,6 +24,8 @@ class FolderLookups
 public:
     // A location to look up, by its own bytes; its folder is the path up to the last '/'.
     using Found = QHash<QByteArray, std::optional<FileAttributes>>;
+    // Locations by their folder (folderOf each).
+    using ByFolder = QHash<QByteArray, QList<QByteArray>>;
 
     explicit FolderLookups(std::function<void()> returned);
     ~FolderLookups();
@@ -33,10 +35,13 @@ public:
     // Looks up every path; a path of a folder in `givenUp` (its look-ups hung) has no entry.
     struct Outcome
     {
-        Found found;
+        QHash<QByteArray, Found> found; // by folder: kept as the look-ups made them, not merged
         QList<QByteArray> givenUp;
+        // What was found at a path of a folder, or null (its folder hung).
+        const std::optional<FileAttributes> *find(
+            const QByteArray &folder, const QByteArray &path) const;
     };
-    Outcome lookUp(const QList<QByteArray> &paths);
+    Outcome lookUp(ByFolder byFolder);
 
     // How long a look-up may go without progress before its folder is given up.
     static constexpr int stuckAfterMs = 2000;
@@ -53,7 +58,7 @@ private:
     struct Folder;
     struct Task;
     struct Batch;
-    std::shared_ptr<Batch> startTasks(const QHash<QByteArray, QList<QByteArray>> &byFolder);
+    std::shared_ptr<Batch> startTasks(const ByFolder &byFolder);
     void waitFor(Batch &batch, Outcome &outcome);
     void collect(const Batch &batch, Outcome &outcome);
 

@@ -23,6 +23,9 @@ StoreFile::Status statusOf(int error)
 
 bool readAll(int fd, qint64 size, QByteArray &bytes)
 {
+    // A buffer that is shared or too small would be copied to resize it: a new one costs less.
+    if (!bytes.isDetached() || bytes.capacity() < size + 1)
+        bytes = QByteArray();
     // One byte more than announced: a file that grows meanwhile is read again at its next change.
     bytes.resize(size + 1);
     qint64 done = 0;
@@ -42,9 +45,10 @@ bool readAll(int fd, qint64 size, QByteArray &bytes)
 
 } // namespace
 
-StoreFile::Contents StoreFile::read(const QString &path)
+StoreFile::Contents StoreFile::read(const QString &path, QByteArray reuse)
 {
     Contents contents;
+    contents.bytes = std::move(reuse);
     // Non-blocking: opening a FIFO for reading would otherwise wait for a writer.
     const int fd
         = SystemCalls::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -21,6 +21,8 @@ struct Contents
 // Well above the largest stores seen (100,000 entries with long titles stay under 100 MiB).
 inline constexpr qint64 maxBytes = qint64(512) * 1024 * 1024;
 
-Contents read(const QString &path);
+// `reuse`, when given, is a buffer no one else holds: a large store then lands in memory that
+// is already mapped, not in fresh pages the system must clear first.
+Contents read(const QString &path, QByteArray reuse = {});
 
 } // namespace StoreFile

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -48,16 +49,30 @@ void setAttributes(MetadataItem &item, std::optional<FileAttributes> attributes)
         item.contentChange = item.attributes->modificationTime;
 }
 
-// Newest first (or oldest first); results without a last-used date go last.
+// Newest first (or oldest first); results without a last-used date go last. Sorted as keys
+// side by side, not through the pointers: a large store's items lie all over memory.
 void sortByLastUsed(StoreReading::Results &results, bool ascending)
 {
-    std::stable_sort(results.begin(), results.end(),
-        [ascending](const std::shared_ptr<const MetadataItem> &a,
-            const std::shared_ptr<const MetadataItem> &b) {
-            if (!a->lastUsed || !b->lastUsed)
-                return a->lastUsed.has_value() && !b->lastUsed.has_value();
-            return ascending ? *a->lastUsed < *b->lastUsed : *a->lastUsed > *b->lastUsed;
-        });
+    struct Key
+    {
+        bool hasDate;
+        qint64 lastUsed;
+        qsizetype index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(results.size()));
+    for (qsizetype i = 0; i < results.size(); ++i)
+        keys.push_back({ results[i]->lastUsed.has_value(), results[i]->lastUsed.value_or(0), i });
+    std::stable_sort(keys.begin(), keys.end(), [ascending](const Key &a, const Key &b) {
+        if (!a.hasDate || !b.hasDate)
+            return a.hasDate && !b.hasDate;
+        return ascending ? a.lastUsed < b.lastUsed : a.lastUsed > b.lastUsed;
+    });
+    StoreReading::Results sorted;
+    sorted.reserve(results.size());
+    for (const Key &key : keys)
+        sorted << std::move(results[key.index]);
+    results = std::move(sorted);
 }
 
 } // namespace
@@ -67,7 +82,11 @@ struct StoreReading::Pending
     const StoreBookmark *bookmark;
     std::shared_ptr<const MetadataItem> known; // the last read's item, when still current
     std::shared_ptr<MetadataItem> fresh; // else a new one, looked up below
-    QByteArray path;
+    Location ownLocation; // only without a slot
+    Known *slot; // the href's entry in m_known, if it has one
+
+    // The location follows from the href alone: a known href's is the one found before.
+    const Location &location() const { return slot ? slot->location : ownLocation; }
 };
 
 StoreReading::StoreReading(std::function<void()> lookupReturned)
@@ -79,7 +98,7 @@ StoreReading::Snapshot StoreReading::read(
     const QString &storePath, std::optional<qint64> cutoffMs, bool ascending)
 {
     Snapshot snapshot;
-    StoreFile::Contents contents = StoreFile::read(storePath);
+    StoreFile::Contents contents = StoreFile::read(storePath, m_bookmarks.takeRetired());
     snapshot.fileStatus = contents.status;
     if (contents.status == StoreFile::Status::missing)
         return snapshot;
@@ -101,52 +120,105 @@ StoreReading::Snapshot StoreReading::read(
 StoreReading::Results StoreReading::resultsFor(
     const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs, Snapshot &snapshot)
 {
+    QList<Pending> pending = pendingFor(bookmarks, cutoffMs);
+    // Every href of the last read and no other: the locations, and so their folders, are the
+    // same too, and the results are updated where they stand.
+    const bool sameHrefs = m_hadEveryResult && pending.size() == m_known.size()
+        && std::all_of(pending.cbegin(), pending.cend(), [](const Pending &p) { return p.slot; });
+    if (!sameHrefs) {
+        m_byFolder.clear();
+        m_folders.clear();
+        for (const Pending &entry : std::as_const(pending)) {
+            const Location &location = entry.location();
+            if (location.path.isEmpty())
+                continue;
+            m_byFolder[location.folder].append(location.path);
+            m_folders[location.folder].insert(location.name);
+        }
+    }
+    snapshot.folders = m_folders;
+    const FolderLookups::Outcome outcome = m_lookups.lookUp(m_byFolder);
+    Results results = collect(pending, outcome, sameHrefs);
+    m_hadEveryResult = results.size() == pending.size();
+    return results;
+}
+
+QList<StoreReading::Pending> StoreReading::pendingFor(
+    const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs)
+{
     QList<Pending> pending;
     pending.reserve(bookmarks.size());
-    QList<QByteArray> paths;
     for (const StoreBookmark &bookmark : bookmarks) {
         const std::optional<qint64> lastUsed = bookmark.lastUsed();
         if (cutoffMs && lastUsed && *lastUsed < *cutoffMs)
             continue;
-        Pending entry { &bookmark, nullptr, nullptr, {} };
-        const auto known = m_known.constFind(bookmark.href);
-        if (known != m_known.cend() && known->lastUsed == lastUsed)
-            entry.known = known->item;
-        else
+        Pending entry { &bookmark, nullptr, nullptr, {}, nullptr };
+        const auto known = m_known.find(bookmark.href);
+        if (known != m_known.end()) {
+            entry.slot = &*known;
+            if (known->lastUsed == lastUsed)
+                entry.known = known->item;
+        }
+        if (!entry.known) {
             entry.fresh = itemFor(bookmark, lastUsed);
-        entry.path = lookupPath(entry.known ? *entry.known : *entry.fresh);
-        if (!entry.path.isEmpty()) {
-            paths << entry.path;
-            const qsizetype slash = entry.path.lastIndexOf('/');
-            snapshot.folders[FolderLookups::folderOf(entry.path)].insert(entry.path.mid(slash + 1));
+            if (!entry.slot)
+                entry.ownLocation = Location::of(lookupPath(*entry.fresh));
         }
         pending << std::move(entry);
     }
+    return pending;
+}
 
-    const FolderLookups::Outcome outcome = m_lookups.lookUp(paths);
+StoreReading::Results StoreReading::collect(
+    QList<Pending> &pending, const FolderLookups::Outcome &outcome, bool inPlace)
+{
     Results results;
     results.reserve(pending.size());
     QHash<QString, Known> known;
-    known.reserve(pending.size());
+    if (!inPlace)
+        known.reserve(pending.size());
+    QStringList leftOut;
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
-        if (!entry.path.isEmpty()) {
-            const auto found = outcome.found.constFind(entry.path);
-            if (found == outcome.found.cend())
-                continue; // its folder hung: left out, tried again at the next read
+        const Location &location = entry.location();
+        if (!location.path.isEmpty()) {
+            const std::optional<FileAttributes> *found
+                = outcome.find(location.folder, location.path);
+            if (!found) {
+                leftOut << entry.bookmark->href; // its folder hung: tried again at the next read
+                continue;
+            }
             attributes = *found;
         }
-        if (entry.known && entry.known->attributesRead && entry.known->attributes == attributes) {
-            results << entry.known;
-        } else {
-            if (!entry.fresh)
-                entry.fresh = itemFor(*entry.bookmark, entry.known->lastUsed);
-            setAttributes(*entry.fresh, std::move(attributes));
-            results << entry.fresh;
-        }
-        known.insert(
-            entry.bookmark->href, Known { results.constLast()->lastUsed, results.constLast() });
+        results << resultOf(entry, std::move(attributes));
+        const std::shared_ptr<const MetadataItem> &result = results.constLast();
+        if (!inPlace)
+            known.insert(entry.bookmark->href, Known { result->lastUsed, result, location });
+        else if (entry.slot->item != result)
+            *entry.slot = Known { result->lastUsed, result, location };
     }
-    m_known = std::move(known);
+    if (!inPlace)
+        m_known = std::move(known);
+    for (const QString &href : std::as_const(leftOut))
+        m_known.remove(href);
     return results;
+}
+
+std::shared_ptr<const MetadataItem> StoreReading::resultOf(
+    Pending &entry, std::optional<FileAttributes> attributes)
+{
+    if (entry.known && entry.known->attributesRead && entry.known->attributes == attributes)
+        return entry.known;
+    if (!entry.fresh)
+        entry.fresh = itemFor(*entry.bookmark, entry.known->lastUsed);
+    setAttributes(*entry.fresh, std::move(attributes));
+    return entry.fresh;
+}
+
+StoreReading::Location StoreReading::Location::of(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return {};
+    const qsizetype slash = path.lastIndexOf('/');
+    return { path, FolderLookups::folderOf(path), path.mid(slash + 1) };
 }

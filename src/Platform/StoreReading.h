@@ -40,16 +40,35 @@ public:
     Snapshot read(const QString &storePath, std::optional<qint64> cutoffMs, bool ascending);
 
 private:
+    // Where a result's location is looked up, split once: making it from a URL costs more
+    // than the rest of an unchanged result's reading.
+    struct Location
+    {
+        QByteArray path; // native; empty when there is nothing to look up
+        QByteArray folder;
+        QByteArray name;
+        static Location of(const QByteArray &path);
+    };
     struct Known
     {
         std::optional<qint64> lastUsed;
         std::shared_ptr<const MetadataItem> item;
+        Location location;
     };
     struct Pending;
     Results resultsFor(
         const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs, Snapshot &snapshot);
+    QList<Pending> pendingFor(
+        const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs);
+    Results collect(QList<Pending> &pending, const FolderLookups::Outcome &outcome, bool inPlace);
+    static std::shared_ptr<const MetadataItem> resultOf(
+        Pending &entry, std::optional<FileAttributes> attributes);
 
     XbelBookmarkCache m_bookmarks;
     FolderLookups m_lookups;
     QHash<QString, Known> m_known; // by href, from the last read
+    // The last read's locations by folder, to look up and to watch.
+    FolderLookups::ByFolder m_byFolder;
+    QHash<QByteArray, QSet<QByteArray>> m_folders;
+    bool m_hadEveryResult = false; // no location of the last read was left out
 };

@@ -6,6 +6,34 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// Block by block with memcmp (fast), then byte by byte within the block that differs.
+constexpr qsizetype compareBlock = 4096;
+
+qsizetype samePrefixLength(const char *a, const char *b, qsizetype size)
+{
+    qsizetype same = 0;
+    while (same + compareBlock <= size && std::memcmp(a + same, b + same, compareBlock) == 0)
+        same += compareBlock;
+    while (same < size && a[same] == b[same])
+        ++same;
+    return same;
+}
+
+qsizetype sameSuffixLength(const char *aEnd, const char *bEnd, qsizetype size)
+{
+    qsizetype same = 0;
+    while (same + compareBlock <= size
+        && std::memcmp(aEnd - same - compareBlock, bEnd - same - compareBlock, compareBlock) == 0)
+        same += compareBlock;
+    while (same < size && aEnd[-1 - same] == bEnd[-1 - same])
+        ++same;
+    return same;
+}
+
+} // namespace
+
 void XbelBookmarkCache::begin(const QByteArray &document)
 {
     m_next.clear();
@@ -14,48 +42,55 @@ void XbelBookmarkCache::begin(const QByteArray &document)
     const qsizetype common = std::min(m_newSize, m_document.size());
     const char *a = m_document.constData();
     const char *b = document.constData();
-    m_samePrefix = std::mismatch(a, a + common, b).first - a;
+    m_samePrefix = samePrefixLength(a, b, common);
     // The end, not reaching into the start (the document may have grown or shrunk).
-    const qsizetype maxSuffix = common - m_samePrefix;
-    const char *aEnd = a + m_document.size();
-    const char *bEnd = b + m_newSize;
-    // Block by block with memcmp (fast), then byte by byte within the block that differs.
-    constexpr qsizetype block = 4096;
-    m_sameSuffix = 0;
-    while (m_sameSuffix + block <= maxSuffix
-        && std::memcmp(aEnd - m_sameSuffix - block, bEnd - m_sameSuffix - block, block) == 0)
-        m_sameSuffix += block;
-    while (m_sameSuffix < maxSuffix && aEnd[-1 - m_sameSuffix] == bEnd[-1 - m_sameSuffix])
-        ++m_sameSuffix;
+    m_sameSuffix = sameSuffixLength(a + m_document.size(), b + m_newSize, common - m_samePrefix);
     m_changedBytes = m_newSize - m_samePrefix - m_sameSuffix;
 }
 
-const XbelBookmarkCache::Element *XbelBookmarkCache::elementAt(qsizetype offset) const
+std::size_t XbelBookmarkCache::indexAt(qsizetype offset) const
 {
     const auto found = std::lower_bound(m_elements.cbegin(), m_elements.cend(), offset,
         [](const Element &e, qsizetype at) { return e.offset < at; });
-    return found != m_elements.cend() && found->offset == offset ? &*found : nullptr;
+    return found != m_elements.cend() && found->offset == offset
+        ? std::size_t(found - m_elements.cbegin())
+        : m_elements.size();
 }
 
-XbelBookmarkCache::EntryPtr XbelBookmarkCache::unchangedAt(
-    qsizetype offset, qsizetype &length) const
+XbelBookmarkCache::EntryPtr XbelBookmarkCache::unchangedAt(qsizetype offset, qsizetype &length)
 {
+    m_run = m_elements.size();
     if (offset < m_samePrefix) {
-        const Element *element = elementAt(offset);
-        if (!element || offset + element->length > m_samePrefix)
+        const std::size_t index = indexAt(offset);
+        if (index == m_elements.size() || offset + m_elements[index].length > m_samePrefix)
             return nullptr;
-        length = element->length;
-        return element->entry;
+        m_run = index;
+        m_runInEnd = false;
+    } else {
+        if (offset < m_newSize - m_sameSuffix)
+            return nullptr;
+        // In the unchanged end, which starts at the same distance from the old document's end.
+        m_run = indexAt(offset - m_newSize + m_document.size());
+        m_runInEnd = true;
+        if (m_run == m_elements.size())
+            return nullptr;
     }
-    const qsizetype suffixStart = m_newSize - m_sameSuffix;
-    if (offset < suffixStart)
+    length = m_elements[m_run].length;
+    return m_elements[m_run].entry;
+}
+
+XbelBookmarkCache::EntryPtr XbelBookmarkCache::nextInRun(qsizetype &offset, qsizetype &length)
+{
+    if (m_run + 1 >= m_elements.size())
         return nullptr;
-    // In the unchanged end, which starts at the same distance from the old document's end.
-    const Element *element = elementAt(offset - m_newSize + m_document.size());
-    if (!element)
+    const Element &next = m_elements[m_run + 1];
+    // The unchanged end runs to the document's end; the start only to its first change.
+    if (next.afterUncached || (!m_runInEnd && next.offset + next.length > m_samePrefix))
         return nullptr;
-    length = element->length;
-    return element->entry;
+    ++m_run;
+    offset = m_runInEnd ? next.offset + m_newSize - m_document.size() : next.offset;
+    length = next.length;
+    return next.entry;
 }
 
 XbelBookmarkCache::EntryPtr XbelBookmarkCache::find(std::string_view bytes)
@@ -70,16 +105,16 @@ XbelBookmarkCache::EntryPtr XbelBookmarkCache::find(std::string_view bytes)
     return found == m_byBytes.end() ? nullptr : found->second;
 }
 
-void XbelBookmarkCache::add(qsizetype offset, qsizetype length, EntryPtr entry)
+void XbelBookmarkCache::add(qsizetype offset, qsizetype length, EntryPtr entry, bool afterUncached)
 {
-    m_next.push_back({ offset, length, std::move(entry) });
+    m_next.push_back({ offset, length, std::move(entry), afterUncached });
 }
 
 void XbelBookmarkCache::commit(QByteArray document)
 {
     m_elements = std::exchange(m_next, {});
     m_byBytes.clear();
-    m_document = std::move(document);
+    m_retired = std::exchange(m_document, std::move(document));
 }
 
 void XbelBookmarkCache::abandon()

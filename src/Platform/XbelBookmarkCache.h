@@ -7,11 +7,14 @@
 
 #include <QByteArray>
 
+#include <cstddef>
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // What the fast reader made of each <bookmark> element of the last store it read: an element
@@ -26,6 +29,7 @@ public:
     struct Entry
     {
         std::string href; // decoded
+        std::size_t hrefHash = 0; // HrefSet::hashOf(href), made once
         qint64 lastUsed = 0;
         // Only for entries used at or after the reader's minimum when they were parsed.
         std::optional<StoreBookmark> bookmark;
@@ -36,15 +40,25 @@ public:
     void begin(const QByteArray &document);
     // The last read's element with exactly the bytes at `offset` of the document being read,
     // when the reader can know them without looking: in the unchanged start or end.
-    EntryPtr unchangedAt(qsizetype offset, qsizetype &length) const;
+    // It also starts a run: the elements after it in the same unchanged part.
+    EntryPtr unchangedAt(qsizetype offset, qsizetype &length);
+    // The run's next element (its offset in the document being read) when every byte from the
+    // last one to it is unchanged and held no element the cache lacks: what lies between
+    // (spaces, a title) then reads as before, as nothing.
+    EntryPtr nextInRun(qsizetype &offset, qsizetype &length);
     // Whether enough changed that finding elements by their bytes pays.
     bool isWorthSearching() const { return m_changedBytes >= searchFromBytes; }
+    // How many bytes of the document being read lie between its unchanged start and end.
+    qsizetype changedBytes() const { return m_changedBytes; }
     // The last read's element with exactly these bytes.
     EntryPtr find(std::string_view bytes);
-    // Records an element of the document being read, in order.
-    void add(qsizetype offset, qsizetype length, EntryPtr entry);
+    // Records an element of the document being read, in order; `afterUncached` tells that a
+    // bookmark the cache does not hold came between it and the last one recorded.
+    void add(qsizetype offset, qsizetype length, EntryPtr entry, bool afterUncached);
     // The read succeeded: its elements replace the last read's.
     void commit(QByteArray document);
+    // The document the last commit replaced, for the caller to read the next one into.
+    QByteArray takeRetired() { return std::exchange(m_retired, {}); }
     // The read gave up: the last committed read stays.
     void abandon();
 
@@ -56,14 +70,16 @@ private:
         qsizetype offset;
         qsizetype length;
         EntryPtr entry;
+        bool afterUncached;
     };
     // Below this many changed bytes, the few elements in them are parsed: hashing every
     // element to find them would cost more.
     static constexpr qsizetype searchFromBytes = 256 * 1024;
 
-    const Element *elementAt(qsizetype offset) const;
+    std::size_t indexAt(qsizetype offset) const;
 
     QByteArray m_document;
+    QByteArray m_retired;
     std::vector<Element> m_elements;
     std::unordered_map<std::string_view, EntryPtr> m_byBytes; // made when first needed
     std::vector<Element> m_next;
@@ -71,4 +87,6 @@ private:
     qsizetype m_samePrefix = 0;
     qsizetype m_sameSuffix = 0;
     qsizetype m_changedBytes = 0;
+    std::size_t m_run = 0; // the index of the run's last element, in m_elements
+    bool m_runInEnd = false;
 };

@@ -8,6 +8,7 @@
 // dates, duplicate entries, invalid UTF-8 and every error.
 #include "Platform/XbelReader.h"
 
+#include "Platform/HrefSet.h"
 #include "Platform/StoreTimestamp.h"
 #include "Platform/XbelBookmarkCache.h"
 #include "Platform/XbelScanner.h"
@@ -17,7 +18,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -95,7 +95,7 @@ public:
     {
         if (m_cache)
             m_cache->begin(data);
-        m_seen.reserve(size_t(data.size() / 512));
+        m_seen.reserve(size_t((m_cache ? m_cache->changedBytes() : data.size()) / 512));
     }
 
     QList<StoreBookmark> run()
@@ -109,6 +109,11 @@ public:
         if (!empty)
             readRootChildren();
         m_scanner.expectEnd();
+        // Unchanged bookmarks are told apart among themselves (they were in the last read);
+        // only one also read or found anew makes a duplicate.
+        for (const XbelBookmarkCache::Entry *entry : m_unchanged)
+            if (m_seen.contains(entry->href, entry->hrefHash))
+                throw GiveUp {};
         return std::move(m_bookmarks);
     }
 
@@ -163,28 +168,45 @@ private:
         // An element that took "now" for a missing date reads differently later: not kept.
         if (m_cache && !m_usedNow)
             remember(start, href);
+        m_afterUncached = m_afterUncached || m_usedNow;
     }
 
     // The bookmark that starts here, when its bytes are those of one read before; it then
-    // counts as read, exactly as parsing it again would have read it.
+    // counts as read, exactly as parsing it again would have read it. So do the ones after it
+    // that the cache can vouch for without looking.
     bool takeCached()
     {
         const char *at = m_scanner.position();
-        const qsizetype offset = at - m_begin;
+        qsizetype offset = at - m_begin;
         qsizetype length = 0;
         XbelBookmarkCache::EntryPtr entry = m_cache->unchangedAt(offset, length);
+        const bool unchanged = entry != nullptr;
         if (!entry && m_cache->isWorthSearching())
             entry = searchCached(at, length);
+        if (!take(entry, offset, length, unchanged))
+            return false;
+        while (unchanged && (entry = m_cache->nextInRun(offset, length))
+            && take(entry, offset, length, true))
+            ;
+        return true;
+    }
+
+    // One cached element taken as read, unless it must be parsed (it was left out of an earlier
+    // read's result by an older minimum).
+    bool take(const XbelBookmarkCache::EntryPtr &entry, qsizetype offset, qsizetype length,
+        bool unchanged)
+    {
         const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
         if (!entry || (recent && !entry->bookmark))
             return false;
-        if (m_seen.contains(entry->href))
+        if (unchanged)
+            m_unchanged.push_back(entry.get()); // checked against the others at the end
+        else if (!m_seen.insert(entry->href, entry->hrefHash))
             throw GiveUp {};
-        m_seen.insert(entry->href);
         if (recent)
             m_bookmarks.append(*entry->bookmark);
-        m_cache->add(offset, length, entry);
-        m_scanner.skipTo(at + length);
+        m_cache->add(offset, length, entry, std::exchange(m_afterUncached, false));
+        m_scanner.skipTo(m_begin + offset + length);
         return true;
     }
 
@@ -199,7 +221,7 @@ private:
         const size_t end = rest.substr(0, maxCachedElementBytes).find(close);
         if (end == std::string_view::npos)
             return nullptr;
-        length = qsizetype(end + close.size());
+        length = qsizetype(end) + qsizetype(close.size());
         return m_cache->find(rest.substr(0, size_t(length)));
     }
 
@@ -207,10 +229,12 @@ private:
     {
         auto entry = std::make_shared<XbelBookmarkCache::Entry>();
         entry->href = std::string(href);
+        entry->hrefHash = m_lastHrefHash;
         entry->lastUsed = m_lastNewest;
         if (m_lastAppended)
             entry->bookmark = m_bookmarks.constLast();
-        m_cache->add(start - m_begin, m_scanner.position() - start, std::move(entry));
+        m_cache->add(start - m_begin, m_scanner.position() - start, std::move(entry),
+            std::exchange(m_afterUncached, false));
     }
 
     static BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
@@ -242,13 +266,13 @@ private:
     {
         std::string storage;
         std::string_view href = decoded(raw, storage);
-        if (m_seen.contains(href))
-            throw GiveUp {};
         // A decoded href is kept alive by the reader; the view must follow it there (a short
         // string's characters do not move with it).
         if (!storage.empty())
             href = m_ownedHrefs.emplace_back(std::move(storage));
-        m_seen.insert(href);
+        m_lastHrefHash = HrefSet::hashOf(href);
+        if (!m_seen.insert(href, m_lastHrefHash))
+            throw GiveUp {};
         return href;
     }
 
@@ -438,8 +462,13 @@ private:
     bool m_usedNow = false; // the current bookmark took "now" for a missing date
     qint64 m_lastNewest = 0;
     bool m_lastAppended = false;
+    std::size_t m_lastHrefHash = 0;
+    // A bookmark the cache will not hold was read since the last one it will.
+    bool m_afterUncached = false;
     QList<StoreBookmark> m_bookmarks;
-    std::unordered_set<std::string_view> m_seen;
+    HrefSet m_seen; // of the bookmarks not in m_unchanged
+    // Bookmarks taken from the unchanged start or end; the cache keeps them alive.
+    std::vector<const XbelBookmarkCache::Entry *> m_unchanged;
     std::deque<std::string> m_ownedHrefs;
     std::vector<RawApplication> m_apps;
     // Attribute lists reused per nesting level, so reading allocates nothing per element.

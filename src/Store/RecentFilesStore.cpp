@@ -160,6 +160,8 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
     Built built;
     built.made.reserve(results.size());
     QSet<QUrl> seen;
+    seen.reserve(results.size());
+    built.items.reserve(results.size());
     for (const std::shared_ptr<const MetadataItem> &result : results) {
         if (!result)
             continue;
@@ -172,13 +174,17 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
         if (!item || (utcCutoff && item->date() < *utcCutoff))
             continue;
         // One item per location: the id is the standardised URL, however the store spelled it.
-        if (seen.contains(item->id()))
-            continue;
+        const qsizetype seenBefore = seen.size();
         seen.insert(item->id());
+        if (seen.size() == seenBefore)
+            continue;
         built.items.append(std::move(*item));
     }
-    std::stable_sort(built.items.begin(), built.items.end(),
-        [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
+    // The results come newest first already, unless some fell back to their content's date.
+    const auto newerFirst
+        = [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); };
+    if (!std::is_sorted(built.items.cbegin(), built.items.cend(), newerFirst))
+        std::stable_sort(built.items.begin(), built.items.end(), newerFirst);
     return built;
 }
 
