@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -32,18 +31,6 @@ using namespace Qt::StringLiterals;
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
-
-// Every system call back to the real one when a test ends, however it ends.
-auto restoringSystemCalls()
-{
-    return qScopeGuard([] {
-        FaultInjection::reset();
-        SystemCalls::setStat(nullptr);
-        SystemCalls::setOpen(nullptr);
-        SystemCalls::setInotifyInit(nullptr);
-        SystemCalls::setInotifyAddWatch(nullptr);
-    });
-}
 
 // Sets a folder's modification time, as the clock moving on between changes would.
 void setModified(const QString &folder, qint64 secondsSinceEpoch)
@@ -498,22 +485,22 @@ private Q_SLOTS:
         const auto restore = restoringSystemCalls();
         TempHome home;
         const QDateTime now = QDateTime::currentDateTime();
-        QList<XbelEntry> entries;
-        QStringList names;
+        QStringList paths, names;
         for (int i = 0; i < 20; ++i) {
             names << u"f%1.txt"_s.arg(i, 2, 10, QLatin1Char('0'));
-            entries << usedAt(home.touch(u"Documents/"_s + names.last()), now.addSecs(-i));
+            paths << home.touch(u"Documents/"_s + names.last());
         }
         setModified(home.path() + u"/Documents"_s, QDateTime::currentSecsSinceEpoch() - 3600);
-        writeAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(), xbelOf(paths, now));
         FaultInjection::countStatsOf("/Documents/f");
         SystemCalls::setStat(&FaultInjection::stat);
         RecentFilesStore store;
         QVERIFY(lists(store, names));
         QTest::qWait(500); // covers the restart after priming, which must look nothing up again
         QCOMPARE(FaultInjection::statCount(), 20);
-        entries.prepend(usedAt(home.touch(u"new.txt"_s), now.addSecs(1)));
-        writeAtomically(home.storePath(), xbelDocument(entries));
+        // The same entries behind a newer one.
+        paths.prepend(home.touch(u"new.txt"_s));
+        writeAtomically(home.storePath(), xbelOf(paths, now.addSecs(1)));
         names.prepend(u"new.txt"_s);
         QVERIFY(lists(store, names));
         QCOMPARE(FaultInjection::statCount(), 20);

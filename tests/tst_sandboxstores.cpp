@@ -140,10 +140,7 @@ private Q_SLOTS:
     {
         TempHome home;
         QTemporaryDir outside;
-        const auto restore = qScopeGuard([] {
-            FaultInjection::reset();
-            SystemCalls::setOpen(nullptr);
-        });
+        const auto restore = restoringSystemCalls();
         const QDateTime now = QDateTime::currentDateTime();
         const QString good = home.touch(u"good.txt"_s), kept = home.touch(u"kept.txt"_s);
         const QString planted = home.touch(u"planted.txt"_s), hidden = home.touch(u"denied.txt"_s);
@@ -155,9 +152,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(
             outside.filePath(u"store.xbel"_s), flatpakStore(home, u"org.example.Link"_s)));
         writeFile(flatpakStore(home, u"org.example.Huge"_s), {});
-        QVERIFY(::truncate(QFile::encodeName(flatpakStore(home, u"org.example.Huge"_s)).constData(),
-                    StoreFile::maxBytes + 1)
-            == 0);
+        QVERIFY(QFile::resize(flatpakStore(home, u"org.example.Huge"_s), StoreFile::maxBytes + 1));
         writeAtomically(flatpakStore(home, u"org.example.Denied"_s), xbelOf({ hidden }, now));
         FaultInjection::denyOpen("org.example.Denied");
         SystemCalls::setOpen(&FaultInjection::open);
@@ -178,10 +173,7 @@ private Q_SLOTS:
     void thousandsOfAppsPastTheWatchLimit()
     {
         TempHome home;
-        const auto restore = qScopeGuard([] {
-            FaultInjection::reset();
-            SystemCalls::setInotifyAddWatch(nullptr);
-        });
+        const auto restore = restoringSystemCalls();
         constexpr int apps = 3000;
         for (int i = 0; i < apps; ++i)
             home.mkdir(u".var/app/org.example.App%1/data"_s.arg(i));

@@ -10,7 +10,6 @@
 #include "SidebarPanel.h"
 #include "XSession.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -3,10 +3,13 @@
 
 #pragma once
 
-// Waits on a live store, for the tests that link the whole program (the kit itself needs Qt Core
-// alone, so these stay in a header).
+// Waits on a live store, and the system calls its tests replace put back, for the tests that link
+// the whole program (the kit itself needs Qt Core alone, so these stay in a header).
+#include "FaultInjection.h"
+#include "Platform/SystemCalls.h"
 #include "Store/RecentFilesStore.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 // The names of the items the store lists, in order.
@@ -22,4 +25,17 @@ inline QStringList itemNames(const RecentFilesStore &store)
 inline bool lists(const RecentFilesStore &store, const QStringList &names, int limitMs = 10000)
 {
     return QTest::qWaitFor([&] { return itemNames(store) == names; }, limitMs);
+}
+
+// Every system call back to the real one, and the faults' defaults, when a test ends, however it
+// ends.
+inline auto restoringSystemCalls()
+{
+    return qScopeGuard([] {
+        FaultInjection::reset();
+        SystemCalls::setStat(nullptr);
+        SystemCalls::setOpen(nullptr);
+        SystemCalls::setInotifyInit(nullptr);
+        SystemCalls::setInotifyAddWatch(nullptr);
+    });
 }

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QRect>
-#include <QString>
 #include <QStringList>
 
 #include <optional>
