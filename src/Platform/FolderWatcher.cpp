@@ -3,6 +3,7 @@
 
 #include "Platform/FolderWatcher.h"
 
+#include "Platform/InotifyEvents.h"
 #include "Platform/PlatformLog.h"
 #include "Platform/SystemCalls.h"
 
@@ -96,26 +97,18 @@ void FolderWatcher::fallBackToPolling(const char *why, int error)
 void FolderWatcher::readEvents()
 {
     bool relevant = false;
-    alignas(struct inotify_event) char buffer[16384];
-    for (;;) {
-        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
-        if (length <= 0)
-            break;
-        for (ssize_t offset = 0; offset < length;) {
-            const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + offset);
-            offset += ssize_t(sizeof(struct inotify_event) + event->len);
-            if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_Q_OVERFLOW)) {
-                relevant = true;
-            } else if (event->mask & IN_IGNORED) {
-                // The kernel dropped the watch (its folder went): it is made again if needed.
-                if (const QByteArray folder = m_folderOf.take(event->wd); !folder.isNull())
-                    m_watchOf.remove(folder);
-            } else if (event->len) {
-                const QByteArray folder = m_folderOf.value(event->wd);
-                relevant = relevant || m_names.value(folder).contains(QByteArray(event->name));
-            }
+    InotifyEvents::readAll(m_fd, [&](const inotify_event &event) {
+        if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_Q_OVERFLOW)) {
+            relevant = true;
+        } else if (event.mask & IN_IGNORED) {
+            // The kernel dropped the watch (its folder went): it is made again if needed.
+            if (const QByteArray folder = m_folderOf.take(event.wd); !folder.isNull())
+                m_watchOf.remove(folder);
+        } else if (event.len) {
+            const QByteArray folder = m_folderOf.value(event.wd);
+            relevant = relevant || m_names.value(folder).contains(QByteArray(event.name));
         }
-    }
+    });
     if (relevant)
         Q_EMIT changed();
 }

@@ -3,6 +3,7 @@
 
 #include "Platform/SandboxStores.h"
 
+#include "Platform/InotifyEvents.h"
 #include "Platform/PlatformLog.h"
 #include "Platform/SystemCalls.h"
 
@@ -304,27 +305,21 @@ void SandboxStores::readEvents()
 {
     bool relist = false;
     bool listChanged = false;
-    alignas(struct inotify_event) char buffer[16384];
-    ssize_t length = 0;
-    while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
-        for (ssize_t offset = 0; offset < length;) {
-            const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + offset);
-            offset += ssize_t(sizeof(struct inotify_event) + event->len);
-            if (event->mask & IN_Q_OVERFLOW) {
-                overflowed();
-                relist = true;
-                continue;
-            }
-            const QString name = event->len ? QFile::decodeName(event->name) : QString();
-            const QSet<QString> keys = m_keysOfWatch.value(event->wd);
-            for (const QString &key : keys) {
-                if (key.startsWith(QLatin1Char('\n')))
-                    relist = rootEvent(key, name, event->mask) || relist;
-                else
-                    appEvent(key, name, event->mask, listChanged);
-            }
+    InotifyEvents::readAll(m_fd, [&](const inotify_event &event) {
+        if (event.mask & IN_Q_OVERFLOW) {
+            overflowed();
+            relist = true;
+            return;
         }
-    }
+        const QString name = event.len ? QFile::decodeName(event.name) : QString();
+        const QSet<QString> keys = m_keysOfWatch.value(event.wd);
+        for (const QString &key : keys) {
+            if (key.startsWith(QLatin1Char('\n')))
+                relist = rootEvent(key, name, event.mask) || relist;
+            else
+                appEvent(key, name, event.mask, listChanged);
+        }
+    });
     if (relist)
         listRoots();
     if (listChanged)

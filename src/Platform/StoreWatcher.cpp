@@ -3,6 +3,7 @@
 
 #include "Platform/StoreWatcher.h"
 
+#include "Platform/InotifyEvents.h"
 #include "Platform/PlatformLog.h"
 #include "Platform/SystemCalls.h"
 
@@ -86,32 +87,24 @@ void StoreWatcher::readEvents()
     bool relevant = false;
     bool replaced = false;
     bool rearm = false;
-    alignas(struct inotify_event) char buffer[16384];
-    for (;;) {
-        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
-        if (length <= 0)
-            break;
-        for (ssize_t offset = 0; offset < length;) {
-            const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + offset);
-            offset += ssize_t(sizeof(struct inotify_event) + event->len);
-            if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_Q_OVERFLOW)) {
-                rearm = true;
-                relevant = true;
-                continue;
-            }
-            const QString name = event->len ? QFile::decodeName(event->name) : QString();
-            if (m_watchedDir == fileDir) {
-                if (name == fileName) {
-                    relevant = true;
-                    replaced = replaced || (event->mask & IN_MOVED_TO);
-                }
-            } else if (name == nextComponent && (event->mask & (IN_CREATE | IN_MOVED_TO))) {
-                // A directory on the way to the file appeared: move the watch down.
-                rearm = true;
-                relevant = true;
-            }
+    InotifyEvents::readAll(m_fd, [&](const inotify_event &event) {
+        if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_Q_OVERFLOW)) {
+            rearm = true;
+            relevant = true;
+            return;
         }
-    }
+        const QString name = event.len ? QFile::decodeName(event.name) : QString();
+        if (m_watchedDir == fileDir) {
+            if (name == fileName) {
+                relevant = true;
+                replaced = replaced || (event.mask & IN_MOVED_TO);
+            }
+        } else if (name == nextComponent && (event.mask & (IN_CREATE | IN_MOVED_TO))) {
+            // A directory on the way to the file appeared: move the watch down.
+            rearm = true;
+            relevant = true;
+        }
+    });
     if (rearm)
         arm();
     if (relevant)
