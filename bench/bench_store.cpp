@@ -55,6 +55,16 @@ void flushToDisk(const QString &path)
     }
 }
 
+// Runs this thread's event loop until `done` or `limitMs` has passed; whether it is done.
+bool runUntil(const std::function<bool()> &done, int limitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return done();
+}
+
 std::optional<qint64> cutoffMs()
 {
     return QDateTime::currentDateTimeUtc().addDays(-7).toMSecsSinceEpoch();
@@ -235,13 +245,6 @@ void renameToPublished(benchmark::State &state, int entries, int apps, int chang
     RecentFilesStore store(new MetadataQuery(f.storePath));
     bool published = false;
     QObject::connect(&store, &RecentFilesStore::itemsChanged, [&] { published = true; });
-    const auto runUntil = [](const std::function<bool()> &done, int limitMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        return done();
-    };
     if (!runUntil([&] { return !store.isLoading(); }, 120000))
         state.SkipWithError("the store never published its first list");
     runUntil([] { return false; }, 1500); // the restart after the folder priming passes
@@ -321,13 +324,6 @@ void DeletedFileLeaves(benchmark::State &state)
     StoreFixture f = StoreFixture::make(int(state.range(0)));
     qputenv("HOME", QFile::encodeName(f.home->path()));
     RecentFilesStore store(new MetadataQuery(f.storePath));
-    const auto runUntil = [](const std::function<bool()> &done, int limitMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        return done();
-    };
     const QString path = QUrl(f.entries[f.firstInWindow].href).toLocalFile();
     const auto listed = [&] {
         for (const RecentItem &item : store.items()) {
@@ -374,13 +370,6 @@ void GtkRecentManagerNotices(benchmark::State &state)
     g_signal_connect(manager, "changed",
         G_CALLBACK(+[](GtkRecentManager *, gpointer flag) { *static_cast<bool *>(flag) = true; }),
         &changed);
-    const auto runUntil = [](const bool &done, int limitMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done && clock.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        return done;
-    };
     g_list_free_full(gtk_recent_manager_get_items(manager), (GDestroyNotify)gtk_recent_info_unref);
     const QString temporary = f.storePath + QStringLiteral(".new");
     int i = 0;
@@ -393,14 +382,13 @@ void GtkRecentManagerNotices(benchmark::State &state)
         clock.start();
         ::rename(
             QFile::encodeName(temporary).constData(), QFile::encodeName(f.storePath).constData());
-        if (!runUntil(changed, 60000))
+        if (!runUntil([&] { return changed; }, 60000))
             state.SkipWithError("GTK never noticed the rename");
         GList *items = gtk_recent_manager_get_items(manager);
         benchmark::DoNotOptimize(g_list_length(items));
         g_list_free_full(items, (GDestroyNotify)gtk_recent_info_unref);
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
-        const bool never = false;
-        runUntil(never, 300); // no change notice left over
+        runUntil([] { return false; }, 300); // no change notice left over
     }
     g_object_unref(manager);
 }
