@@ -3,6 +3,8 @@
 
 #include "Platform/ColorScheme.h"
 
+#include "Platform/InstalledGSettings.h"
+
 #include <QColor>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -179,17 +181,9 @@ void ColorSchemeMonitor::readPortal()
 
 void ColorSchemeMonitor::watchGnome()
 {
-    // Only when the schema and its key are installed: GSettings aborts on unknown schemas.
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    GSettingsSchema *schema
-        = source ? g_settings_schema_source_lookup(source, gnomeSchema, TRUE) : nullptr;
-    if (!schema)
+    m_gnomeSettings = installedGSettings(gnomeSchema, { gnomeKey });
+    if (!m_gnomeSettings)
         return;
-    const bool hasKey = g_settings_schema_has_key(schema, gnomeKey);
-    g_settings_schema_unref(schema);
-    if (!hasKey)
-        return;
-    m_gnomeSettings = g_settings_new(gnomeSchema);
     g_signal_connect(m_gnomeSettings, "changed::color-scheme",
         G_CALLBACK(+[](GSettings *, const char *, gpointer self) {
             static_cast<ColorSchemeMonitor *>(self)->readGnome();

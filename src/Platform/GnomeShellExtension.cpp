@@ -3,6 +3,7 @@
 
 #include "Platform/GnomeShellExtension.h"
 
+#include "Platform/InstalledGSettings.h"
 #include "Platform/PlatformLog.h"
 
 #include <QDBusConnection>
@@ -104,19 +105,10 @@ bool setListed(GSettings *settings, const char *key, const QByteArray &id, bool 
 
 bool GnomeShellExtension::listForNextLogin()
 {
-    constexpr const char *schemaId = "org.gnome.shell";
-    // Only where GNOME Shell's schema is installed: GSettings aborts on unknown schemas.
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    GSettingsSchema *schema
-        = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
-    if (!schema)
+    GSettings *settings
+        = installedGSettings("org.gnome.shell", { "enabled-extensions", "disabled-extensions" });
+    if (!settings)
         return false;
-    const bool hasKeys = g_settings_schema_has_key(schema, "enabled-extensions")
-        && g_settings_schema_has_key(schema, "disabled-extensions");
-    g_settings_schema_unref(schema);
-    if (!hasKeys)
-        return false;
-    GSettings *settings = g_settings_new(schemaId);
     const QByteArray id = uuid().toUtf8();
     // The shell's own enabling does both: the disabled list wins over the enabled one.
     const bool listed = setListed(settings, "disabled-extensions", id, false)
