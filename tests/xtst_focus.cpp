@@ -7,16 +7,23 @@
 // noticed.
 #include "Platform/BlurBehind.h"
 #include "Platform/CompositorWatcher.h"
+#include "Platform/DesktopIconTheme.h"
 #include "SidebarPanel.h"
+#include "TestSupport.h"
 #include "XSession.h"
 
+#include <QIcon>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include <xcb/xcb.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -107,6 +114,33 @@ private Q_SLOTS:
         QVERIFY(!watcher.isCompositing());
         QVERIFY(!watcher.isBlurring());
         x.deleteRootProperty(BlurBehind::propertyName);
+    }
+
+    // Where Qt knows no icon theme, the desktop's: XSETTINGS, else GTK's settings.ini, and only a
+    // theme that is installed.
+    void desktopIconTheme()
+    {
+        const QString daemon = QStandardPaths::findExecutable(u"xsettingsd"_s);
+        if (daemon.isEmpty())
+            QSKIP("xsettingsd is not installed");
+        TempHome home;
+        for (const char *theme : { "Tuft", "Moss" })
+            home.touch(u"icons/%1/index.theme"_s.arg(QLatin1String(theme)), "[Icon Theme]\n");
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << home.path() + u"/icons"_s);
+        writeFile(home.configHome() + u"/gtk-3.0/settings.ini"_s,
+            "[Settings]\ngtk-icon-theme-name = Moss\n");
+        QCOMPARE(DesktopIconTheme::chosen(), u"Moss"_s);
+
+        const QString config = home.path() + u"/xsettingsd.conf"_s;
+        writeFile(config, "Net/CursorBlinkTime 1200\nNet/IconThemeName \"Tuft\"\n");
+        QProcess settings;
+        settings.start(daemon, { u"-c"_s, config });
+        QVERIFY(QTest::qWaitFor([] { return DesktopIconTheme::chosen() == u"Tuft"_s; }, xWaitMs));
+        writeFile(config, "Net/IconThemeName \"Gone\"\n");
+        ::kill(pid_t(settings.processId()), SIGHUP); // xsettingsd reads its file again
+        QVERIFY(QTest::qWaitFor([] { return DesktopIconTheme::chosen().isEmpty(); }, xWaitMs));
+        settings.kill();
+        settings.waitForFinished();
     }
 };
 
