@@ -17,11 +17,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
     TempHome home;
     QApplication app(argc, argv);
+    // The offscreen platform knows no icon folders; a desktop session would give these.
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
     const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0));
@@ -68,7 +71,11 @@ int main(int argc, char **argv)
         for (const auto &[scheme, suffix] : { std::pair { ColorPreference::light, "light" },
                  std::pair { ColorPreference::dark, "dark" } }) {
             colorScheme.setOverride(scheme);
-            app.processEvents();
+            // Past the page's fade and the segments' slide.
+            QElapsedTimer fade;
+            fade.start();
+            while (fade.elapsed() < 400)
+                app.processEvents(QEventLoop::AllEvents, 20);
             const QString target = out
                 + QStringLiteral("/%1-%2.png").arg(QLatin1String(page), QLatin1String(suffix));
             if (!view.grab().save(target))

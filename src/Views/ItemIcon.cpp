@@ -42,12 +42,15 @@ int costKiB(const QString &key, const QPixmap &pixmap)
 
 QIcon themedIcon(const QStringList &names, const QString &fallback)
 {
-    // Outside a full desktop the theme may be bare hicolor, which has no file-type icons.
+    // Outside a full desktop the theme may be bare hicolor, which has no file-type icons, or
+    // none at all, and Qt consults no fallback for a theme without a name.
     static const bool once = [] {
         registerIconResources();
         if (QIcon::fallbackThemeName().isEmpty()
             || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
             QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        if (QIcon::themeName().isEmpty())
+            QIcon::setThemeName(QStringLiteral("hicolor"));
         return true;
     }();
     Q_UNUSED(once);
