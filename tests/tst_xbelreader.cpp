@@ -8,7 +8,6 @@
 #include "XbelGenerator.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -64,9 +63,7 @@ private Q_SLOTS:
         const QStringList files = corpus.entryList({ u"*.xbel"_s }, QDir::Files);
         QVERIFY(files.size() >= 45);
         for (const QString &name : files) {
-            QFile file(corpus.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray data = file.readAll();
+            const QByteArray data = readFile(corpus.filePath(name));
             const XbelReader::Result ours = XbelReader::read(data);
             QVERIFY2(ours.ok == name.startsWith(QLatin1String("valid")), qPrintable(name));
             QVERIFY2(!ours.ok || ours.bookmarks.size() == 1, qPrintable(name));
@@ -90,13 +87,8 @@ private Q_SLOTS:
         QVERIFY(agree(doc));
         // Agreeing with GLib covers the title and the dates; the last use is the latest of them.
         QCOMPARE(ours.bookmarks.first().lastUsed(), used.toMSecsSinceEpoch());
-
-        // An empty store (the history was cleared) is a good store with no entries; nothing at
-        // all, or half a document, is not.
-        const XbelReader::Result empty = XbelReader::read(xbelDocument({}));
-        QVERIFY(empty.ok && empty.bookmarks.isEmpty());
-        QVERIFY(!XbelReader::read(QByteArray()).ok);
-        QVERIFY(!XbelReader::read(doc.left(doc.size() / 2)).ok);
+        // An empty store (a good one, the history cleared) and nothing at all or half a document
+        // (no store) are the live store's test, which tells them apart through this reader.
     }
 
     // Shapes the generated stores below do not make.
