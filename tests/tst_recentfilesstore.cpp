@@ -80,7 +80,6 @@ private Q_SLOTS:
         QCOMPARE(items.at(0).path(), u"Documents"_s);
         QCOMPARE(items.at(2).url().toLocalFile(), spaced);
         QCOMPARE(nativePath(items.at(3).url()), latin1);
-        QVERIFY(items.at(3).url().toEncoded().endsWith("/caf%E9.txt"));
         for (qsizetype i = 1; i < items.size(); ++i)
             QVERIFY(items.at(i - 1).date() >= items.at(i).date());
     }
@@ -126,10 +125,9 @@ private Q_SLOTS:
         LogCapture log(QUILLMOTH_APP_ID ".store");
         const QDateTime now = QDateTime::currentDateTime();
         const QString a = home.touch(u"a.txt"_s), b = home.touch(u"b.txt"_s);
+        // Without a store: loaded, and nothing kept (loading at first is the view's states test).
         RecentFilesStore store;
-        QVERIFY(store.isLoading());
         QVERIFY(QTest::qWaitFor([&] { return !store.isLoading(); }, 5000));
-        QVERIFY(store.items().isEmpty());
         QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 2000));
         QCOMPARE(log.lines().first(), u"gathered 0 raw, kept 0: "_s);
 
@@ -243,7 +241,6 @@ private Q_SLOTS:
     void hostileEntries()
     {
         TempHome home;
-        const QDateTime now = QDateTime::currentDateTime();
         const QString marker = home.path() + u"/executed"_s;
         // Programs and launchers that would leave a mark if anything ran them.
         const QString program
@@ -267,12 +264,11 @@ private Q_SLOTS:
         const QString longPath = home.touch(deep.mid(home.path().size() + 1) + "/long.txt");
         QVERIFY(longPath.toUtf8().size() > 3900);
         const QString tooLong = deep + QLatin1Char('/') + QString(400, QLatin1Char('x'));
-        QList<XbelEntry> entries;
-        for (const QString &path :
-            { program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath, tooLong,
-                home.touch(u"odd\tname\x01\nwith lines.txt"_s), home.mkdir(u"Projects/Quill"_s) })
-            entries << usedAt(path, now.addSecs(-entries.size()));
-        writeAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(),
+            xbelOf({ program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath,
+                       tooLong, home.touch(u"odd\tname\x01\nwith lines.txt"_s),
+                       home.mkdir(u"Projects/Quill"_s) },
+                QDateTime::currentDateTime()));
 
         // Scripts are documents; programs, launchers and AppImages are not listed; loops and
         // missing locations give nothing (URIs that name no local file are the reader's test);
@@ -349,8 +345,9 @@ private Q_SLOTS:
     }
 
     // A look-up that never returns (a dead network mount) costs only its own item, which
-    // comes once the mount answers. A store that is a FIFO, a link to /dev/zero or a huge sparse
-    // file is not read, and neither it nor a store folder that cannot be read empties the list.
+    // comes once the mount answers. A store that is a FIFO or a link to /dev/zero is not read,
+    // and neither it nor a store folder that cannot be read empties the list (a store too large
+    // to read is the sandboxed stores' case, through the same reading).
     void deadMountsAndHostileStores()
     {
         const auto restore = restoringSystemCalls();
@@ -374,11 +371,7 @@ private Q_SLOTS:
         };
         replaceStore([&] { return ::mkfifo(storePath.constData(), 0600) == 0; });
         replaceStore([&] { return ::symlink("/dev/zero", storePath.constData()) == 0; });
-        replaceStore([&] {
-            QFile sparse(home.storePath());
-            return sparse.open(QIODevice::WriteOnly) && sparse.resize(StoreFile::maxBytes + 1);
-        });
-        QCOMPARE(log.lines().size(), 2); // not a regular file; too large
+        QCOMPARE(log.lines().size(), 1); // not a regular file
 
         FaultInjection::denyOpen("/.local/share/");
         SystemCalls::setOpen(&FaultInjection::open);
