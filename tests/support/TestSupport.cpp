@@ -52,10 +52,13 @@ QString TempHome::mkdir(const QString &relative) const
     return dir;
 }
 
-void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys) const
+void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys, bool asDefault) const
 {
     writeFile(dataHome() + u"/applications/"_s + desktopId + u".desktop"_s,
         "[Desktop Entry]\nType=Application\nMimeType=inode/directory;\n" + keys);
+    if (asDefault)
+        writeFile(configHome() + u"/mimeapps.list"_s,
+            "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
 }
 
 QString TempHome::isolatedDataDirs() const
@@ -249,11 +252,9 @@ Clients::~Clients()
 QProcess *Clients::launch(const QString &program, const char *backend)
 {
     auto process = std::make_unique<QProcess>();
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"GDK_BACKEND"_s, QString::fromLatin1(backend));
-    process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, {});
+    // env replaces itself with the program, whose pid is then the process's.
+    process->start(u"env"_s, { u"GDK_BACKEND="_s + QString::fromLatin1(backend), program });
     m_processes.push_back(std::move(process));
     return m_processes.back().get();
 }

@@ -35,8 +35,10 @@ public:
     // Creates a file (and its folders) under the home; returns its absolute path.
     QString touch(const QString &relative, const QByteArray &content = "x") const;
     QString mkdir(const QString &relative) const;
-    // A desktop entry of a program that opens folders, among the home's applications.
-    void folderHandler(const QString &desktopId, const QByteArray &keys) const;
+    // A desktop entry of a program that opens folders, among the home's applications; with
+    // `asDefault`, the user's default for folders too, as other programs read it from the file.
+    void folderHandler(
+        const QString &desktopId, const QByteArray &keys, bool asDefault = false) const;
     // "XDG_DATA_DIRS=" a folder of the home's own that holds only the MIME database: a program
     // run with it sees none of the system's applications.
     QString isolatedDataDirs() const;
