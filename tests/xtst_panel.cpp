@@ -42,10 +42,7 @@ public:
     QByteArray name() const { return m_name; }
     void startOpenbox()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DISPLAY"_s, QString::fromLatin1(m_name));
-        m_wm.setProcessEnvironment(env);
-        m_wm.start(u"openbox"_s, {});
+        m_wm.start(u"env"_s, { u"DISPLAY="_s + QString::fromLatin1(m_name), u"openbox"_s });
     }
 
 private:
@@ -111,13 +108,11 @@ private Q_SLOTS:
             QVERIFY2(x.hasState(panel, state), state);
         // KWin maps it on the current workspace first and takes the request asked again once it
         // is mapped a moment later.
-        QVERIFY(QTest::qWaitFor(
-            [&] { return x.cardinal(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL) == 0xFFFFFFFFu; },
-            xWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            x.cardinal(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL) == 0xFFFFFFFFu, xWaitMs);
         QVERIFY(xdotool({ "set_desktop", "1" }));
-        QVERIFY(QTest::qWaitFor(
-            [&] { return x.cardinal(x.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL) == 1u; },
-            xWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            x.cardinal(x.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL) == 1u, xWaitMs);
         QVERIFY(x.viewable(panel));
         QVERIFY(xdotool({ "set_desktop", "0" }));
 
@@ -133,9 +128,8 @@ private Q_SLOTS:
     {
         TempHome home;
         auto dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
-        QVERIFY(QTest::qWaitFor(
-            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
-            xWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QGuiApplication::primaryScreen()->availableGeometry().y(), 40, xWaitMs);
         AppRun app({ u"QT_SCALE_FACTOR=1.5"_s });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
@@ -182,8 +176,7 @@ private Q_SLOTS:
             QVERIFY(panel);
             if (dragging) {
                 QVERIFY(xdotool(drag.split(u' ')));
-                QVERIFY(QTest::qWaitFor(
-                    [&] { return PanelWidth::stored(*Settings::open()) == width; }, xWaitMs));
+                QTRY_VERIFY_WITH_TIMEOUT(PanelWidth::stored(*Settings::open()) == width, xWaitMs);
             }
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == width; }, xWaitMs));
             QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
@@ -324,12 +317,8 @@ private Q_SLOTS:
 
         // openbox arrives: from now on the panel follows.
         bare.startOpenbox();
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW)
-                    .has_value();
-            },
-            xWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW), xWaitMs);
         FakeApp editor({ "--class", "editor,Editor" }, bare.name());
         QVERIFY(other.activate(editor.window()));
         QVERIFY(other.waitViewable(panel, false));
