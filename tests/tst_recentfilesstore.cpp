@@ -321,7 +321,7 @@ private Q_SLOTS:
     {
         QFETCH(int, watchLimit);
         const auto restore = restoringSystemCalls();
-        FaultInjection::limitWatches(watchLimit);
+        FaultInjection::watchLimit = watchLimit;
         SystemCalls::setInotifyAddWatch(&FaultInjection::limitedInotifyAddWatch);
         if (watchLimit == 0)
             SystemCalls::setInotifyInit(&FaultInjection::exhaustedInotifyInit);
@@ -352,13 +352,14 @@ private Q_SLOTS:
     {
         const auto restore = restoringSystemCalls();
         TempHome home;
-        FaultInjection::hangOn("/hung/");
+        FaultInjection::hungMarker = "/hung/";
+        FaultInjection::hung = true;
         SystemCalls::setStat(&FaultInjection::stat);
         const QString stuck = home.touch(u"hung/a.txt"_s), ok = home.touch(u"ok.txt"_s);
         writeAtomically(home.storePath(), xbelOf({ stuck, ok }, QDateTime::currentDateTime()));
         RecentFilesStore store;
         QVERIFY(lists(store, { "ok.txt" }, 30000));
-        FaultInjection::releaseHung();
+        FaultInjection::hung = false;
         QVERIFY(lists(store, { "a.txt", "ok.txt" }, 30000));
 
         LogCapture log(QUILLMOTH_APP_ID ".platform");
@@ -373,7 +374,7 @@ private Q_SLOTS:
         replaceStore([&] { return ::symlink("/dev/zero", storePath.constData()) == 0; });
         QCOMPARE(log.lines().size(), 1); // not a regular file
 
-        FaultInjection::denyOpen("/.local/share/");
+        FaultInjection::deniedMarker = "/.local/share/";
         SystemCalls::setOpen(&FaultInjection::open);
         replaceStore([&] { return writeAtomically(home.storePath(), xbelOf({ ok }, {})), true; });
         SystemCalls::setOpen(nullptr);
@@ -485,18 +486,18 @@ private Q_SLOTS:
         }
         setModified(home.path() + u"/Documents"_s, QDateTime::currentSecsSinceEpoch() - 3600);
         writeAtomically(home.storePath(), xbelOf(paths, now));
-        FaultInjection::countStatsOf("/Documents/f");
+        FaultInjection::countedMarker = "/Documents/f";
         SystemCalls::setStat(&FaultInjection::stat);
         RecentFilesStore store;
         QVERIFY(lists(store, names));
         QTest::qWait(500); // covers the restart after priming, which must look nothing up again
-        QCOMPARE(FaultInjection::statCount(), 20);
+        QCOMPARE(FaultInjection::stats.load(), 20);
         // The same entries behind a newer one.
         paths.prepend(home.touch(u"new.txt"_s));
         writeAtomically(home.storePath(), xbelOf(paths, now.addSecs(1)));
         names.prepend(u"new.txt"_s);
         QVERIFY(lists(store, names));
-        QCOMPARE(FaultInjection::statCount(), 20);
+        QCOMPARE(FaultInjection::stats.load(), 20);
     }
 
     void hiddenLocations_data()

@@ -150,7 +150,7 @@ private Q_SLOTS:
         writeFile(flatpakStore(home, u"org.example.Huge"_s), {});
         QVERIFY(QFile::resize(flatpakStore(home, u"org.example.Huge"_s), StoreFile::maxBytes + 1));
         writeAtomically(flatpakStore(home, u"org.example.Denied"_s), xbelOf({ hidden }, now));
-        FaultInjection::denyOpen("org.example.Denied");
+        FaultInjection::deniedMarker = "org.example.Denied";
         SystemCalls::setOpen(&FaultInjection::open);
 
         LogCapture log("io.github.quillmoth.Quillmoth.platform");
@@ -173,7 +173,7 @@ private Q_SLOTS:
         constexpr int apps = 3000;
         for (int i = 0; i < apps; ++i)
             home.mkdir(u".var/app/org.example.App%1/data"_s.arg(i));
-        FaultInjection::limitWatches(100);
+        FaultInjection::watchLimit = 100;
         SystemCalls::setInotifyAddWatch(&FaultInjection::limitedInotifyAddWatch);
         SandboxStores stores(home.path(), SandboxStores::homeRoots(home.path()));
         QCOMPARE(stores.appCount(), apps);
