@@ -52,7 +52,9 @@ private Q_SLOTS:
         QCOMPARE(total, items.size());
     }
 
-    void midnightAndTimeZones()
+    // Days begin at local midnight, in any time zone and on the days daylight saving makes
+    // shorter or longer.
+    void midnightTimeZonesAndDaylightSaving()
     {
         const QTimeZone tokyo("Asia/Tokyo");
         const QTimeZone newYork("America/New_York");
@@ -72,10 +74,7 @@ private Q_SLOTS:
         QCOMPARE(sectionLabels(inNewYork), (QStringList { "Today" }));
         QCOMPARE(inNewYork.first().id, QDateTime(QDate(2026, 6, 9), QTime(0, 0), newYork));
         QCOMPARE(inNewYork.first().items.size(), 2);
-    }
 
-    void daylightSavingDays()
-    {
         // 2026-03-29 has 23 hours in Berlin; 2026-10-25 has 25.
         const QTimeZone berlin("Europe/Berlin");
         const Calendar calendar(berlin, QLocale(QLocale::English));
