@@ -94,11 +94,11 @@ private Q_SLOTS:
 
         filter.setFolders({ u"/home/ann/Secret"_s });
         filter.setMode(FolderFilterMode::exclude);
-        QCOMPARE(ItemListing::filteredItems(items, filter).size(), 4);
         QVERIFY(shown(u"plan"_s).isEmpty());
         filter.setMode(FolderFilterMode::include);
         QCOMPARE(shown(QString()), QStringList { "plan.txt" });
-        QCOMPARE(ItemListing::filteredItems(items, filter).size(), 1);
+        // The counts in the other two modes are the sidebar's subtitle test; "all" ignores the
+        // folders.
         filter.setMode(FolderFilterMode::all);
         QCOMPARE(ItemListing::filteredItems(items, filter).size(), 5);
     }
