@@ -138,8 +138,8 @@ private Q_SLOTS:
         QLineEdit *search = f.view->searchField();
         QVERIFY(!f.view->clearButton()->isVisible());
         QTest::keyClicks(search, u" "_s);
-        QVERIFY(f.view->clearButton()->isVisible()); // a space shows the clear button...
-        QCOMPARE(f.list()->listModel()->rowCount(), 7); // ...but hides nothing
+        // A space shows the clear button (that it hides nothing is the listing's test).
+        QVERIFY(f.view->clearButton()->isVisible());
         search->clear();
         QTest::keyClicks(search, u"nothing"_s);
         QCOMPARE(f.view->contentState(), u"empty"_s);
@@ -339,8 +339,8 @@ private Q_SLOTS:
         QVERIFY(!login->isChecked());
     }
 
-    // Many folders: 400 chosen at once are each appended and stored, and a mode click with
-    // 10,000 folders leaves the rows as they are.
+    // Many folders: a mode click with 10,000 folders leaves the rows already shown as they are
+    // (several chosen at once are the round trip's case).
     void manyFolders()
     {
         Fixture f;
@@ -350,11 +350,9 @@ private Q_SLOTS:
         QStringList chosen;
         for (int i = 0; i < 10000; ++i)
             chosen << f.home.path() + u"/folder %1"_s.arg(i);
-        settings->setFolderChooser([&](const QString &) { return chosen.first(400); });
-        settings->addFolders();
-        QCOMPARE(settings->removeButtons().size(), 400);
-        QCOMPARE(FolderFilter(*f.settings).folders(), chosen.first(400));
-        QList<QPushButton *> rows = settings->removeButtons();
+        f.filter->setFolders(chosen.first(400));
+        const QList<QPushButton *> rows = settings->removeButtons();
+        QCOMPARE(rows.size(), 400);
 
         f.filter->setFolders(chosen);
         QTest::mouseClick(settings->modeControl(), Qt::LeftButton, {},
