@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -67,10 +66,9 @@ private Q_SLOTS:
             QSKIP("needs Debian's pcmanfm and thunar (scripts/bootstrap installs them)");
         qputenv("XDG_DATA_DIRS", (home.path() + "/share:/usr/share").toUtf8());
         qunsetenv("XDG_CURRENT_DESKTOP");
-        QDir().mkpath(home.dataHome() + "/dbus-1/services");
         record = home.path() + "/record";
-        const QString recorder = home.path() + "/recorder";
-        writeFile(recorder, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
+        const QString recorder = home.touch(
+            "recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
         QFile::setPermissions(recorder, QFile::ReadOwner | QFile::ExeOwner);
         home.folderHandler("code", "Name=Code\nExec=true %F\nCategories=Development;IDE;\n");
         home.folderHandler("recorder-files",
