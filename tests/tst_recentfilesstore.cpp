@@ -448,7 +448,6 @@ private Q_SLOTS:
                 else {
                     const QString path = pool.at(random.bounded(pool.size()));
                     const QString folder = QFileInfo(path).path();
-                    QDir().mkpath(folder);
                     if (QFile::exists(path))
                         QFile::remove(path);
                     else
