@@ -122,15 +122,14 @@ private Q_SLOTS:
         AppRun app({ home.isolatedDataDirs() });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
+        // Letter case counts as for a default handler, by the same matching; that the editor is
+        // no file manager is the identity table's case.
         QVERIFY(followsEach(
-            { { "--class thunar,Thunar", true }, { "--class THUNAR,THUNAR", false },
+            { { "--class thunar,Thunar", true },
                 { "--gtk-id org.gnome.Nautilus --class org.gnome.Nautilus,Org.gnome.Nautilus",
                     true },
-                { "--gtk-id org.gnome.nautilus --class Org.Gnome.Nautilus,ORG.GNOME.NAUTILUS",
-                    false },
                 { "--class pcmanfm-qt,pcmanfm-qt", true },
-                { "--class pcmanfm-qt2,Pcmanfm-qt2", false }, { "--class xterm,XTerm", false },
-                { "--class code,Code", false } },
+                { "--class pcmanfm-qt2,Pcmanfm-qt2", false }, { "--class xterm,XTerm", false } },
             panel));
 
         // The active window may be gone by the time it is looked at, or be no window at all.
