@@ -16,26 +16,25 @@
 
 using namespace Qt::StringLiterals;
 
+// What a temporary home points into itself, in the order of its folders below.
+static constexpr const char *homeVariables[]
+    = { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME" };
+
 TempHome::TempHome()
-    : m_oldHome(qgetenv("HOME"))
-    , m_oldData(qgetenv("XDG_DATA_HOME"))
-    , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
-    , m_oldCache(qgetenv("XDG_CACHE_HOME"))
 {
     QDir().mkpath(dataHome());
     QDir().mkpath(configHome());
-    qputenv("HOME", QFile::encodeName(path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome()));
+    const QString folders[] = { path(), dataHome(), configHome(), cacheHome() };
+    for (int i = 0; i < 4; ++i) {
+        m_old << qgetenv(homeVariables[i]);
+        qputenv(homeVariables[i], QFile::encodeName(folders[i]));
+    }
 }
 
 TempHome::~TempHome()
 {
-    qputenv("HOME", m_oldHome);
-    qputenv("XDG_DATA_HOME", m_oldData);
-    qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    qputenv("XDG_CACHE_HOME", m_oldCache);
+    for (int i = 0; i < 4; ++i)
+        qputenv(homeVariables[i], m_old.at(i));
 }
 
 QString TempHome::touch(const QString &relative, const QByteArray &content) const

@@ -45,7 +45,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldHome, m_oldData, m_oldConfig, m_oldCache;
+    QList<QByteArray> m_old; // the variables' values before
 };
 
 // An item for a local path, under its file name unless told otherwise.
