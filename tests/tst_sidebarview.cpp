@@ -105,10 +105,6 @@ struct Fixture
         return -1;
     }
     QPoint centerOf(const QString &name) { return list()->rowRect(rowNamed(name)).center(); }
-    const RecentItem *itemNamed(const QString &name)
-    {
-        return list()->listModel()->itemAt(rowNamed(name));
-    }
 };
 
 } // namespace
@@ -488,9 +484,10 @@ private Q_SLOTS:
             u"Thumb::MTime"_s, QString::number(QFileInfo(photo).lastModified().toSecsSinceEpoch()));
         QVERIFY(image.save(file, "PNG"));
         QVERIFY(f.waitLive());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !f.list()->thumbnailFor(*f.itemNamed(u"beach.jpg"_s)).isNull(), 5000);
-        QVERIFY(f.list()->thumbnailFor(*f.itemNamed(u"report.pdf"_s)).isNull());
+        const RecentItem beach = *f.list()->listModel()->itemAt(f.rowNamed(u"beach.jpg"_s));
+        const RecentItem report = *f.list()->listModel()->itemAt(f.rowNamed(u"report.pdf"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.list()->thumbnailFor(beach).isNull(), 5000);
+        QVERIFY(f.list()->thumbnailFor(report).isNull());
         const QRect row = f.list()->rowRect(f.rowNamed(u"beach.jpg"_s));
         const QImage shot = f.list()->viewport()->grab(row).toImage();
         QCOMPARE(shot.pixelColor(8 + 6 + 12, row.height() / 2), QColor(Qt::red));
