@@ -240,20 +240,15 @@ QStringList LogCapture::lines() const
     return captured;
 }
 
-Clients::~Clients()
+Client::Client(const QString &program, const char *backend)
 {
-    for (auto &process : m_processes) {
-        process->terminate();
-        process->waitForFinished();
-    }
+    setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // env replaces itself with the program, whose pid is then the process's.
+    start(u"env"_s, { u"GDK_BACKEND="_s + QString::fromLatin1(backend), program });
 }
 
-QProcess *Clients::launch(const QString &program, const char *backend)
+Client::~Client()
 {
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // env replaces itself with the program, whose pid is then the process's.
-    process->start(u"env"_s, { u"GDK_BACKEND="_s + QString::fromLatin1(backend), program });
-    m_processes.push_back(std::move(process));
-    return m_processes.back().get();
+    terminate();
+    waitForFinished();
 }

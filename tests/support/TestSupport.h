@@ -13,9 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
 #include <optional>
-#include <vector>
 
 // A private home for one test: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_CACHE_HOME point into
 // a temporary folder for the object's lifetime.
@@ -104,19 +102,13 @@ public:
     QStringList lines() const;
 };
 
-// Programs a test starts as a desktop's clients, each told its GDK backend ("wayland", "x11");
-// all of them end with the object.
-class Clients
+// A program a test starts as a desktop's client, told its GDK backend ("wayland", "x11"); it ends
+// with the object.
+class Client : public QProcess
 {
 public:
-    Clients() = default;
-    ~Clients();
-    Clients(const Clients &) = delete;
-    Clients &operator=(const Clients &) = delete;
-    QProcess *launch(const QString &program, const char *backend);
-
-private:
-    std::vector<std::unique_ptr<QProcess>> m_processes;
+    Client(const QString &program, const char *backend);
+    ~Client() override;
 };
 
 // Whether `source` (an ActiveApplicationSource) reports a window of `client` as the active one
