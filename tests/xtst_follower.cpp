@@ -50,8 +50,6 @@ private:
     bool m_seen = false;
 };
 
-constexpr int passingMomentMs = ActiveApplicationSource::passingMomentMs;
-
 } // namespace
 
 class FollowerTest : public QObject
@@ -172,7 +170,7 @@ private Q_SLOTS:
         FakeApp moreFiles({ "--class", "nemo,Nemo" });
         QVERIFY(x.activate(moreFiles.window()));
         QVERIFY(x.activate(files.window()));
-        QTest::qWait(3 * passingMomentMs);
+        QTest::qWait(3 * ActiveApplicationSource::passingMomentMs);
         QVERIFY(!unmaps.seen());
         QVERIFY(x.viewable(panel));
 
