@@ -40,13 +40,13 @@ private Q_SLOTS:
         QVERIFY(made);
         const ActiveApplicationSource &source = *made;
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, limitMs));
-        Client terminal(u"weston-terminal"_s, "wayland");
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
         QVERIFY2(becomesActive(source, terminal, limitMs), "weston-terminal was never reported");
         QVERIFY(!source.current()->applicationId.startsWith(QLatin1String("window:")));
-        Client xterm(u"xterm"_s, "x11");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
         QVERIFY2(becomesActive(source, xterm, limitMs), "xterm was never reported");
         QCOMPARE(source.current()->className, u"XTerm"_s);
-        Client thunar(u"thunar"_s, "wayland");
+        Program thunar({ u"GDK_BACKEND=wayland"_s, u"thunar"_s });
         QVERIFY2(becomesActive(source, thunar, limitMs), "Thunar was never reported");
         QVERIFY(!source.current()->applicationId.endsWith(QLatin1String(".desktop")));
     }

@@ -240,14 +240,14 @@ QStringList LogCapture::lines() const
     return captured;
 }
 
-Client::Client(const QString &program, const char *backend)
+Program::Program(const QStringList &command)
 {
     setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // env replaces itself with the program, whose pid is then the process's.
-    start(u"env"_s, { u"GDK_BACKEND="_s + QString::fromLatin1(backend), program });
+    start(u"env"_s, command);
 }
 
-Client::~Client()
+Program::~Program()
 {
     terminate();
     waitForFinished();

@@ -102,13 +102,13 @@ public:
     QStringList lines() const;
 };
 
-// A program a test starts as a desktop's client, told its GDK backend ("wayland", "x11"); it ends
-// with the object.
-class Client : public QProcess
+// A program a test runs while the object lives (a desktop's client, a server): `command` is any
+// "NAME=value" entries for its environment, then the program and its arguments.
+class Program : public QProcess
 {
 public:
-    Client(const QString &program, const char *backend);
-    ~Client() override;
+    explicit Program(const QStringList &command);
+    ~Program() override;
 };
 
 // Whether `source` (an ActiveApplicationSource) reports a window of `client` as the active one
