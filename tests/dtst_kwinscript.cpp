@@ -69,17 +69,17 @@ private Q_SLOTS:
         QVERIFY(made);
         const ActiveApplicationSource &source = *made;
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, clientLimitMs));
-        Client wayland(u"weston-terminal"_s, "wayland");
+        Program wayland({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
         QVERIFY2(becomesActive(source, wayland, clientLimitMs), "weston-terminal not reported");
         QCOMPARE(source.current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
 
-        Client xterm(u"xterm"_s, "x11");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
         QVERIFY2(becomesActive(source, xterm, clientLimitMs), "xterm was never reported");
         // KWin hands WM_CLASS on in lower case.
         QCOMPARE(source.current()->classInstance.toLower(), u"xterm"_s);
         QCOMPARE(source.current()->className.toLower(), u"xterm"_s);
 
-        Client thunar(u"thunar"_s, "wayland");
+        Program thunar({ u"GDK_BACKEND=wayland"_s, u"thunar"_s });
         QVERIFY2(becomesActive(source, thunar, clientLimitMs), "Thunar was never reported");
         QVERIFY(source.current()->className.contains(QLatin1String("thunar"), Qt::CaseInsensitive));
 
@@ -132,10 +132,10 @@ private Q_SLOTS:
             [&] { return (source = PlasmaWindowManagement::make(whyNot)) != nullptr; },
             clientLimitMs));
         QVERIFY(source->observable());
-        Client terminal(u"weston-terminal"_s, "wayland");
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
         QVERIFY2(becomesActive(*source, terminal, clientLimitMs), "weston-terminal not reported");
         QCOMPARE(source->current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
-        Client xterm(u"xterm"_s, "x11");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
         QVERIFY2(becomesActive(*source, xterm, clientLimitMs), "xterm was never reported");
     }
 
@@ -151,13 +151,11 @@ private Q_SLOTS:
         QVERIFY(QProcess::execute(u"kill"_s, { u"-KILL"_s, QString::number(kwinPid) }) == 0);
         QVERIFY(QTest::qWaitFor([&] { return !made->observable(); }, clientLimitMs));
 
-        QProcess kwin;
-        kwin.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        kwin.start(qEnvironmentVariable("QUILLMOTH_KWIN_BINARY"),
-            { u"--virtual"_s, u"--socket"_s, u"wayland-quillmoth-again"_s, u"--no-lockscreen"_s });
+        Program kwin({ qEnvironmentVariable("QUILLMOTH_KWIN_BINARY"), u"--virtual"_s, u"--socket"_s,
+            u"wayland-quillmoth-again"_s, u"--no-lockscreen"_s });
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
         qputenv("WAYLAND_DISPLAY", "wayland-quillmoth-again");
-        Client terminal(u"weston-terminal"_s, "wayland");
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
         QVERIFY2(becomesActive(*made, terminal, clientLimitMs),
             "a client on the new KWin was never reported");
     }
