@@ -19,39 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A second X server of the test's own, without any window manager; Xvfb picks its number.
-class BareDisplay
-{
-public:
-    BareDisplay()
-    {
-        m_server.start(
-            u"Xvfb"_s, { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
-        if (m_server.waitForReadyRead(xWaitMs))
-            m_name = ":" + m_server.readLine().trimmed();
-    }
-    ~BareDisplay()
-    {
-        for (QProcess *process : { &m_wm, &m_server }) {
-            process->terminate();
-            process->waitForFinished();
-        }
-    }
-    QByteArray name() const { return m_name; }
-    void startOpenbox()
-    {
-        m_wm.start(u"env"_s, { u"DISPLAY="_s + QString::fromLatin1(m_name), u"openbox"_s });
-    }
-
-private:
-    QProcess m_server, m_wm;
-    QByteArray m_name;
-};
-
-} // namespace
-
 class PanelTest : public QObject
 {
     Q_OBJECT
@@ -289,12 +256,16 @@ private Q_SLOTS:
     // shown with one line saying why until activation can be seen, then it follows.
     void windowManagerMissingThenLate()
     {
-        BareDisplay bare;
-        XConnection other(bare.name());
+        // A second X server of the test's own, without any window manager; Xvfb picks its number.
+        Program server({ u"Xvfb"_s, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s,
+            u"0"_s, u"1024x768x24"_s });
+        QVERIFY(server.waitForReadyRead(xWaitMs));
+        const QByteArray bare = ":" + server.readLine().trimmed();
+        XConnection other(bare);
         QVERIFY(other.ok());
         TempHome home;
         // No installed default folder handler, so the well-known file managers count.
-        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare.name()), home.isolatedDataDirs() });
+        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare), home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
         QVERIFY(app.logs(u"no EWMH window manager"_s, xWaitMs));
@@ -316,13 +287,13 @@ private Q_SLOTS:
             other.deleteRootProperty(property);
 
         // openbox arrives: from now on the panel follows.
-        bare.startOpenbox();
+        Program openbox({ u"DISPLAY="_s + QString::fromLatin1(bare), u"openbox"_s });
         QTRY_VERIFY_WITH_TIMEOUT(
             other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW), xWaitMs);
-        FakeApp editor({ "--class", "editor,Editor" }, bare.name());
+        FakeApp editor({ "--class", "editor,Editor" }, bare);
         QVERIFY(other.activate(editor.window()));
         QVERIFY(other.waitViewable(panel, false));
-        FakeApp files({ "--class", "thunar,Thunar" }, bare.name());
+        FakeApp files({ "--class", "thunar,Thunar" }, bare);
         QVERIFY(other.activate(files.window()));
         QVERIFY(other.waitViewable(panel));
         QCOMPARE(app.terminate(), 0);
