@@ -48,21 +48,14 @@ private Q_SLOTS:
             QSKIP("needs xdg-document-portal and dbus-daemon");
         TempHome home;
         QTemporaryDir runtime;
-        QProcess bus, documents;
-        bus.start(u"dbus-daemon"_s, { u"--session"_s, u"--nofork"_s, u"--print-address=1"_s });
+        Program bus({ u"dbus-daemon"_s, u"--session"_s, u"--nofork"_s, u"--print-address=1"_s });
         QVERIFY(bus.waitForReadyRead(30000));
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
-        documents.start(
-            u"env"_s, { u"XDG_RUNTIME_DIR="_s + runtime.path(), portal, u"--replace"_s });
-        const auto stop = qScopeGuard([&] {
-            documents.terminate();
-            documents.waitForFinished();
-            QProcess unmount; // in case the portal left its folder mounted
-            unmount.start(u"fusermount3"_s, { u"-uz"_s, runtime.filePath(u"doc"_s) });
-            unmount.waitForFinished();
-            bus.terminate();
-            bus.waitForFinished();
+        // Once the portal has ended, its folder is let go in case it left it mounted.
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(u"fusermount3"_s, { u"-uz"_s, runtime.filePath(u"doc"_s) });
         });
+        Program documents({ u"XDG_RUNTIME_DIR="_s + runtime.path(), portal, u"--replace"_s });
         QDBusConnection connection = QDBusConnection::sessionBus();
         const QString service = u"org.freedesktop.portal.Documents"_s;
         const auto isUp
