@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QTest>
 
 #include <gio/gdesktopappinfo.h>
@@ -44,7 +43,7 @@ class FileManagerTest : public QObject
     Q_OBJECT
 
     TempHome home;
-    QProcess bus;
+    std::optional<Program> bus; // the private session bus, from the first case on
     QString record;
     ShowItemsRecorder showItems;
 
@@ -78,18 +77,12 @@ private Q_SLOTS:
             "Name=Self\nExec=" + QCoreApplication::applicationFilePath().toUtf8()
                 + " %U\nCategories=FileManager;\n");
 
-        bus.start("dbus-daemon", { "--session", "--nofork", "--print-address" });
-        QVERIFY(bus.waitForReadyRead(30000));
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        bus.emplace(QStringList { "dbus-daemon", "--session", "--nofork", "--print-address" });
+        QVERIFY(bus->waitForReadyRead(30000));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus->readLine().trimmed());
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         QVERIFY(QDBusConnection::sessionBus().registerObject(
             "/org/freedesktop/FileManager1", &showItems, QDBusConnection::ExportAllSlots));
-    }
-
-    void cleanupTestCase()
-    {
-        bus.terminate();
-        bus.waitForFinished();
     }
 
     void whoTheFileManagerIs_data()
