@@ -40,16 +40,14 @@ private Q_SLOTS:
         QVERIFY(made);
         const ActiveApplicationSource &source = *made;
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, limitMs));
-        Clients clients;
-
-        QVERIFY2(becomesActive(source, *clients.launch(u"weston-terminal"_s, "wayland"), limitMs),
-            "weston-terminal was never reported");
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
+        QVERIFY2(becomesActive(source, terminal, limitMs), "weston-terminal was never reported");
         QVERIFY(!source.current()->applicationId.startsWith(QLatin1String("window:")));
-        QVERIFY2(becomesActive(source, *clients.launch(u"xterm"_s, "x11"), limitMs),
-            "xterm was never reported");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
+        QVERIFY2(becomesActive(source, xterm, limitMs), "xterm was never reported");
         QCOMPARE(source.current()->className, u"XTerm"_s);
-        QVERIFY2(becomesActive(source, *clients.launch(u"thunar"_s, "wayland"), limitMs),
-            "Thunar was never reported");
+        Program thunar({ u"GDK_BACKEND=wayland"_s, u"thunar"_s });
+        QVERIFY2(becomesActive(source, thunar, limitMs), "Thunar was never reported");
         QVERIFY(!source.current()->applicationId.endsWith(QLatin1String(".desktop")));
     }
 

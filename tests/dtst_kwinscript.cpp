@@ -69,28 +69,26 @@ private Q_SLOTS:
         QVERIFY(made);
         const ActiveApplicationSource &source = *made;
         QVERIFY(QTest::qWaitFor([&] { return source.observable(); }, clientLimitMs));
-        Clients clients;
-
-        QProcess *wayland = clients.launch(u"weston-terminal"_s, "wayland");
-        QVERIFY2(becomesActive(source, *wayland, clientLimitMs), "weston-terminal not reported");
+        Program wayland({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
+        QVERIFY2(becomesActive(source, wayland, clientLimitMs), "weston-terminal not reported");
         QCOMPARE(source.current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
 
-        QVERIFY2(becomesActive(source, *clients.launch(u"xterm"_s, "x11"), clientLimitMs),
-            "xterm was never reported");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
+        QVERIFY2(becomesActive(source, xterm, clientLimitMs), "xterm was never reported");
         // KWin hands WM_CLASS on in lower case.
         QCOMPARE(source.current()->classInstance.toLower(), u"xterm"_s);
         QCOMPARE(source.current()->className.toLower(), u"xterm"_s);
 
-        QVERIFY2(becomesActive(source, *clients.launch(u"thunar"_s, "wayland"), clientLimitMs),
-            "Thunar was never reported");
+        Program thunar({ u"GDK_BACKEND=wayland"_s, u"thunar"_s });
+        QVERIFY2(becomesActive(source, thunar, clientLimitMs), "Thunar was never reported");
         QVERIFY(source.current()->className.contains(QLatin1String("thunar"), Qt::CaseInsensitive));
 
         // A client that is still settling (Thunar opening late) can take the focus back from a
         // scripted activation: ask again rather than wait on a focus that was lost.
         bool again = false;
         for (int attempt = 0; attempt < 3 && !again; ++attempt) {
-            activate(wayland->processId());
-            again = becomesActive(source, *wayland, clientLimitMs / 3);
+            activate(wayland.processId());
+            again = becomesActive(source, wayland, clientLimitMs / 3);
         }
         QVERIFY2(again, "weston-terminal activated again was never reported");
     }
@@ -134,12 +132,11 @@ private Q_SLOTS:
             [&] { return (source = PlasmaWindowManagement::make(whyNot)) != nullptr; },
             clientLimitMs));
         QVERIFY(source->observable());
-        Clients clients;
-        QProcess *terminal = clients.launch(u"weston-terminal"_s, "wayland");
-        QVERIFY2(becomesActive(*source, *terminal, clientLimitMs), "weston-terminal not reported");
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
+        QVERIFY2(becomesActive(*source, terminal, clientLimitMs), "weston-terminal not reported");
         QCOMPARE(source->current()->applicationId, u"org.freedesktop.weston.wayland-terminal"_s);
-        QVERIFY2(becomesActive(*source, *clients.launch(u"xterm"_s, "x11"), clientLimitMs),
-            "xterm was never reported");
+        Program xterm({ u"GDK_BACKEND=x11"_s, u"xterm"_s });
+        QVERIFY2(becomesActive(*source, xterm, clientLimitMs), "xterm was never reported");
     }
 
     // KWin goes (a crash, a restart): nothing is observable; a new KWin on the same bus gets the
@@ -154,15 +151,12 @@ private Q_SLOTS:
         QVERIFY(QProcess::execute(u"kill"_s, { u"-KILL"_s, QString::number(kwinPid) }) == 0);
         QVERIFY(QTest::qWaitFor([&] { return !made->observable(); }, clientLimitMs));
 
-        QProcess kwin;
-        kwin.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        kwin.start(qEnvironmentVariable("QUILLMOTH_KWIN_BINARY"),
-            { u"--virtual"_s, u"--socket"_s, u"wayland-quillmoth-again"_s, u"--no-lockscreen"_s });
+        Program kwin({ qEnvironmentVariable("QUILLMOTH_KWIN_BINARY"), u"--virtual"_s, u"--socket"_s,
+            u"wayland-quillmoth-again"_s, u"--no-lockscreen"_s });
         QVERIFY(QTest::qWaitFor([&] { return made->observable(); }, clientLimitMs));
         qputenv("WAYLAND_DISPLAY", "wayland-quillmoth-again");
-        Clients clients;
-        QVERIFY2(
-            becomesActive(*made, *clients.launch(u"weston-terminal"_s, "wayland"), clientLimitMs),
+        Program terminal({ u"GDK_BACKEND=wayland"_s, u"weston-terminal"_s });
+        QVERIFY2(becomesActive(*made, terminal, clientLimitMs),
             "a client on the new KWin was never reported");
     }
 };

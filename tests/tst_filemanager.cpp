@@ -11,8 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QDir>
-#include <QProcess>
 #include <QTest>
 
 #include <gio/gdesktopappinfo.h>
@@ -45,7 +43,7 @@ class FileManagerTest : public QObject
     Q_OBJECT
 
     TempHome home;
-    QProcess bus;
+    std::optional<Program> bus; // the private session bus, from the first case on
     QString record;
     ShowItemsRecorder showItems;
 
@@ -67,10 +65,9 @@ private Q_SLOTS:
             QSKIP("needs Debian's pcmanfm and thunar (scripts/bootstrap installs them)");
         qputenv("XDG_DATA_DIRS", (home.path() + "/share:/usr/share").toUtf8());
         qunsetenv("XDG_CURRENT_DESKTOP");
-        QDir().mkpath(home.dataHome() + "/dbus-1/services");
         record = home.path() + "/record";
-        const QString recorder = home.path() + "/recorder";
-        writeFile(recorder, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
+        const QString recorder = home.touch(
+            "recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
         QFile::setPermissions(recorder, QFile::ReadOwner | QFile::ExeOwner);
         home.folderHandler("code", "Name=Code\nExec=true %F\nCategories=Development;IDE;\n");
         home.folderHandler("recorder-files",
@@ -80,18 +77,12 @@ private Q_SLOTS:
             "Name=Self\nExec=" + QCoreApplication::applicationFilePath().toUtf8()
                 + " %U\nCategories=FileManager;\n");
 
-        bus.start("dbus-daemon", { "--session", "--nofork", "--print-address" });
-        QVERIFY(bus.waitForReadyRead(30000));
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        bus.emplace(QStringList { "dbus-daemon", "--session", "--nofork", "--print-address" });
+        QVERIFY(bus->waitForReadyRead(30000));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus->readLine().trimmed());
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         QVERIFY(QDBusConnection::sessionBus().registerObject(
             "/org/freedesktop/FileManager1", &showItems, QDBusConnection::ExportAllSlots));
-    }
-
-    void cleanupTestCase()
-    {
-        bus.terminate();
-        bus.waitForFinished();
     }
 
     void whoTheFileManagerIs_data()

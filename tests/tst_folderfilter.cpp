@@ -53,7 +53,6 @@ private Q_SLOTS:
         QVERIFY(FolderFilter::contains(projects + QLatin1Char('/'), at("/home/u/Projects/a.txt")));
         QVERIFY(FolderFilter::contains(projects, at("/home/u/Projects/")));
         QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects2/b.txt")));
-        QVERIFY(!FolderFilter::contains(projects, at("/home/u/other.txt")));
         QVERIFY(!FolderFilter::contains(projects, at("/home/U/Projects/a.txt")));
         QVERIFY(FolderFilter::contains(projects, at("/home/u/x/../Projects/a.txt")));
         QVERIFY(!FolderFilter::contains(projects, at("/home/u/Projects/../other.txt")));
@@ -96,14 +95,6 @@ private Q_SLOTS:
             auto filter = Stored();
             QCOMPARE(filter->mode(), FolderFilterMode::include);
             QCOMPARE(filter->folders(), QStringList { u"/one folder/with, comma"_s });
-            filter->setFolders({ u"/a"_s, u"/b \"quoted\""_s, u"/ünï"_s,
-                u"/line\nbreak = and \\ back"_s, u"  /spaced  "_s });
-        }
-        {
-            auto filter = Stored();
-            QCOMPARE(filter->folders(),
-                (QStringList {
-                    "/a", "/b \"quoted\"", "/ünï", "/line\nbreak = and \\ back", "  /spaced  " }));
         }
         // Removing takes every copy and is stored at once; removing what is not listed still
         // notifies, before and after.
@@ -128,12 +119,14 @@ private Q_SLOTS:
         QTest::addColumn<double>("width");
         QTest::addColumn<bool>("whole"); // false: something was skipped, so the file is kept
         const QString all = u"all"_s;
-        // This program's own lists: numbered entries, exact to the character.
+        // This program's own lists: numbered entries, exact to the character (each row is written
+        // back and read again below).
         QTest::newRow("own") << QByteArray("[General]\nfolderFilterMode=exclude\npanelWidth=300\n"
                                            "folderFilterPaths\\1=  /spaced\\nline  \n"
-                                           "folderFilterPaths\\2=/b\nfolderFilterPaths\\size=2\n")
-                             << "exclude" << QStringList { "  /spaced\nline  ", "/b" } << 300.0
-                             << true;
+                                           "folderFilterPaths\\2=/b = ünï \\\\ back\n"
+                                           "folderFilterPaths\\size=2\n")
+                             << "exclude" << QStringList { "  /spaced\nline  ", "/b = ünï \\ back" }
+                             << 300.0 << true;
         // One entry missing or unreadable costs that entry only.
         QTest::newRow("own, an entry missing")
             << QByteArray("folderFilterPaths\\1=/a\nfolderFilterPaths\\size=2\n") << all

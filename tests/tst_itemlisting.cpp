@@ -16,7 +16,8 @@ class ItemListingTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The home is read on every call, with or without a trailing slash.
+    // The home is read on every call, with or without a trailing slash. Other spellings of a
+    // location are made one by fileUrl before any breadcrumb (the folder filter's test).
     void breadcrumbs_data()
     {
         QTest::addColumn<QString>("home");
@@ -32,11 +33,7 @@ private Q_SLOTS:
             { "home-like prefix", "/home/ann", "/home/annabel/a.txt", "home › annabel" },
             { "volume", "/home/ann", "/media/ann/Disk/Photos/a.jpg", "Disk › Photos" },
             { "root", "/home/ann", "/a.txt", "/" },
-            { "dot dot", "/home/ann", "/home/ann/Documents/../notes.txt", "Home" },
-            { "above the root", "/home/ann", "/../home/ann/notes.txt", "Home" },
-            { "slash runs", "/home/ann", "//home//ann/Documents/a.txt", "Documents" },
             { "the home itself", "/home/ann", "/home/ann", "home" },
-            { "trailing slash folder", "/home/ann", "/home/ann/Documents/Work/", "Documents" },
             { "spaces and unicode", "/home/ann", "/home/ann/Mes documents/été 2024/a b.txt",
                 "Mes documents › été 2024" },
             { "home with a slash", "/home/bo/", "/home/bo/Documents/a.txt", "Documents" },
@@ -97,11 +94,11 @@ private Q_SLOTS:
 
         filter.setFolders({ u"/home/ann/Secret"_s });
         filter.setMode(FolderFilterMode::exclude);
-        QCOMPARE(ItemListing::filteredItems(items, filter).size(), 4);
         QVERIFY(shown(u"plan"_s).isEmpty());
         filter.setMode(FolderFilterMode::include);
         QCOMPARE(shown(QString()), QStringList { "plan.txt" });
-        QCOMPARE(ItemListing::filteredItems(items, filter).size(), 1);
+        // The counts in the other two modes are the sidebar's subtitle test; "all" ignores the
+        // folders.
         filter.setMode(FolderFilterMode::all);
         QCOMPARE(ItemListing::filteredItems(items, filter).size(), 5);
     }

@@ -51,12 +51,11 @@ private Q_SLOTS:
         const QDateTime now = QDateTime::currentDateTime();
         const QString doc = home.touch(u"Documents/report.pdf"_s);
         const QString folder = home.mkdir(u"Projects/Quill"_s);
-        const QString spaced = home.touch(u"My Files/été & co.txt"_s);
         // The XDG homes are hidden wherever they point (here, not in a dot-folder).
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/settings"_s));
         QList<XbelEntry> entries;
         for (const QString &path : { doc, folder, home.touch(u".hidden/x.txt"_s),
-                 home.touch(u"settings/app.conf"_s), spaced })
+                 home.touch(u"settings/app.conf"_s), home.touch(u"My Files/été & co.txt"_s) })
             entries << usedAt(path, now.addSecs(-10 * entries.size()));
         entries << usedAt(home.touch(u"Documents/old.txt"_s), now.addDays(-8));
         // A name that is not UTF-8 is listed readably and still names its own bytes.
@@ -76,11 +75,9 @@ private Q_SLOTS:
         RecentFilesStore store;
         QVERIFY(lists(store, { "report.pdf", "Quill", "été & co.txt", "caf\uFFFD.txt" }));
         const QList<RecentItem> &items = store.items();
-        QVERIFY(!items.at(0).isFolder() && items.at(1).isFolder());
+        // Files and folders told apart: the hostile entries' test.
         QCOMPARE(items.at(0).path(), u"Documents"_s);
-        QCOMPARE(items.at(2).url().toLocalFile(), spaced);
         QCOMPARE(nativePath(items.at(3).url()), latin1);
-        QVERIFY(items.at(3).url().toEncoded().endsWith("/caf%E9.txt"));
         for (qsizetype i = 1; i < items.size(); ++i)
             QVERIFY(items.at(i - 1).date() >= items.at(i).date());
     }
@@ -107,15 +104,14 @@ private Q_SLOTS:
             u"Final Report"_s);
         QVERIFY(!make({ .lastUsed = at }));
         // Attributes read with the store are used as they are: a folder that is a package is
-        // no folder; a launcher, a nameless location or a failed look-up gives no item.
+        // no folder; a nameless location gives no item (launchers and failed look-ups are the
+        // hostile entries' case, through the store).
         const auto read = [&](std::optional<FileAttributes> attributes) {
             return make(
                 { .path = file, .lastUsed = at, .attributes = attributes, .attributesRead = true });
         };
         QVERIFY(!read(FileAttributes { true, true, u"b"_s, u"inode/directory"_s })->isFolder());
-        QVERIFY(!read(FileAttributes { false, false, u"x"_s, u"application/x-desktop"_s }));
         QVERIFY(!read(FileAttributes {}));
-        QVERIFY(!read(std::nullopt));
     }
 
     // Live updates: a store that comes, changes, turns bad, vanishes and returns. A bad store
@@ -126,10 +122,9 @@ private Q_SLOTS:
         LogCapture log(QUILLMOTH_APP_ID ".store");
         const QDateTime now = QDateTime::currentDateTime();
         const QString a = home.touch(u"a.txt"_s), b = home.touch(u"b.txt"_s);
+        // Without a store: loaded, and nothing kept (loading at first is the view's states test).
         RecentFilesStore store;
-        QVERIFY(store.isLoading());
         QVERIFY(QTest::qWaitFor([&] { return !store.isLoading(); }, 5000));
-        QVERIFY(store.items().isEmpty());
         QVERIFY(QTest::qWaitFor([&] { return !log.lines().isEmpty(); }, 2000));
         QCOMPARE(log.lines().first(), u"gathered 0 raw, kept 0: "_s);
 
@@ -138,9 +133,8 @@ private Q_SLOTS:
         const QByteArray both = xbelOf({ b, a }, now);
         writeAtomically(home.storePath(), both);
         QVERIFY(lists(store, { "b.txt", "a.txt" }));
-        for (const QByteArray &bad :
-            { QByteArray(), both.left(both.size() / 2),
-                QByteArray("<xbel version=\"1.0\"><bookmark></xbel>"), QByteArray(4096, '\xff') }) {
+        // (Which documents are no store is the reader's test, against GLib.)
+        for (const QByteArray &bad : { QByteArray(), both.left(both.size() / 2) }) {
             writeFile(home.storePath(), bad);
             QTest::qWait(MetadataQuery::settleMs + 300);
             QCOMPARE(itemNames(store), QStringList({ "b.txt", "a.txt" }));
@@ -194,12 +188,10 @@ private Q_SLOTS:
         writeAtomically(home.storePath(), xbelOf({ b, a }, now));
         QTest::qWait(MetadataQuery::maxHoldMs + 400);
         QCOMPARE(reports.size(), 0);
-        QCOMPARE(itemNames(store), QStringList { "a.txt" });
         query->enableUpdates();
         QVERIFY(lists(store, { "b.txt", "a.txt" }, 2000));
         QCOMPARE(reports.size(), 1);
         QCOMPARE(otherUpdates.size(), 0);
-        QCOMPARE(itemNames(other), QStringList { "b.txt" });
         // A rewrite that changes nothing reports nothing.
         writeAtomically(home.storePath(), xbelOf({ b, a }, now));
         QTest::qWait(MetadataQuery::maxHoldMs + 300);
@@ -243,7 +235,6 @@ private Q_SLOTS:
     void hostileEntries()
     {
         TempHome home;
-        const QDateTime now = QDateTime::currentDateTime();
         const QString marker = home.path() + u"/executed"_s;
         // Programs and launchers that would leave a mark if anything ran them.
         const QString program
@@ -267,12 +258,11 @@ private Q_SLOTS:
         const QString longPath = home.touch(deep.mid(home.path().size() + 1) + "/long.txt");
         QVERIFY(longPath.toUtf8().size() > 3900);
         const QString tooLong = deep + QLatin1Char('/') + QString(400, QLatin1Char('x'));
-        QList<XbelEntry> entries;
-        for (const QString &path :
-            { program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath, tooLong,
-                home.touch(u"odd\tname\x01\nwith lines.txt"_s), home.mkdir(u"Projects/Quill"_s) })
-            entries << usedAt(path, now.addSecs(-entries.size()));
-        writeAtomically(home.storePath(), xbelDocument(entries));
+        writeAtomically(home.storePath(),
+            xbelOf({ program, elf, launcher, appImage, fifo, loop, u"/dev/null"_s, longPath,
+                       tooLong, home.touch(u"odd\tname\x01\nwith lines.txt"_s),
+                       home.mkdir(u"Projects/Quill"_s) },
+                QDateTime::currentDateTime()));
 
         // Scripts are documents; programs, launchers and AppImages are not listed; loops and
         // missing locations give nothing (URIs that name no local file are the reader's test);
@@ -325,7 +315,7 @@ private Q_SLOTS:
     {
         QFETCH(int, watchLimit);
         const auto restore = restoringSystemCalls();
-        FaultInjection::limitWatches(watchLimit);
+        FaultInjection::watchLimit = watchLimit;
         SystemCalls::setInotifyAddWatch(&FaultInjection::limitedInotifyAddWatch);
         if (watchLimit == 0)
             SystemCalls::setInotifyInit(&FaultInjection::exhaustedInotifyInit);
@@ -349,19 +339,21 @@ private Q_SLOTS:
     }
 
     // A look-up that never returns (a dead network mount) costs only its own item, which
-    // comes once the mount answers. A store that is a FIFO, a link to /dev/zero or a huge sparse
-    // file is not read, and neither it nor a store folder that cannot be read empties the list.
+    // comes once the mount answers. A store that is a FIFO or a link to /dev/zero is not read,
+    // and neither it nor a store folder that cannot be read empties the list (a store too large
+    // to read is the sandboxed stores' case, through the same reading).
     void deadMountsAndHostileStores()
     {
         const auto restore = restoringSystemCalls();
         TempHome home;
-        FaultInjection::hangOn("/hung/");
+        FaultInjection::hungMarker = "/hung/";
+        FaultInjection::hung = true;
         SystemCalls::setStat(&FaultInjection::stat);
         const QString stuck = home.touch(u"hung/a.txt"_s), ok = home.touch(u"ok.txt"_s);
         writeAtomically(home.storePath(), xbelOf({ stuck, ok }, QDateTime::currentDateTime()));
         RecentFilesStore store;
         QVERIFY(lists(store, { "ok.txt" }, 30000));
-        FaultInjection::releaseHung();
+        FaultInjection::hung = false;
         QVERIFY(lists(store, { "a.txt", "ok.txt" }, 30000));
 
         LogCapture log(QUILLMOTH_APP_ID ".platform");
@@ -374,13 +366,9 @@ private Q_SLOTS:
         };
         replaceStore([&] { return ::mkfifo(storePath.constData(), 0600) == 0; });
         replaceStore([&] { return ::symlink("/dev/zero", storePath.constData()) == 0; });
-        replaceStore([&] {
-            QFile sparse(home.storePath());
-            return sparse.open(QIODevice::WriteOnly) && sparse.resize(StoreFile::maxBytes + 1);
-        });
-        QCOMPARE(log.lines().size(), 2); // not a regular file; too large
+        QCOMPARE(log.lines().size(), 1); // not a regular file
 
-        FaultInjection::denyOpen("/.local/share/");
+        FaultInjection::deniedMarker = "/.local/share/";
         SystemCalls::setOpen(&FaultInjection::open);
         replaceStore([&] { return writeAtomically(home.storePath(), xbelOf({ ok }, {})), true; });
         SystemCalls::setOpen(nullptr);
@@ -454,7 +442,6 @@ private Q_SLOTS:
                 else {
                     const QString path = pool.at(random.bounded(pool.size()));
                     const QString folder = QFileInfo(path).path();
-                    QDir().mkpath(folder);
                     if (QFile::exists(path))
                         QFile::remove(path);
                     else
@@ -492,18 +479,18 @@ private Q_SLOTS:
         }
         setModified(home.path() + u"/Documents"_s, QDateTime::currentSecsSinceEpoch() - 3600);
         writeAtomically(home.storePath(), xbelOf(paths, now));
-        FaultInjection::countStatsOf("/Documents/f");
+        FaultInjection::countedMarker = "/Documents/f";
         SystemCalls::setStat(&FaultInjection::stat);
         RecentFilesStore store;
         QVERIFY(lists(store, names));
         QTest::qWait(500); // covers the restart after priming, which must look nothing up again
-        QCOMPARE(FaultInjection::statCount(), 20);
+        QCOMPARE(FaultInjection::stats.load(), 20);
         // The same entries behind a newer one.
         paths.prepend(home.touch(u"new.txt"_s));
         writeAtomically(home.storePath(), xbelOf(paths, now.addSecs(1)));
         names.prepend(u"new.txt"_s);
         QVERIFY(lists(store, names));
-        QCOMPARE(FaultInjection::statCount(), 20);
+        QCOMPARE(FaultInjection::stats.load(), 20);
     }
 
     void hiddenLocations_data()

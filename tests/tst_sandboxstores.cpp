@@ -48,23 +48,14 @@ private Q_SLOTS:
             QSKIP("needs xdg-document-portal and dbus-daemon");
         TempHome home;
         QTemporaryDir runtime;
-        QProcess bus, documents;
-        bus.start(u"dbus-daemon"_s, { u"--session"_s, u"--nofork"_s, u"--print-address=1"_s });
+        Program bus({ u"dbus-daemon"_s, u"--session"_s, u"--nofork"_s, u"--print-address=1"_s });
         QVERIFY(bus.waitForReadyRead(30000));
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        documents.setProcessEnvironment(environment);
-        documents.start(portal, { u"--replace"_s });
-        const auto stop = qScopeGuard([&] {
-            documents.terminate();
-            documents.waitForFinished();
-            QProcess unmount; // in case the portal left its folder mounted
-            unmount.start(u"fusermount3"_s, { u"-uz"_s, runtime.filePath(u"doc"_s) });
-            unmount.waitForFinished();
-            bus.terminate();
-            bus.waitForFinished();
+        // Once the portal has ended, its folder is let go in case it left it mounted.
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(u"fusermount3"_s, { u"-uz"_s, runtime.filePath(u"doc"_s) });
         });
+        Program documents({ u"XDG_RUNTIME_DIR="_s + runtime.path(), portal, u"--replace"_s });
         QDBusConnection connection = QDBusConnection::sessionBus();
         const QString service = u"org.freedesktop.portal.Documents"_s;
         const auto isUp
@@ -83,10 +74,9 @@ private Q_SLOTS:
         QVERIFY2(id.isValid(), qPrintable(id.error().message()));
         // As a Flatpak app records the files the portal handed it; the second it never did.
         const QString mount = u"/run/user/%1/doc/"_s.arg(::getuid());
-        const QDateTime now = QDateTime::currentDateTime();
         writeAtomically(flatpakStore(home, u"org.example.Writer"_s),
-            xbelDocument({ usedAt(mount + id.value() + u"/report.odt"_s, now),
-                usedAt(mount + u"deadbeef/secret.odt"_s, now) }));
+            xbelOf({ mount + id.value() + u"/report.odt"_s, mount + u"deadbeef/secret.odt"_s },
+                QDateTime::currentDateTime()));
         RecentFilesStore store(new MetadataQuery(home.storePath()));
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -104,11 +94,10 @@ private Q_SLOTS:
         QStringList f;
         for (const char *name : { "a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt" })
             f << home.touch(u"Documents/"_s + QLatin1String(name));
-        writeAtomically(home.storePath(),
-            xbelDocument({ usedAt(f[0], now.addSecs(-60)), usedAt(f[1], now.addSecs(-50)) }));
+        writeAtomically(home.storePath(), xbelOf({ f[1], f[0] }, now.addSecs(-50)));
         // The same file, used later inside the app: listed once, at its newer date.
-        writeAtomically(flatpakStore(home, u"org.example.Editor"_s),
-            xbelDocument({ usedAt(f[0], now.addSecs(-10)), usedAt(f[2], now.addSecs(-30)) }));
+        writeAtomically(
+            flatpakStore(home, u"org.example.Editor"_s), xbelOf({ f[0], f[2] }, now.addSecs(-10)));
         writeAtomically(home.path() + u"/snap/notes/12/.local/share/recently-used.xbel"_s,
             xbelOf({ f[3] }, now.addSecs(-40)));
         QVERIFY(QFile::link(u"12"_s, home.path() + u"/snap/notes/current"_s));
@@ -154,7 +143,7 @@ private Q_SLOTS:
         writeFile(flatpakStore(home, u"org.example.Huge"_s), {});
         QVERIFY(QFile::resize(flatpakStore(home, u"org.example.Huge"_s), StoreFile::maxBytes + 1));
         writeAtomically(flatpakStore(home, u"org.example.Denied"_s), xbelOf({ hidden }, now));
-        FaultInjection::denyOpen("org.example.Denied");
+        FaultInjection::deniedMarker = "org.example.Denied";
         SystemCalls::setOpen(&FaultInjection::open);
 
         LogCapture log("io.github.quillmoth.Quillmoth.platform");
@@ -177,7 +166,7 @@ private Q_SLOTS:
         constexpr int apps = 3000;
         for (int i = 0; i < apps; ++i)
             home.mkdir(u".var/app/org.example.App%1/data"_s.arg(i));
-        FaultInjection::limitWatches(100);
+        FaultInjection::watchLimit = 100;
         SystemCalls::setInotifyAddWatch(&FaultInjection::limitedInotifyAddWatch);
         SandboxStores stores(home.path(), SandboxStores::homeRoots(home.path()));
         QCOMPARE(stores.appCount(), apps);
@@ -187,8 +176,7 @@ private Q_SLOTS:
             xbelOf({ home.touch(u"x"_s) }, {}));
         writeAtomically(
             flatpakStore(home, u"org.example.App7"_s), xbelOf({ home.touch(u"x"_s) }, {}));
-        QVERIFY(QTest::qWaitFor(
-            [&] { return stores.stores().size() == 2; }, SandboxStores::pollIntervalMs * 5));
+        QTRY_COMPARE_WITH_TIMEOUT(stores.stores().size(), 2, SandboxStores::pollIntervalMs * 5);
     }
 };
 

@@ -8,7 +8,6 @@
 #include "XbelGenerator.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -64,9 +63,7 @@ private Q_SLOTS:
         const QStringList files = corpus.entryList({ u"*.xbel"_s }, QDir::Files);
         QVERIFY(files.size() >= 45);
         for (const QString &name : files) {
-            QFile file(corpus.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray data = file.readAll();
+            const QByteArray data = readFile(corpus.filePath(name));
             const XbelReader::Result ours = XbelReader::read(data);
             QVERIFY2(ours.ok == name.startsWith(QLatin1String("valid")), qPrintable(name));
             QVERIFY2(!ours.ok || ours.bookmarks.size() == 1, qPrintable(name));
@@ -90,13 +87,8 @@ private Q_SLOTS:
         QVERIFY(agree(doc));
         // Agreeing with GLib covers the title and the dates; the last use is the latest of them.
         QCOMPARE(ours.bookmarks.first().lastUsed(), used.toMSecsSinceEpoch());
-
-        // An empty store (the history was cleared) is a good store with no entries; nothing at
-        // all, or half a document, is not.
-        const XbelReader::Result empty = XbelReader::read(xbelDocument({}));
-        QVERIFY(empty.ok && empty.bookmarks.isEmpty());
-        QVERIFY(!XbelReader::read(QByteArray()).ok);
-        QVERIFY(!XbelReader::read(doc.left(doc.size() / 2)).ok);
+        // An empty store (a good one, the history cleared) and nothing at all or half a document
+        // (no store) are the live store's test, which tells them apart through this reader.
     }
 
     // Shapes the generated stores below do not make.
@@ -203,7 +195,7 @@ private Q_SLOTS:
     }
 
     // As GLib reads them: no authority (Java's "file:/x"), extra slashes kept for the caller to
-    // standardise, and bytes that are not UTF-8 shown readably but kept.
+    // standardise (bytes that are not UTF-8, shown readably but kept, are the store's case).
     void localPaths()
     {
         for (const auto &[uri, path] : QList<QPair<const char *, const char *>> {
@@ -213,10 +205,6 @@ private Q_SLOTS:
                  { "file:///already/été", "/already/été" }, { "file:/tmp/x", "/tmp/x" },
                  { "file:////t/a.txt", "//t/a.txt" } })
             QCOMPARE(localPathFromUri(QString::fromUtf8(uri)), QString::fromUtf8(path));
-        const std::optional<LocalFile> latin1 = localFileFromUri(u"file:///t/caf%E9"_s);
-        QCOMPARE(latin1->path, u"/t/caf\uFFFD"_s);
-        QCOMPARE(latin1->nativePath, QByteArray("/t/caf\xe9"));
-        QVERIFY(localFileFromUri(u"file:///t/caf%C3%A9"_s)->nativePath.isEmpty());
         for (const char *rejected :
             { "https://example.org/a", "trash:///a", "recent:///x", "sftp://h/x",
                 "file://otherhost/x", "file:///a%2Fb", "file:///a%00b", "file:///a%zz",

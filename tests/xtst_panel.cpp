@@ -19,42 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A second X server of the test's own, without any window manager; Xvfb picks its number.
-class BareDisplay
-{
-public:
-    BareDisplay()
-    {
-        m_server.start(
-            u"Xvfb"_s, { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
-        if (m_server.waitForReadyRead(xWaitMs))
-            m_name = ":" + m_server.readLine().trimmed();
-    }
-    ~BareDisplay()
-    {
-        for (QProcess *process : { &m_wm, &m_server }) {
-            process->terminate();
-            process->waitForFinished();
-        }
-    }
-    QByteArray name() const { return m_name; }
-    void startOpenbox()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DISPLAY"_s, QString::fromLatin1(m_name));
-        m_wm.setProcessEnvironment(env);
-        m_wm.start(u"openbox"_s, {});
-    }
-
-private:
-    QProcess m_server, m_wm;
-    QByteArray m_name;
-};
-
-} // namespace
-
 class PanelTest : public QObject
 {
     Q_OBJECT
@@ -111,13 +75,11 @@ private Q_SLOTS:
             QVERIFY2(x.hasState(panel, state), state);
         // KWin maps it on the current workspace first and takes the request asked again once it
         // is mapped a moment later.
-        QVERIFY(QTest::qWaitFor(
-            [&] { return x.cardinal(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL) == 0xFFFFFFFFu; },
-            xWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            x.cardinal(panel, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL) == 0xFFFFFFFFu, xWaitMs);
         QVERIFY(xdotool({ "set_desktop", "1" }));
-        QVERIFY(QTest::qWaitFor(
-            [&] { return x.cardinal(x.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL) == 1u; },
-            xWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            x.cardinal(x.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL) == 1u, xWaitMs);
         QVERIFY(x.viewable(panel));
         QVERIFY(xdotool({ "set_desktop", "0" }));
 
@@ -133,9 +95,8 @@ private Q_SLOTS:
     {
         TempHome home;
         auto dock = std::make_unique<FakeApp>(QStringList { "--dock-top", "40" });
-        QVERIFY(QTest::qWaitFor(
-            [&] { return QGuiApplication::primaryScreen()->availableGeometry().y() == 40; },
-            xWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QGuiApplication::primaryScreen()->availableGeometry().y(), 40, xWaitMs);
         AppRun app({ u"QT_SCALE_FACTOR=1.5"_s });
         const quint32 panel = x.shownPanel(app);
         QVERIFY(panel);
@@ -182,8 +143,7 @@ private Q_SLOTS:
             QVERIFY(panel);
             if (dragging) {
                 QVERIFY(xdotool(drag.split(u' ')));
-                QVERIFY(QTest::qWaitFor(
-                    [&] { return PanelWidth::stored(*Settings::open()) == width; }, xWaitMs));
+                QTRY_VERIFY_WITH_TIMEOUT(PanelWidth::stored(*Settings::open()) == width, xWaitMs);
             }
             QVERIFY(QTest::qWaitFor([&] { return x.geometry(panel).width() == width; }, xWaitMs));
             QCOMPARE(x.geometry(panel), QRect(area.x(), area.y(), width, area.height()));
@@ -296,12 +256,16 @@ private Q_SLOTS:
     // shown with one line saying why until activation can be seen, then it follows.
     void windowManagerMissingThenLate()
     {
-        BareDisplay bare;
-        XConnection other(bare.name());
+        // A second X server of the test's own, without any window manager; Xvfb picks its number.
+        Program server({ u"Xvfb"_s, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s,
+            u"0"_s, u"1024x768x24"_s });
+        QVERIFY(server.waitForReadyRead(xWaitMs));
+        const QByteArray bare = ":" + server.readLine().trimmed();
+        XConnection other(bare);
         QVERIFY(other.ok());
         TempHome home;
         // No installed default folder handler, so the well-known file managers count.
-        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare.name()), home.isolatedDataDirs() });
+        AppRun app({ u"DISPLAY="_s + QString::fromLatin1(bare), home.isolatedDataDirs() });
         const quint32 panel = other.shownPanel(app);
         QVERIFY(panel);
         QVERIFY(app.logs(u"no EWMH window manager"_s, xWaitMs));
@@ -323,17 +287,13 @@ private Q_SLOTS:
             other.deleteRootProperty(property);
 
         // openbox arrives: from now on the panel follows.
-        bare.startOpenbox();
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW)
-                    .has_value();
-            },
-            xWaitMs));
-        FakeApp editor({ "--class", "editor,Editor" }, bare.name());
+        Program openbox({ u"DISPLAY="_s + QString::fromLatin1(bare), u"openbox"_s });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            other.cardinal(other.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW), xWaitMs);
+        FakeApp editor({ "--class", "editor,Editor" }, bare);
         QVERIFY(other.activate(editor.window()));
         QVERIFY(other.waitViewable(panel, false));
-        FakeApp files({ "--class", "thunar,Thunar" }, bare.name());
+        FakeApp files({ "--class", "thunar,Thunar" }, bare);
         QVERIFY(other.activate(files.window()));
         QVERIFY(other.waitViewable(panel));
         QCOMPARE(app.terminate(), 0);

@@ -3,22 +3,15 @@
 
 #include "FaultInjection.h"
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/inotify.h>
 #include <thread>
 
 namespace {
 
-// Markers are set before the faults are switched on, so plain strings do.
-std::string hungMarker, countedMarker, deniedMarker;
-std::atomic<bool> isReleased { true };
-std::atomic<int> stats { 0 };
-std::atomic<int> watchLimit { -1 };
 std::atomic<int> watches { 0 };
 
 bool holds(const char *path, const std::string &marker)
@@ -30,7 +23,7 @@ bool holds(const char *path, const std::string &marker)
 
 void FaultInjection::reset()
 {
-    releaseHung();
+    hung = false;
     countedMarker.clear();
     deniedMarker.clear();
     stats = 0;
@@ -38,33 +31,11 @@ void FaultInjection::reset()
     watches = 0;
 }
 
-void FaultInjection::hangOn(const char *marker)
-{
-    hungMarker = marker;
-    isReleased = false;
-}
-
-void FaultInjection::releaseHung()
-{
-    isReleased = true;
-}
-
-void FaultInjection::countStatsOf(const char *counted)
-{
-    countedMarker = counted;
-    stats = 0;
-}
-
-int FaultInjection::statCount()
-{
-    return stats;
-}
-
 int FaultInjection::stat(const char *path, struct stat *info)
 {
     if (holds(path, countedMarker))
         ++stats;
-    while (!isReleased && holds(path, hungMarker))
+    while (hung && holds(path, hungMarker))
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return ::stat(path, info);
 }
@@ -73,12 +44,6 @@ int FaultInjection::exhaustedInotifyInit(int)
 {
     errno = EMFILE;
     return -1;
-}
-
-void FaultInjection::limitWatches(int limit)
-{
-    watches = 0;
-    watchLimit = limit;
 }
 
 int FaultInjection::limitedInotifyAddWatch(int fd, const char *path, uint32_t mask)
@@ -91,11 +56,6 @@ int FaultInjection::limitedInotifyAddWatch(int fd, const char *path, uint32_t ma
     if (wd >= 0)
         ++watches;
     return wd;
-}
-
-void FaultInjection::denyOpen(const char *marker)
-{
-    deniedMarker = marker;
 }
 
 int FaultInjection::open(const char *path, int flags)

@@ -16,26 +16,25 @@
 
 using namespace Qt::StringLiterals;
 
+// What a temporary home points into itself, in the order of its folders below.
+static constexpr const char *homeVariables[]
+    = { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME" };
+
 TempHome::TempHome()
-    : m_oldHome(qgetenv("HOME"))
-    , m_oldData(qgetenv("XDG_DATA_HOME"))
-    , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
-    , m_oldCache(qgetenv("XDG_CACHE_HOME"))
 {
     QDir().mkpath(dataHome());
     QDir().mkpath(configHome());
-    qputenv("HOME", QFile::encodeName(path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome()));
+    const QString folders[] = { path(), dataHome(), configHome(), cacheHome() };
+    for (int i = 0; i < 4; ++i) {
+        m_old << qgetenv(homeVariables[i]);
+        qputenv(homeVariables[i], QFile::encodeName(folders[i]));
+    }
 }
 
 TempHome::~TempHome()
 {
-    qputenv("HOME", m_oldHome);
-    qputenv("XDG_DATA_HOME", m_oldData);
-    qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    qputenv("XDG_CACHE_HOME", m_oldCache);
+    for (int i = 0; i < 4; ++i)
+        qputenv(homeVariables[i], m_old.at(i));
 }
 
 QString TempHome::touch(const QString &relative, const QByteArray &content) const
@@ -52,10 +51,13 @@ QString TempHome::mkdir(const QString &relative) const
     return dir;
 }
 
-void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys) const
+void TempHome::folderHandler(const QString &desktopId, const QByteArray &keys, bool asDefault) const
 {
     writeFile(dataHome() + u"/applications/"_s + desktopId + u".desktop"_s,
         "[Desktop Entry]\nType=Application\nMimeType=inode/directory;\n" + keys);
+    if (asDefault)
+        writeFile(configHome() + u"/mimeapps.list"_s,
+            "[Default Applications]\ninode/directory=" + desktopId.toUtf8() + ".desktop\n");
 }
 
 QString TempHome::isolatedDataDirs() const
@@ -238,22 +240,15 @@ QStringList LogCapture::lines() const
     return captured;
 }
 
-Clients::~Clients()
+Program::Program(const QStringList &command)
 {
-    for (auto &process : m_processes) {
-        process->terminate();
-        process->waitForFinished();
-    }
+    setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // env replaces itself with the program, whose pid is then the process's.
+    start(u"env"_s, command);
 }
 
-QProcess *Clients::launch(const QString &program, const char *backend)
+Program::~Program()
 {
-    auto process = std::make_unique<QProcess>();
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"GDK_BACKEND"_s, QString::fromLatin1(backend));
-    process->setProcessEnvironment(env);
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, {});
-    m_processes.push_back(std::move(process));
-    return m_processes.back().get();
+    terminate();
+    waitForFinished();
 }

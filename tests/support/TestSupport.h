@@ -13,9 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
 #include <optional>
-#include <vector>
 
 // A private home for one test: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_CACHE_HOME point into
 // a temporary folder for the object's lifetime.
@@ -35,15 +33,17 @@ public:
     // Creates a file (and its folders) under the home; returns its absolute path.
     QString touch(const QString &relative, const QByteArray &content = "x") const;
     QString mkdir(const QString &relative) const;
-    // A desktop entry of a program that opens folders, among the home's applications.
-    void folderHandler(const QString &desktopId, const QByteArray &keys) const;
+    // A desktop entry of a program that opens folders, among the home's applications; with
+    // `asDefault`, the user's default for folders too, as other programs read it from the file.
+    void folderHandler(
+        const QString &desktopId, const QByteArray &keys, bool asDefault = false) const;
     // "XDG_DATA_DIRS=" a folder of the home's own that holds only the MIME database: a program
     // run with it sees none of the system's applications.
     QString isolatedDataDirs() const;
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldHome, m_oldData, m_oldConfig, m_oldCache;
+    QList<QByteArray> m_old; // the variables' values before
 };
 
 // An item for a local path, under its file name unless told otherwise.
@@ -102,19 +102,13 @@ public:
     QStringList lines() const;
 };
 
-// Programs a test starts as a desktop's clients, each told its GDK backend ("wayland", "x11");
-// all of them end with the object.
-class Clients
+// A program a test runs while the object lives (a desktop's client, a server): `command` is any
+// "NAME=value" entries for its environment, then the program and its arguments.
+class Program : public QProcess
 {
 public:
-    Clients() = default;
-    ~Clients();
-    Clients(const Clients &) = delete;
-    Clients &operator=(const Clients &) = delete;
-    QProcess *launch(const QString &program, const char *backend);
-
-private:
-    std::vector<std::unique_ptr<QProcess>> m_processes;
+    explicit Program(const QStringList &command);
+    ~Program() override;
 };
 
 // Whether `source` (an ActiveApplicationSource) reports a window of `client` as the active one

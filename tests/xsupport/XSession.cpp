@@ -212,12 +212,11 @@ quint32 XConnection::vanishedWindow() const
 
 FakeApp::FakeApp(const QStringList &arguments, const QByteArray &display)
 {
-    if (!display.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DISPLAY"_s, QString::fromLatin1(display));
-        m_process.setProcessEnvironment(env);
-    }
-    m_process.start(QStringLiteral(QUILLMOTH_FAKEAPP_BINARY), arguments);
+    const QByteArray name = display.isEmpty() ? qgetenv("DISPLAY") : display;
+    m_process.start(u"env"_s,
+        QStringList {
+            u"DISPLAY="_s + QString::fromLatin1(name), QStringLiteral(QUILLMOTH_FAKEAPP_BINARY) }
+            + arguments);
     if (m_process.waitForStarted(xWaitMs) && m_process.waitForReadyRead(xWaitMs)) {
         const QByteArray line = m_process.readLine().trimmed();
         if (line.startsWith("window "))
