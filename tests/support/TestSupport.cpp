@@ -242,7 +242,8 @@ QStringList LogCapture::lines() const
 
 Program::Program(const QStringList &command)
 {
-    setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The helpers' own chatter (servers, portals, terminals) would bury the test's output.
+    setStandardErrorFile(QProcess::nullDevice());
     // env replaces itself with the program, whose pid is then the process's.
     start(u"env"_s, command);
 }
