@@ -9,6 +9,7 @@
 #include "Model/Settings.h"
 #include "Platform/ColorScheme.h"
 #include "Platform/CompositorWatcher.h"
+#include "Platform/DesktopIconTheme.h"
 #include "Platform/GnomeShellExtension.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11Window.h"
@@ -56,6 +57,7 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_folderFilter(std::make_unique<FolderFilter>(*m_settings))
     , m_colorScheme(std::make_unique<ColorSchemeMonitor>())
     , m_compositor(std::make_unique<CompositorWatcher>())
+    , m_iconTheme(std::make_unique<DesktopIconTheme>())
     , m_workspace(Workspace::system())
     , m_store(std::make_unique<RecentFilesStore>())
     // Only Wayland sessions hide other windows' focus; X11 never needs the extension.
@@ -97,6 +99,7 @@ std::unique_ptr<SidebarPanel> AppDelegate::makePanel()
     const auto storeWidth = [this](int width) { PanelWidth::store(*m_settings, width); };
     connect(panel.get(), &SidebarPanel::resizeEnded, panel.get(), storeWidth);
     connect(view, &SidebarView::widthChosen, panel.get(), storeWidth);
+    connect(m_iconTheme.get(), &DesktopIconTheme::changed, view, qOverload<>(&QWidget::update));
     return panel;
 }
 

@@ -11,6 +11,7 @@
 
 class ColorSchemeMonitor;
 class CompositorWatcher;
+class DesktopIconTheme;
 class FinderFollower;
 class FolderFilter;
 class GnomeShellExtension;
@@ -21,9 +22,9 @@ class SidebarPanel;
 class Workspace;
 
 // Makes and owns every long-lived object of the program (the settings file, the folder filter, the
-// store, the colour-scheme and compositor watchers, the workspace, the GNOME Shell extension's
-// watcher, the follower and the one panel) and hands them down by reference; answers the
-// application's lifecycle. Members are destroyed in the reverse order of their declaration, so
+// store, the colour-scheme, compositor and icon-theme watchers, the workspace, the GNOME Shell
+// extension's watcher, the follower and the one panel) and hands them down by reference; answers
+// the application's lifecycle. Members are destroyed in the reverse order of their declaration, so
 // the panel goes before everything it uses.
 class AppDelegate : public QObject
 {
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<FolderFilter> m_folderFilter;
     std::unique_ptr<ColorSchemeMonitor> m_colorScheme;
     std::unique_ptr<CompositorWatcher> m_compositor;
+    std::unique_ptr<DesktopIconTheme> m_iconTheme;
     std::shared_ptr<Workspace> m_workspace;
     std::unique_ptr<RecentFilesStore> m_store;
     // Both the follower and the panel's hint listen to the one extension.

@@ -5,7 +5,6 @@
 
 #include "AppDelegate.h"
 #include "FinderFollower.h"
-#include "Platform/DesktopIconTheme.h"
 #include "Platform/DisplayDetection.h"
 #include "Platform/QuitOnSignals.h"
 #include "Platform/SingleInstance.h"
@@ -21,7 +20,6 @@ int QuillmothApp::run(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     if (headless)
         qCWarning(lcShell, "%s", headless);
-    DesktopIconTheme::adopt();
 
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::Secondary)

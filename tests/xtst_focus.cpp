@@ -14,7 +14,6 @@
 
 #include <QIcon>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -116,8 +115,8 @@ private Q_SLOTS:
         x.deleteRootProperty(BlurBehind::propertyName);
     }
 
-    // Where Qt knows no icon theme, the desktop's: XSETTINGS, else GTK's settings.ini, and only a
-    // theme that is installed.
+    // Where Qt knows no icon theme, the desktop's, followed as it changes: XSETTINGS, else GTK's
+    // settings.ini, and only a theme that is installed.
     void desktopIconTheme()
     {
         const QString daemon = QStandardPaths::findExecutable(u"xsettingsd"_s);
@@ -129,18 +128,17 @@ private Q_SLOTS:
         QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << home.path() + u"/icons"_s);
         writeFile(home.configHome() + u"/gtk-3.0/settings.ini"_s,
             "[Settings]\ngtk-icon-theme-name = Moss\n");
-        QCOMPARE(DesktopIconTheme::chosen(), u"Moss"_s);
+        const QString qtTheme = QIcon::themeName();
+        DesktopIconTheme theme;
+        QCOMPARE(QIcon::themeName(), u"Moss"_s);
 
         const QString config = home.path() + u"/xsettingsd.conf"_s;
         writeFile(config, "Net/CursorBlinkTime 1200\nNet/IconThemeName \"Tuft\"\n");
-        QProcess settings;
-        settings.start(daemon, { u"-c"_s, config });
-        QVERIFY(QTest::qWaitFor([] { return DesktopIconTheme::chosen() == u"Tuft"_s; }, xWaitMs));
+        Program settings({ daemon, u"-c"_s, config });
+        QTRY_COMPARE_WITH_TIMEOUT(QIcon::themeName(), u"Tuft"_s, xWaitMs);
         writeFile(config, "Net/IconThemeName \"Gone\"\n");
         ::kill(pid_t(settings.processId()), SIGHUP); // xsettingsd reads its file again
-        QVERIFY(QTest::qWaitFor([] { return DesktopIconTheme::chosen().isEmpty(); }, xWaitMs));
-        settings.kill();
-        settings.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(QIcon::themeName(), qtTheme, xWaitMs);
     }
 };
 

@@ -12,22 +12,6 @@
 
 #include <xcb/xfixes.h>
 
-namespace {
-
-// The XFixes extension's data, or nullptr when the server lacks it. Its version must be agreed
-// before any other XFixes request.
-const xcb_query_extension_reply_t *xfixesOf(xcb_connection_t *c)
-{
-    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
-    if (!xfixes || !xfixes->present)
-        return nullptr;
-    const Xcb::Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(c,
-        xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
-    return version && version->major_version >= 1 ? xfixes : nullptr;
-}
-
-} // namespace
-
 CompositorWatcher::CompositorWatcher(QObject *parent)
     : QObject(parent)
 {
@@ -54,20 +38,14 @@ CompositorWatcher::~CompositorWatcher()
 void CompositorWatcher::watch()
 {
     Xcb::addEventMask(m_root, XCB_EVENT_MASK_PROPERTY_CHANGE);
-    const xcb_query_extension_reply_t *xfixes = xfixesOf(m_connection);
-    if (!xfixes) {
+    const std::optional<quint8> selectionNotify = Xcb::watchSelectionOwner(m_selection);
+    if (!selectionNotify) {
         qCWarning(lcPlatform,
             "The X server has no XFixes extension, so a compositor that "
             "starts or stops later goes unnoticed");
         return;
     }
-    // A compositor that exits without giving the selection up is noticed too.
-    xcb_xfixes_select_selection_input(m_connection, m_root, m_selection,
-        XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-    xcb_flush(m_connection);
-    m_selectionNotify = quint8(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+    m_selectionNotify = *selectionNotify;
 }
 
 void CompositorWatcher::refresh()

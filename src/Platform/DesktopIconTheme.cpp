@@ -6,6 +6,7 @@
 #include "Platform/InstalledGSettings.h"
 #include "Platform/Xcb.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +15,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+
+#include <xcb/xfixes.h>
 
 namespace {
 
@@ -63,19 +66,25 @@ private:
 
 enum XSettingType : quint32 { integer = 0, string = 1, colour = 2 };
 
-QString fromXSettings()
+quint32 selectionOwner(quint32 selection)
 {
     xcb_connection_t *c = Xcb::connection();
     if (!c)
-        return {};
-    const xcb_atom_t selection
-        = Xcb::atom("_XSETTINGS_S" + QByteArray::number(Xcb::screenNumber()));
+        return XCB_WINDOW_NONE;
     const Xcb::Reply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-    if (!owner || owner->owner == XCB_WINDOW_NONE)
+    return owner ? quint32(owner->owner) : quint32(XCB_WINDOW_NONE);
+}
+
+QString fromXSettings()
+{
+    const xcb_atom_t selection
+        = Xcb::atom("_XSETTINGS_S" + QByteArray::number(Xcb::screenNumber()));
+    const xcb_window_t owner = selectionOwner(selection);
+    if (owner == XCB_WINDOW_NONE)
         return {};
     const xcb_atom_t settings = Xcb::atom("_XSETTINGS_SETTINGS");
-    const auto property = Xcb::property(c, owner->owner, settings, settings, 16384);
+    const auto property = Xcb::property(Xcb::connection(), owner, settings, settings, 16384);
     const std::optional<QByteArray> name = DesktopIconTheme::xsettingsString(
         property ? Xcb::bytes(property.get()) : QByteArray(), "Net/IconThemeName");
     return name ? QString::fromUtf8(*name) : QString();
@@ -126,13 +135,29 @@ bool installed(const QString &theme)
 
 } // namespace
 
-QString DesktopIconTheme::chosen()
+DesktopIconTheme::DesktopIconTheme(QObject *parent)
+    : QObject(parent)
+    , m_qtTheme(QIcon::themeName())
+{
+    watchXSettings();
+    watchGnome();
+    adopt();
+}
+
+DesktopIconTheme::~DesktopIconTheme()
+{
+    if (m_selection && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (m_gnome)
+        g_object_unref(m_gnome);
+}
+
+QString DesktopIconTheme::chosen(const QString &qtTheme)
 {
     // A theme Qt was given by KDE or by a Qt platform theme the user installed is the user's.
-    const QString ours = QIcon::themeName();
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME")
-        || !(
-            ours.isEmpty() || ours == QLatin1String("hicolor") || ours == QLatin1String("Adwaita")))
+        || !(qtTheme.isEmpty() || qtTheme == QLatin1String("hicolor")
+            || qtTheme == QLatin1String("Adwaita")))
         return {};
     // GTK reads XSETTINGS on X11 and GNOME's settings on Wayland, settings.ini where those are
     // silent.
@@ -140,15 +165,65 @@ QString DesktopIconTheme::chosen()
     for (const QString &theme :
         { wayland ? fromGnomeInterface() : fromXSettings(), fromGtkSettingsIni() }) {
         if (!theme.isEmpty())
-            return installed(theme) && theme != ours ? theme : QString();
+            return installed(theme) ? theme : QString();
     }
     return {};
 }
 
 void DesktopIconTheme::adopt()
 {
-    if (const QString theme = chosen(); !theme.isEmpty())
-        QIcon::setThemeName(theme);
+    const QString desktop = chosen(m_qtTheme);
+    const QString theme = desktop.isEmpty() ? m_qtTheme : desktop;
+    if (theme == QIcon::themeName())
+        return;
+    QIcon::setThemeName(theme);
+    Q_EMIT changed();
+}
+
+void DesktopIconTheme::watchXSettings()
+{
+    if (!Xcb::connection() || QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
+    m_selection = Xcb::atom("_XSETTINGS_S" + QByteArray::number(Xcb::screenNumber()));
+    m_selectionNotify = Xcb::watchSelectionOwner(m_selection).value_or(0);
+    // The owner publishes every change as a new value of a property on its window.
+    m_owner = selectionOwner(m_selection);
+    Xcb::addEventMask(m_owner, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+void DesktopIconTheme::watchGnome()
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
+    m_gnome = installedGSettings("org.gnome.desktop.interface", { "icon-theme" });
+    if (!m_gnome)
+        return;
+    g_signal_connect(m_gnome, "changed::icon-theme",
+        G_CALLBACK(+[](GSettings *, const char *, gpointer self) {
+            static_cast<DesktopIconTheme *>(self)->adopt();
+        }),
+        this);
+}
+
+bool DesktopIconTheme::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    const std::optional<quint8> type = Xcb::eventType(eventType, message);
+    if (!type)
+        return false;
+    if (m_selectionNotify && *type == m_selectionNotify) {
+        const auto *notify = static_cast<const xcb_xfixes_selection_notify_event_t *>(message);
+        if (notify->selection != m_selection)
+            return false;
+        m_owner = notify->owner;
+        Xcb::addEventMask(m_owner, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        adopt();
+    } else if (*type == XCB_PROPERTY_NOTIFY) {
+        const auto *notify = static_cast<const xcb_property_notify_event_t *>(message);
+        if (notify->window == m_owner && notify->atom == Xcb::atom("_XSETTINGS_SETTINGS"))
+            adopt();
+    }
+    return false;
 }
 
 std::optional<QByteArray> DesktopIconTheme::xsettingsString(

@@ -3,26 +3,51 @@
 
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
 #include <optional>
 
-// The icon theme the desktop chose for its applications, where Qt was not told it. Qt learns the
-// theme from KDE's settings or a Qt platform theme (qt6ct, the GTK one); elsewhere (Xfce, MATE,
-// Cinnamon, sway, a bare window manager, and GNOME for any theme but Adwaita) it draws from
-// hicolor or Adwaita while the file manager beside the panel draws from the user's theme.
-namespace DesktopIconTheme {
+typedef struct _GSettings GSettings;
 
-// The theme to use instead of Qt's: the one GTK applications use here (XSETTINGS on X11,
-// GNOME's interface settings on Wayland, then GTK's settings.ini), when it is installed and Qt
-// has no choice of its own. Empty to keep Qt's.
-QString chosen();
-// Makes `chosen()` the application's icon theme. Call once, after the application exists.
-void adopt();
+// Follows the icon theme the desktop chose for its applications where Qt was not told it. Qt
+// learns the theme from KDE's settings or a Qt platform theme (qt6ct, the GTK one); elsewhere
+// (Xfce, MATE, Cinnamon, sway, a bare window manager, and GNOME for any theme but Adwaita) it
+// would draw from hicolor or Adwaita while the file manager beside the panel draws from the
+// user's theme. The theme is the one GTK applications use: XSETTINGS on X11, GNOME's interface
+// settings on Wayland (both followed as they change), then GTK's settings.ini.
+class DesktopIconTheme : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+public:
+    // Makes the desktop's theme the application's at once.
+    explicit DesktopIconTheme(QObject *parent = nullptr);
+    ~DesktopIconTheme() override;
 
-// The string setting `name` in an XSETTINGS property's bytes; nothing when it is absent or the
-// bytes are malformed.
-std::optional<QByteArray> xsettingsString(const QByteArray &property, const QByteArray &name);
+    // The desktop's theme when it is installed and `qtTheme` (the one Qt found) is not the
+    // user's own choice; empty otherwise.
+    static QString chosen(const QString &qtTheme);
+    // The string setting `name` in an XSETTINGS property's bytes; nothing when it is absent or
+    // the bytes are malformed.
+    static std::optional<QByteArray> xsettingsString(
+        const QByteArray &property, const QByteArray &name);
 
-} // namespace DesktopIconTheme
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+Q_SIGNALS:
+    // The application's icon theme is another now: icons drawn before are stale.
+    void changed();
+
+private:
+    void adopt();
+    void watchXSettings();
+    void watchGnome();
+
+    QString m_qtTheme; // Qt's own, taken again when the desktop names nothing usable
+    quint32 m_selection = 0; // _XSETTINGS_S<screen>
+    quint32 m_owner = 0; // the selection's owner, whose property holds the settings
+    quint8 m_selectionNotify = 0;
+    GSettings *m_gnome = nullptr;
+};

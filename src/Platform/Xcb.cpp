@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QMutex>
 
+#include <xcb/xfixes.h>
+
 xcb_connection_t *Xcb::connection()
 {
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
@@ -77,6 +79,26 @@ void Xcb::addEventMask(xcb_window_t window, uint32_t mask)
     const uint32_t all = (attributes ? attributes->your_event_mask : 0) | mask;
     xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &all);
     xcb_flush(c);
+}
+
+std::optional<quint8> Xcb::watchSelectionOwner(xcb_atom_t selection)
+{
+    xcb_connection_t *c = connection();
+    const xcb_query_extension_reply_t *xfixes
+        = c ? xcb_get_extension_data(c, &xcb_xfixes_id) : nullptr;
+    if (!xfixes || !xfixes->present)
+        return std::nullopt;
+    // The version must be agreed before any other XFixes request.
+    const Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(c,
+        xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+    if (!version || version->major_version < 1)
+        return std::nullopt;
+    xcb_xfixes_select_selection_input(c, root(), selection,
+        XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(c);
+    return quint8(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
 }
 
 Xcb::Reply<xcb_get_property_reply_t> Xcb::property(xcb_connection_t *c, xcb_window_t window,

@@ -36,6 +36,10 @@ xcb_atom_t atom(const QByteArray &name);
 // Adds `mask` to the events this client selects on `window`, keeping what Qt already selected.
 void addEventMask(xcb_window_t window, uint32_t mask);
 
+// Has XFixes report every change of `selection`'s owner, an owner that exits without giving it
+// up included; the type of those events, or nothing without X11 or XFixes.
+std::optional<quint8> watchSelectionOwner(xcb_atom_t selection);
+
 // A window's property, or empty when the window or the property is missing. Errors (a window
 // destroyed meanwhile) are dropped. `longLength` counts 32-bit units.
 Reply<xcb_get_property_reply_t> property(xcb_connection_t *c, xcb_window_t window,

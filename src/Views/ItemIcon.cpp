@@ -77,6 +77,12 @@ QPixmap render(const QIcon &icon)
 
 QPixmap ItemIcon::icon(const RecentItem &item)
 {
+    // Icons drawn from another theme are stale once the desktop changes it.
+    static QString cachedTheme;
+    if (QIcon::themeName() != cachedTheme) {
+        iconCache().clear();
+        cachedTheme = QIcon::themeName();
+    }
     const QString key = item.url().toLocalFile();
     if (QPixmap *cached = iconCache().object(key))
         return *cached;
