@@ -46,8 +46,11 @@ public:
     // last one to it is unchanged and held no element the cache lacks: what lies between
     // (spaces, a title) then reads as before, as nothing.
     EntryPtr nextInRun(qsizetype &offset, qsizetype &length);
-    // Whether enough changed that finding elements by their bytes pays.
-    bool isWorthSearching() const { return m_changedBytes >= searchFromBytes; }
+    // Whether enough changed that finding elements by their bytes pays (never in a first read).
+    bool isWorthSearching() const
+    {
+        return m_changedBytes >= searchFromBytes && !m_elements.empty();
+    }
     // How many bytes of the document being read lie between its unchanged start and end.
     qsizetype changedBytes() const { return m_changedBytes; }
     // The last read's element with exactly these bytes.

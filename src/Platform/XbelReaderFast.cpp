@@ -31,13 +31,6 @@ constexpr std::string_view bookmarkNamespace
 constexpr std::string_view mimeNamespace = "http://www.freedesktop.org/standards/shared-mime-info";
 constexpr std::string_view metadataOwner = "http://freedesktop.org";
 
-qint64 isoTime(std::string_view raw)
-{
-    if (const std::optional<qint64> time = StoreTimestamp::parseIso8601(raw))
-        return *time;
-    throw GiveUp {};
-}
-
 qint64 unixTime(std::string_view raw)
 {
     if (const std::optional<qint64> time = StoreTimestamp::parseUnixSeconds(raw))
@@ -237,7 +230,21 @@ private:
             std::exchange(m_afterUncached, false));
     }
 
-    static BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
+    // Writers mostly give an entry's dates and its applications' the same moment: a time
+    // written as the last one was is not parsed again.
+    qint64 isoTime(std::string_view raw)
+    {
+        if (!m_lastTimeText.empty() && raw == m_lastTimeText)
+            return m_lastTime;
+        const std::optional<qint64> time = StoreTimestamp::parseIso8601(raw);
+        if (!time)
+            throw GiveUp {};
+        m_lastTimeText = raw;
+        m_lastTime = *time;
+        return *time;
+    }
+
+    BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
     {
         BookmarkAttributes bookmark;
         bool hasHref = false;
@@ -460,6 +467,8 @@ private:
     const char *const m_begin;
     static constexpr size_t maxCachedElementBytes = 64 * 1024;
     bool m_usedNow = false; // the current bookmark took "now" for a missing date
+    std::string_view m_lastTimeText; // into the document
+    qint64 m_lastTime = 0;
     qint64 m_lastNewest = 0;
     bool m_lastAppended = false;
     std::size_t m_lastHrefHash = 0;
