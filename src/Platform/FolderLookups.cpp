@@ -55,6 +55,7 @@ struct FolderLookups::Folder
     qint64 modifiedNs = 0;
     bool settled = false; // no later change can have kept the same time stamp
     Found found;
+    QList<QByteArray> paths; // looked up, in order: a read of the same ones reuses `found`
 
     bool isUnchangedAt(const struct stat &info) const
     {
@@ -81,6 +82,8 @@ struct FolderLookups::Task
     std::atomic<int> state { running };
 
     void run();
+    void lookUpEach(bool reuse);
+    void finish();
 };
 
 struct FolderLookups::Batch
@@ -105,6 +108,21 @@ void FolderLookups::Task::run()
         result.modifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
         result.settled = result.modifiedNs + settledAfterNs < startedNs;
     }
+    // The same locations in an unchanged folder: what was found stands, without a look-up
+    // or a copy per location.
+    if (reuse && previous->paths == paths) {
+        result.found = previous->found;
+        result.paths = paths;
+        lastProgressMs = steadyMs();
+    } else {
+        lookUpEach(reuse);
+    }
+    finish();
+}
+
+void FolderLookups::Task::lookUpEach(bool reuse)
+{
+    result.paths = paths;
     result.found.reserve(paths.size());
     for (const QByteArray &path : paths) {
         const auto known = reuse ? previous->found.constFind(path) : Found::const_iterator();
@@ -114,6 +132,10 @@ void FolderLookups::Task::run()
             result.found.insert(path, FileAttributes::lookup(path));
         lastProgressMs = steadyMs();
     }
+}
+
+void FolderLookups::Task::finish()
+{
     isDone = true;
     int expected = running;
     if (state.compare_exchange_strong(expected, finished)) {
@@ -229,6 +251,7 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
                 || folder->inode != task->result.inode)
                 unsettled << task->folder;
             folder->found.insert(task->result.found);
+            folder->paths += task->result.paths;
         }
         if (!task->folderFound)
             unsettled << task->folder;
