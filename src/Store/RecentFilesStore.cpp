@@ -21,6 +21,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 // Warnings by default: the info line names the user's files, so it shows only when asked for.
 Q_LOGGING_CATEGORY(storeLog, QUILLMOTH_APP_ID ".store", QtWarningMsg)
@@ -152,13 +153,14 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
 }
 
 RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &results,
-    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, const Made &known)
+    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, Made made,
+    quint64 serial)
 {
     // Comparing dates in one time spec avoids a local-time conversion per comparison.
     const std::optional<QDateTime> utcCutoff
         = cutoff ? std::optional(cutoff->toUTC()) : std::nullopt;
     Built built;
-    built.made.reserve(results.size());
+    built.made = std::move(made);
     QSet<QUrl> seen;
     seen.reserve(results.size());
     built.items.reserve(results.size());
@@ -166,11 +168,16 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
         if (!result)
             continue;
         // A result kept from the last report makes the same item; only the cutoff moves.
-        const auto found = known.constFind(result.get());
-        std::optional<RecentItem> item
-            = found != known.cend() ? found->second : makeItem(*result, std::nullopt, hidden);
-        if (result->attributesRead)
-            built.made.insert(result.get(), { result, item });
+        std::optional<RecentItem> item;
+        const auto found = built.made.find(result.get());
+        if (found != built.made.end()) {
+            found->build = serial;
+            item = found->item;
+        } else {
+            item = makeItem(*result, std::nullopt, hidden);
+            if (result->attributesRead)
+                built.made.insert(result.get(), { result, item, serial });
+        }
         if (!item || (utcCutoff && item->date() < *utcCutoff))
             continue;
         // One item per location: the id is the standardised URL, however the store spelled it.
@@ -180,6 +187,7 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
             continue;
         built.items.append(std::move(*item));
     }
+    built.made.removeIf([serial](const auto &entry) { return entry.value().build != serial; });
     // The results come newest first already, unless some fell back to their content's date.
     const auto newerFirst
         = [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); };
@@ -191,7 +199,7 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
 QList<RecentItem> RecentFilesStore::buildItems(
     const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff)
 {
-    return build(results, cutoff, HiddenLocations::current(), {}).items;
+    return build(results, cutoff, HiddenLocations::current(), {}, 1).items;
 }
 
 void RecentFilesStore::queryUpdated()
@@ -205,10 +213,13 @@ void RecentFilesStore::queryUpdated()
         m_made.clear();
     m_madeWith = hidden;
     // Off the main thread: a list of 100,000 entries must not hold it up for a frame.
+    // The table goes with the build, which changes it in place; a build started before this
+    // one ends (which is rare) starts from an empty table.
     m_build.setFuture(QtConcurrent::run(
-        [results = m_query->results(), known = m_made, hidden,
-            cutoff = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays)] {
-            return build(results, cutoff, hidden, known);
+        [results = m_query->results(), made = std::exchange(m_made, {}), hidden,
+            cutoff = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays),
+            serial = ++m_buildSerial]() mutable {
+            return build(results, cutoff, hidden, std::move(made), serial);
         }));
 }
 
