@@ -63,6 +63,8 @@ private:
     {
         std::shared_ptr<const MetadataItem> result;
         std::optional<RecentItem> item;
+        size_t idHash = 0; // of the item's id, made once
+        qint64 dateMs = 0; // the item's date: compared as a number, not as a date
         quint64 build = 0;
     };
     using Made = QHash<const MetadataItem *, MadeItem>;
