@@ -104,8 +104,8 @@ public:
         m_scanner.expectEnd();
         // Unchanged bookmarks are told apart among themselves (they were in the last read);
         // only one also read or found anew makes a duplicate.
-        for (const XbelBookmarkCache::Entry *entry : m_unchanged)
-            if (m_seen.contains(entry->href, entry->hrefHash))
+        for (const auto &[href, hash] : m_unchanged)
+            if (m_seen.contains(href, hash))
                 throw GiveUp {};
         return std::move(m_bookmarks);
     }
@@ -192,9 +192,11 @@ private:
         const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
         if (!entry || (recent && !entry->bookmark))
             return false;
+        const std::string_view href = entry->href(m_begin + offset);
         if (unchanged)
-            m_unchanged.push_back(entry.get()); // checked against the others at the end
-        else if (!m_seen.insert(entry->href, entry->hrefHash))
+            m_unchanged.emplace_back(
+                href, entry->hrefHash); // checked against the others at the end
+        else if (!m_seen.insert(href, entry->hrefHash))
             throw GiveUp {};
         if (recent)
             m_bookmarks.append(*entry->bookmark);
@@ -221,7 +223,12 @@ private:
     void remember(const char *start, std::string_view href)
     {
         auto entry = std::make_shared<XbelBookmarkCache::Entry>();
-        entry->href = std::string(href);
+        if (href.data() >= start && href.data() + href.size() <= m_scanner.position()) {
+            entry->hrefAt = std::uint32_t(href.data() - start);
+            entry->hrefLength = std::uint32_t(href.size());
+        } else {
+            entry->decodedHref = std::string(href);
+        }
         entry->hrefHash = m_lastHrefHash;
         entry->lastUsed = m_lastNewest;
         if (m_lastAppended)
@@ -476,8 +483,8 @@ private:
     bool m_afterUncached = false;
     QList<StoreBookmark> m_bookmarks;
     HrefSet m_seen; // of the bookmarks not in m_unchanged
-    // Bookmarks taken from the unchanged start or end; the cache keeps them alive.
-    std::vector<const XbelBookmarkCache::Entry *> m_unchanged;
+    // The hrefs (with their hashes) of bookmarks taken from the unchanged start or end.
+    std::vector<std::pair<std::string_view, std::size_t>> m_unchanged;
     std::deque<std::string> m_ownedHrefs;
     std::vector<RawApplication> m_apps;
     // Attribute lists reused per nesting level, so reading allocates nothing per element.
