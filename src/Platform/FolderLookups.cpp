@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -70,12 +71,17 @@ struct FolderLookups::Task
 
     QByteArray folder;
     QList<QByteArray> paths;
+    qsizetype at = 0; // where `paths` start among the folder's
+    qsizetype folderPaths = 0; // how many the folder has in all
     std::shared_ptr<const Folder> previous;
     std::weak_ptr<Batch> batch; // the batch holds its tasks
     std::function<void()> returned;
 
     Folder result;
     bool folderFound = false;
+    // The folder did not change and these are the locations of the last look-ups, at the same
+    // place: the last look-ups stand as they are (`result.found` stays empty).
+    bool asBefore = false;
     std::atomic<bool> isStarted { false };
     std::atomic<bool> isDone { false };
     std::atomic<qint64> lastProgressMs { 0 };
@@ -110,19 +116,17 @@ void FolderLookups::Task::run()
     }
     // The same locations in an unchanged folder: what was found stands, without a look-up
     // or a copy per location.
-    if (reuse && previous->paths == paths) {
-        result.found = previous->found;
-        result.paths = paths;
-        lastProgressMs = steadyMs();
-    } else {
+    asBefore = reuse && previous->paths.size() == folderPaths
+        && std::equal(paths.cbegin(), paths.cend(), previous->paths.cbegin() + at);
+    result.paths = paths;
+    if (!asBefore)
         lookUpEach(reuse);
-    }
+    lastProgressMs = steadyMs();
     finish();
 }
 
 void FolderLookups::Task::lookUpEach(bool reuse)
 {
-    result.paths = paths;
     result.found.reserve(paths.size());
     for (const QByteArray &path : paths) {
         const auto known = reuse ? previous->found.constFind(path) : Found::const_iterator();
@@ -201,6 +205,8 @@ std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(const ByFolder &
             auto task = std::make_shared<Task>();
             task->folder = it.key();
             task->paths = it.value().mid(at, chunkSize);
+            task->at = at;
+            task->folderPaths = it.value().size();
             task->previous = previous;
             task->batch = batch;
             task->returned = m_returned;
@@ -256,6 +262,7 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
         if (!task->folderFound)
             unsettled << task->folder;
     }
+    takeUnchanged(batch, folders);
     for (auto it = folders.cbegin(); it != folders.cend(); ++it)
         outcome.found.insert(it.key(), it.value()->found);
     for (const QByteArray &folder : std::as_const(outcome.givenUp))
@@ -265,4 +272,28 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
             folders[folder]->settled = false;
     // Only the folders of this read are kept, so the memory follows the store.
     m_folders = std::move(folders);
+}
+
+void FolderLookups::takeUnchanged(
+    const Batch &batch, QHash<QByteArray, std::shared_ptr<Folder>> &folders)
+{
+    // A folder all of whose tasks found it as before keeps the last look-ups, shared.
+    QSet<QByteArray> changed;
+    for (const std::shared_ptr<Task> &task : batch.tasks)
+        if (task->state != Task::finished || !task->asBefore)
+            changed << task->folder;
+    for (const std::shared_ptr<Task> &task : batch.tasks) {
+        if (task->state != Task::finished || !task->asBefore || !folders.contains(task->folder))
+            continue;
+        Folder &folder = *folders[task->folder];
+        if (!changed.contains(task->folder)) {
+            folder.found = task->previous->found;
+            folder.paths = task->previous->paths;
+            continue;
+        }
+        // Another task of the folder saw it change meanwhile: this one's locations are taken
+        // from the last look-ups one by one.
+        for (const QByteArray &path : std::as_const(task->paths))
+            folder.found.insert(path, task->previous->found.value(path));
+    }
 }
