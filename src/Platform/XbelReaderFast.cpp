@@ -223,7 +223,7 @@ private:
     void remember(const char *start, std::string_view href)
     {
         auto entry = std::make_shared<XbelBookmarkCache::Entry>();
-        if (href.data() >= start && href.data() + href.size() <= m_scanner.position()) {
+        if (!m_lastHrefDecoded) {
             entry->hrefAt = std::uint32_t(href.data() - start);
             entry->hrefLength = std::uint32_t(href.size());
         } else {
@@ -284,6 +284,7 @@ private:
         // string's characters do not move with it).
         if (!storage.empty())
             href = m_ownedHrefs.emplace_back(std::move(storage));
+        m_lastHrefDecoded = href.data() != raw.data();
         m_lastHrefHash = HrefSet::hashOf(href);
         if (!m_seen.insert(href, m_lastHrefHash))
             throw GiveUp {};
@@ -479,6 +480,7 @@ private:
     qint64 m_lastNewest = 0;
     bool m_lastAppended = false;
     std::size_t m_lastHrefHash = 0;
+    bool m_lastHrefDecoded = false; // its entities replaced, so not a view of the element
     // A bookmark the cache will not hold was read since the last one it will.
     bool m_afterUncached = false;
     QList<StoreBookmark> m_bookmarks;
