@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -55,6 +56,7 @@ struct FolderLookups::Folder
     qint64 modifiedNs = 0;
     bool settled = false; // no later change can have kept the same time stamp
     Found found;
+    QList<QByteArray> paths; // looked up, in order: a read of the same ones reuses `found`
 
     bool isUnchangedAt(const struct stat &info) const
     {
@@ -69,18 +71,25 @@ struct FolderLookups::Task
 
     QByteArray folder;
     QList<QByteArray> paths;
+    qsizetype at = 0; // where `paths` start among the folder's
+    qsizetype folderPaths = 0; // how many the folder has in all
     std::shared_ptr<const Folder> previous;
     std::weak_ptr<Batch> batch; // the batch holds its tasks
     std::function<void()> returned;
 
     Folder result;
     bool folderFound = false;
+    // The folder did not change and these are the locations of the last look-ups, at the same
+    // place: the last look-ups stand as they are (`result.found` stays empty).
+    bool asBefore = false;
     std::atomic<bool> isStarted { false };
     std::atomic<bool> isDone { false };
     std::atomic<qint64> lastProgressMs { 0 };
     std::atomic<int> state { running };
 
     void run();
+    void lookUpEach(bool reuse);
+    void finish();
 };
 
 struct FolderLookups::Batch
@@ -105,6 +114,19 @@ void FolderLookups::Task::run()
         result.modifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
         result.settled = result.modifiedNs + settledAfterNs < startedNs;
     }
+    // The same locations in an unchanged folder: what was found stands, without a look-up
+    // or a copy per location.
+    asBefore = reuse && previous->paths.size() == folderPaths
+        && std::equal(paths.cbegin(), paths.cend(), previous->paths.cbegin() + at);
+    result.paths = paths;
+    if (!asBefore)
+        lookUpEach(reuse);
+    lastProgressMs = steadyMs();
+    finish();
+}
+
+void FolderLookups::Task::lookUpEach(bool reuse)
+{
     result.found.reserve(paths.size());
     for (const QByteArray &path : paths) {
         const auto known = reuse ? previous->found.constFind(path) : Found::const_iterator();
@@ -114,6 +136,10 @@ void FolderLookups::Task::run()
             result.found.insert(path, FileAttributes::lookup(path));
         lastProgressMs = steadyMs();
     }
+}
+
+void FolderLookups::Task::finish()
+{
     isDone = true;
     int expected = running;
     if (state.compare_exchange_strong(expected, finished)) {
@@ -179,6 +205,8 @@ std::shared_ptr<FolderLookups::Batch> FolderLookups::startTasks(const ByFolder &
             auto task = std::make_shared<Task>();
             task->folder = it.key();
             task->paths = it.value().mid(at, chunkSize);
+            task->at = at;
+            task->folderPaths = it.value().size();
             task->previous = previous;
             task->batch = batch;
             task->returned = m_returned;
@@ -229,10 +257,12 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
                 || folder->inode != task->result.inode)
                 unsettled << task->folder;
             folder->found.insert(task->result.found);
+            folder->paths += task->result.paths;
         }
         if (!task->folderFound)
             unsettled << task->folder;
     }
+    takeUnchanged(batch, folders);
     for (auto it = folders.cbegin(); it != folders.cend(); ++it)
         outcome.found.insert(it.key(), it.value()->found);
     for (const QByteArray &folder : std::as_const(outcome.givenUp))
@@ -242,4 +272,28 @@ void FolderLookups::collect(const Batch &batch, Outcome &outcome)
             folders[folder]->settled = false;
     // Only the folders of this read are kept, so the memory follows the store.
     m_folders = std::move(folders);
+}
+
+void FolderLookups::takeUnchanged(
+    const Batch &batch, QHash<QByteArray, std::shared_ptr<Folder>> &folders)
+{
+    // A folder all of whose tasks found it as before keeps the last look-ups, shared.
+    QSet<QByteArray> changed;
+    for (const std::shared_ptr<Task> &task : batch.tasks)
+        if (task->state != Task::finished || !task->asBefore)
+            changed << task->folder;
+    for (const std::shared_ptr<Task> &task : batch.tasks) {
+        if (task->state != Task::finished || !task->asBefore || !folders.contains(task->folder))
+            continue;
+        Folder &folder = *folders[task->folder];
+        if (!changed.contains(task->folder)) {
+            folder.found = task->previous->found;
+            folder.paths = task->previous->paths;
+            continue;
+        }
+        // Another task of the folder saw it change meanwhile: this one's locations are taken
+        // from the last look-ups one by one.
+        for (const QByteArray &path : std::as_const(task->paths))
+            folder.found.insert(path, task->previous->found.value(path));
+    }
 }

@@ -61,6 +61,8 @@ private:
     std::shared_ptr<Batch> startTasks(const ByFolder &byFolder);
     void waitFor(Batch &batch, Outcome &outcome);
     void collect(const Batch &batch, Outcome &outcome);
+    static void takeUnchanged(
+        const Batch &batch, QHash<QByteArray, std::shared_ptr<Folder>> &folders);
 
     QHash<QByteArray, std::shared_ptr<Folder>> m_folders;
     QHash<QByteArray, std::shared_ptr<Task>> m_stuck;

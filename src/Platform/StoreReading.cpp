@@ -178,19 +178,26 @@ StoreReading::Results StoreReading::collect(
     if (!inPlace)
         known.reserve(pending.size());
     QStringList leftOut;
+    const QHash<QByteArray, FolderFound> folders = foldersOf(outcome);
     for (Pending &entry : pending) {
         std::optional<FileAttributes> attributes;
+        bool stands = false;
         const Location &location = entry.location();
         if (!location.path.isEmpty()) {
-            const std::optional<FileAttributes> *found
-                = outcome.find(location.folder, location.path);
-            if (!found) {
+            const auto folder = folders.constFind(location.folder);
+            const bool inFolder = folder != folders.cend();
+            // What the last read found there, so its still current result stands.
+            stands = inFolder && folder->asLastRead && entry.known && entry.known->attributesRead;
+            const auto found = inFolder && !stands ? folder->found->constFind(location.path)
+                                                   : FolderLookups::Found::const_iterator();
+            if (!inFolder || (!stands && found == folder->found->cend())) {
                 leftOut << entry.bookmark->href; // its folder hung: tried again at the next read
                 continue;
             }
-            attributes = *found;
+            if (!stands)
+                attributes = *found;
         }
-        results << resultOf(entry, std::move(attributes));
+        results << (stands ? entry.known : resultOf(entry, std::move(attributes)));
         const std::shared_ptr<const MetadataItem> &result = results.constLast();
         if (!inPlace)
             known.insert(entry.bookmark->href, Known { result->lastUsed, result, location });
@@ -201,7 +208,23 @@ StoreReading::Results StoreReading::collect(
         m_known = std::move(known);
     for (const QString &href : std::as_const(leftOut))
         m_known.remove(href);
+    m_lastFound = outcome.found;
     return results;
+}
+
+// Each folder's look-ups, and whether they are the very ones of the last read (the folder
+// did not change, so the look-ups handed back what they found then).
+QHash<QByteArray, StoreReading::FolderFound> StoreReading::foldersOf(
+    const FolderLookups::Outcome &outcome) const
+{
+    QHash<QByteArray, FolderFound> folders;
+    folders.reserve(outcome.found.size());
+    for (auto it = outcome.found.cbegin(); it != outcome.found.cend(); ++it) {
+        const auto last = m_lastFound.constFind(it.key());
+        folders.insert(it.key(),
+            { &it.value(), last != m_lastFound.cend() && last->isSharedWith(it.value()) });
+    }
+    return folders;
 }
 
 std::shared_ptr<const MetadataItem> StoreReading::resultOf(

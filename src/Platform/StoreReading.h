@@ -56,6 +56,12 @@ private:
         Location location;
     };
     struct Pending;
+    struct FolderFound
+    {
+        const FolderLookups::Found *found;
+        bool asLastRead;
+    };
+    QHash<QByteArray, FolderFound> foldersOf(const FolderLookups::Outcome &outcome) const;
     Results resultsFor(
         const QList<StoreBookmark> &bookmarks, std::optional<qint64> cutoffMs, Snapshot &snapshot);
     QList<Pending> pendingFor(
@@ -70,5 +76,7 @@ private:
     // The last read's locations by folder, to look up and to watch.
     FolderLookups::ByFolder m_byFolder;
     QHash<QByteArray, QSet<QByteArray>> m_folders;
+    // The last read's look-ups by folder: every result it kept agrees with them.
+    QHash<QByteArray, FolderLookups::Found> m_lastFound;
     bool m_hadEveryResult = false; // no location of the last read was left out
 };

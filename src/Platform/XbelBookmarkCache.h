@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 #include <cstddef>
+#include <cstdint>
 
 #include <memory>
 #include <optional>
@@ -28,11 +29,22 @@ class XbelBookmarkCache
 public:
     struct Entry
     {
-        std::string href; // decoded
+        // The decoded href: where it stands within the element's bytes, or (only when it had
+        // entities) a copy. Most elements then need no string of their own.
+        std::string decodedHref;
+        std::uint32_t hrefAt = 0;
+        std::uint32_t hrefLength = 0;
         std::size_t hrefHash = 0; // HrefSet::hashOf(href), made once
         qint64 lastUsed = 0;
         // Only for entries used at or after the reader's minimum when they were parsed.
         std::optional<StoreBookmark> bookmark;
+
+        // The href, for the element's bytes starting at `element`.
+        std::string_view href(const char *element) const
+        {
+            return decodedHref.empty() ? std::string_view(element + hrefAt, hrefLength)
+                                       : std::string_view(decodedHref);
+        }
     };
     using EntryPtr = std::shared_ptr<const Entry>;
 
@@ -46,8 +58,11 @@ public:
     // last one to it is unchanged and held no element the cache lacks: what lies between
     // (spaces, a title) then reads as before, as nothing.
     EntryPtr nextInRun(qsizetype &offset, qsizetype &length);
-    // Whether enough changed that finding elements by their bytes pays.
-    bool isWorthSearching() const { return m_changedBytes >= searchFromBytes; }
+    // Whether enough changed that finding elements by their bytes pays (never in a first read).
+    bool isWorthSearching() const
+    {
+        return m_changedBytes >= searchFromBytes && !m_elements.empty();
+    }
     // How many bytes of the document being read lie between its unchanged start and end.
     qsizetype changedBytes() const { return m_changedBytes; }
     // The last read's element with exactly these bytes.

@@ -31,13 +31,6 @@ constexpr std::string_view bookmarkNamespace
 constexpr std::string_view mimeNamespace = "http://www.freedesktop.org/standards/shared-mime-info";
 constexpr std::string_view metadataOwner = "http://freedesktop.org";
 
-qint64 isoTime(std::string_view raw)
-{
-    if (const std::optional<qint64> time = StoreTimestamp::parseIso8601(raw))
-        return *time;
-    throw GiveUp {};
-}
-
 qint64 unixTime(std::string_view raw)
 {
     if (const std::optional<qint64> time = StoreTimestamp::parseUnixSeconds(raw))
@@ -111,8 +104,8 @@ public:
         m_scanner.expectEnd();
         // Unchanged bookmarks are told apart among themselves (they were in the last read);
         // only one also read or found anew makes a duplicate.
-        for (const XbelBookmarkCache::Entry *entry : m_unchanged)
-            if (m_seen.contains(entry->href, entry->hrefHash))
+        for (const auto &[href, hash] : m_unchanged)
+            if (m_seen.contains(href, hash))
                 throw GiveUp {};
         return std::move(m_bookmarks);
     }
@@ -199,9 +192,11 @@ private:
         const bool recent = entry && (!m_minimumLastUsed || entry->lastUsed >= *m_minimumLastUsed);
         if (!entry || (recent && !entry->bookmark))
             return false;
+        const std::string_view href = entry->href(m_begin + offset);
         if (unchanged)
-            m_unchanged.push_back(entry.get()); // checked against the others at the end
-        else if (!m_seen.insert(entry->href, entry->hrefHash))
+            m_unchanged.emplace_back(
+                href, entry->hrefHash); // checked against the others at the end
+        else if (!m_seen.insert(href, entry->hrefHash))
             throw GiveUp {};
         if (recent)
             m_bookmarks.append(*entry->bookmark);
@@ -228,7 +223,12 @@ private:
     void remember(const char *start, std::string_view href)
     {
         auto entry = std::make_shared<XbelBookmarkCache::Entry>();
-        entry->href = std::string(href);
+        if (!m_lastHrefDecoded) {
+            entry->hrefAt = std::uint32_t(href.data() - start);
+            entry->hrefLength = std::uint32_t(href.size());
+        } else {
+            entry->decodedHref = std::string(href);
+        }
         entry->hrefHash = m_lastHrefHash;
         entry->lastUsed = m_lastNewest;
         if (m_lastAppended)
@@ -237,7 +237,21 @@ private:
             std::exchange(m_afterUncached, false));
     }
 
-    static BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
+    // Writers mostly give an entry's dates and its applications' the same moment: a time
+    // written as the last one was is not parsed again.
+    qint64 isoTime(std::string_view raw)
+    {
+        if (!m_lastTimeText.empty() && raw == m_lastTimeText)
+            return m_lastTime;
+        const std::optional<qint64> time = StoreTimestamp::parseIso8601(raw);
+        if (!time)
+            throw GiveUp {};
+        m_lastTimeText = raw;
+        m_lastTime = *time;
+        return *time;
+    }
+
+    BookmarkAttributes bookmarkAttributes(const Attributes &attrs)
     {
         BookmarkAttributes bookmark;
         bool hasHref = false;
@@ -270,6 +284,7 @@ private:
         // string's characters do not move with it).
         if (!storage.empty())
             href = m_ownedHrefs.emplace_back(std::move(storage));
+        m_lastHrefDecoded = href.data() != raw.data();
         m_lastHrefHash = HrefSet::hashOf(href);
         if (!m_seen.insert(href, m_lastHrefHash))
             throw GiveUp {};
@@ -460,15 +475,18 @@ private:
     const char *const m_begin;
     static constexpr size_t maxCachedElementBytes = 64 * 1024;
     bool m_usedNow = false; // the current bookmark took "now" for a missing date
+    std::string_view m_lastTimeText; // into the document
+    qint64 m_lastTime = 0;
     qint64 m_lastNewest = 0;
     bool m_lastAppended = false;
     std::size_t m_lastHrefHash = 0;
+    bool m_lastHrefDecoded = false; // its entities replaced, so not a view of the element
     // A bookmark the cache will not hold was read since the last one it will.
     bool m_afterUncached = false;
     QList<StoreBookmark> m_bookmarks;
     HrefSet m_seen; // of the bookmarks not in m_unchanged
-    // Bookmarks taken from the unchanged start or end; the cache keeps them alive.
-    std::vector<const XbelBookmarkCache::Entry *> m_unchanged;
+    // The hrefs (with their hashes) of bookmarks taken from the unchanged start or end.
+    std::vector<std::pair<std::string_view, std::size_t>> m_unchanged;
     std::deque<std::string> m_ownedHrefs;
     std::vector<RawApplication> m_apps;
     // Attribute lists reused per nesting level, so reading allocates nothing per element.

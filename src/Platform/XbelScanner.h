@@ -6,6 +6,7 @@
 #include "Platform/Utf8Check.h"
 #include "Platform/XmlEntities.h"
 
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -79,14 +80,28 @@ inline bool XbelScanner::isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+namespace XbelScannerDetail {
+// Per byte: 1 when it may start a name, 2 when it may continue one. A table, because names
+// are most of what the scanner reads byte by byte.
+constexpr std::array<unsigned char, 256> nameBytes = [] {
+    std::array<unsigned char, 256> table {};
+    for (int c = 0; c < 256; ++c) {
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+        const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        table[size_t(c)] = (start ? 1 : 0) | (more ? 2 : 0);
+    }
+    return table;
+}();
+} // namespace XbelScannerDetail
+
 inline bool XbelScanner::isNameStart(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+    return XbelScannerDetail::nameBytes[static_cast<unsigned char>(c)] & 1;
 }
 
 inline bool XbelScanner::isNameChar(char c)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return XbelScannerDetail::nameBytes[static_cast<unsigned char>(c)] & 2;
 }
 
 inline bool XbelScanner::isBlank(std::string_view s)
@@ -177,6 +192,13 @@ inline XbelScanner::Attribute XbelScanner::attribute()
 
 inline void XbelScanner::closeTag(std::string_view tag)
 {
+    // Mostly "</tag>" exactly: the name cannot run on past the '>'.
+    const size_t plain = tag.size() + 3;
+    if (size_t(m_end - m_p) >= plain && m_p[0] == '<' && m_p[1] == '/'
+        && std::memcmp(m_p + 2, tag.data(), tag.size()) == 0 && m_p[plain - 1] == '>') {
+        m_p += plain;
+        return;
+    }
     if (!startsWith("</"))
         throw GiveUp {};
     m_p += 2;
@@ -202,7 +224,14 @@ inline std::string_view XbelScanner::text()
 
 inline bool XbelScanner::nextChild(std::string_view parent)
 {
-    if (!isBlank(text()))
+    // Mostly spaces, tabs and line feeds up to the next tag, which need no further check;
+    // anything else takes the full check of text.
+    const char *p = m_p;
+    while (p < m_end && (*p == ' ' || *p == '\n' || *p == '\t'))
+        ++p;
+    if (p < m_end && *p == '<')
+        m_p = p;
+    else if (!isBlank(text()))
         throw GiveUp {};
     if (startsWith("</")) {
         closeTag(parent);

@@ -21,6 +21,50 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The ids of the items taken so far, by a hash made once per item: hashing every item's URL
+// again at every build costs more than the rest of taking a kept item. The ids must outlive it.
+class SeenIds
+{
+public:
+    explicit SeenIds(qsizetype count)
+    {
+        size_t capacity = 16;
+        while (capacity < size_t(count) * 2)
+            capacity *= 2;
+        m_slots.resize(capacity);
+    }
+
+    // False when the id was there already. At most `count` ids: the table never fills.
+    bool insert(const QUrl &id, size_t hash)
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot &slot = m_slots[i];
+            if (!slot.id) {
+                slot = { hash, &id };
+                return true;
+            }
+            if (slot.hash == hash && *slot.id == id)
+                return false;
+        }
+    }
+
+private:
+    struct Slot
+    {
+        size_t hash = 0;
+        const QUrl *id = nullptr;
+    };
+    std::vector<Slot> m_slots;
+};
+
+} // namespace
 
 // Warnings by default: the info line names the user's files, so it shows only when asked for.
 Q_LOGGING_CATEGORY(storeLog, QUILLMOTH_APP_ID ".store", QtWarningMsg)
@@ -152,46 +196,60 @@ std::optional<RecentItem> RecentFilesStore::makeItem(const MetadataItem &result,
 }
 
 RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &results,
-    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, const Made &known)
+    const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, Made made,
+    quint64 serial)
 {
-    // Comparing dates in one time spec avoids a local-time conversion per comparison.
-    const std::optional<QDateTime> utcCutoff
-        = cutoff ? std::optional(cutoff->toUTC()) : std::nullopt;
+    const std::optional<qint64> cutoffMs
+        = cutoff ? std::optional(cutoff->toMSecsSinceEpoch()) : std::nullopt;
     Built built;
-    built.made.reserve(results.size());
-    QSet<QUrl> seen;
-    seen.reserve(results.size());
+    built.made = std::move(made);
+    SeenIds seen(results.size());
     built.items.reserve(results.size());
+    std::vector<qint64> dates; // of the items taken, in order
+    dates.reserve(size_t(results.size()));
     for (const std::shared_ptr<const MetadataItem> &result : results) {
         if (!result)
             continue;
         // A result kept from the last report makes the same item; only the cutoff moves.
-        const auto found = known.constFind(result.get());
-        std::optional<RecentItem> item
-            = found != known.cend() ? found->second : makeItem(*result, std::nullopt, hidden);
-        if (result->attributesRead)
-            built.made.insert(result.get(), { result, item });
-        if (!item || (utcCutoff && item->date() < *utcCutoff))
+        std::optional<RecentItem> item;
+        size_t idHash = 0;
+        qint64 dateMs = 0;
+        const auto found = built.made.find(result.get());
+        if (found != built.made.end()) {
+            found->build = serial;
+            item = found->item;
+            idHash = found->idHash;
+            dateMs = found->dateMs;
+        } else {
+            item = makeItem(*result, std::nullopt, hidden);
+            if (item) {
+                idHash = qHash(item->id());
+                dateMs = item->date().toMSecsSinceEpoch();
+            }
+            if (result->attributesRead)
+                built.made.insert(result.get(), { result, item, idHash, dateMs, serial });
+        }
+        if (!item || (cutoffMs && dateMs < *cutoffMs))
             continue;
         // One item per location: the id is the standardised URL, however the store spelled it.
-        const qsizetype seenBefore = seen.size();
-        seen.insert(item->id());
-        if (seen.size() == seenBefore)
+        // (The id lives in the item's shared data, which the list keeps.)
+        if (!seen.insert(item->id(), idHash))
             continue;
         built.items.append(std::move(*item));
+        dates.push_back(dateMs);
     }
+    built.made.removeIf([serial](const auto &entry) { return entry.value().build != serial; });
     // The results come newest first already, unless some fell back to their content's date.
-    const auto newerFirst
-        = [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); };
-    if (!std::is_sorted(built.items.cbegin(), built.items.cend(), newerFirst))
-        std::stable_sort(built.items.begin(), built.items.end(), newerFirst);
+    if (!std::is_sorted(dates.cbegin(), dates.cend(), std::greater<>()))
+        std::stable_sort(built.items.begin(), built.items.end(),
+            [](const RecentItem &a, const RecentItem &b) { return a.date() > b.date(); });
     return built;
 }
 
 QList<RecentItem> RecentFilesStore::buildItems(
     const MetadataQuery::Results &results, const std::optional<QDateTime> &cutoff)
 {
-    return build(results, cutoff, HiddenLocations::current(), {}).items;
+    return build(results, cutoff, HiddenLocations::current(), {}, 1).items;
 }
 
 void RecentFilesStore::queryUpdated()
@@ -205,10 +263,13 @@ void RecentFilesStore::queryUpdated()
         m_made.clear();
     m_madeWith = hidden;
     // Off the main thread: a list of 100,000 entries must not hold it up for a frame.
+    // The table goes with the build, which changes it in place; a build started before this
+    // one ends (which is rare) starts from an empty table.
     m_build.setFuture(QtConcurrent::run(
-        [results = m_query->results(), known = m_made, hidden,
-            cutoff = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays)] {
-            return build(results, cutoff, hidden, known);
+        [results = m_query->results(), made = std::exchange(m_made, {}), hidden,
+            cutoff = Calendar::current().addingDays(QDateTime::currentDateTime(), -windowDays),
+            serial = ++m_buildSerial]() mutable {
+            return build(results, cutoff, hidden, std::move(made), serial);
         }));
 }
 

@@ -56,16 +56,26 @@ Q_SIGNALS:
     void isLoadingChanged();
 
 private:
-    // Each result's item (or none), without the cutoff, kept while the result is.
-    using Made = QHash<const MetadataItem *,
-        std::pair<std::shared_ptr<const MetadataItem>, std::optional<RecentItem>>>;
+    // Each result's item (or none), without the cutoff, kept while the result is. A build
+    // takes the table over and changes it where the results did: `build` is the serial of the
+    // last build that met the result, and the others leave.
+    struct MadeItem
+    {
+        std::shared_ptr<const MetadataItem> result;
+        std::optional<RecentItem> item;
+        size_t idHash = 0; // of the item's id, made once
+        qint64 dateMs = 0; // the item's date: compared as a number, not as a date
+        quint64 build = 0;
+    };
+    using Made = QHash<const MetadataItem *, MadeItem>;
     struct Built
     {
         QList<RecentItem> items;
         Made made;
     };
     static Built build(const MetadataQuery::Results &results,
-        const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, const Made &known);
+        const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, Made made,
+        quint64 serial);
 
     void start();
     void queryUpdated();
@@ -76,7 +86,8 @@ private:
     QList<RecentItem> m_items;
     bool m_isLoading = true;
     MetadataQuery *m_query;
-    Made m_made;
+    Made m_made; // empty while a build holds it
+    quint64 m_buildSerial = 0;
     std::optional<HiddenLocations> m_madeWith;
     bool m_isBuilding = false;
     QFutureWatcher<Built> m_build;
