@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -199,8 +200,9 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
     const std::optional<QDateTime> &cutoff, const HiddenLocations &hidden, Made made,
     quint64 serial)
 {
-    const std::optional<qint64> cutoffMs
-        = cutoff ? std::optional(cutoff->toMSecsSinceEpoch()) : std::nullopt;
+    // Without a cutoff, every date is inside it.
+    const qint64 cutoffMs
+        = cutoff ? cutoff->toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
     Built built;
     built.made = std::move(made);
     SeenIds seen(results.size());
@@ -229,7 +231,7 @@ RecentFilesStore::Built RecentFilesStore::build(const MetadataQuery::Results &re
             if (result->attributesRead)
                 built.made.insert(result.get(), { result, item, idHash, dateMs, serial });
         }
-        if (!item || (cutoffMs && dateMs < *cutoffMs))
+        if (!item || dateMs < cutoffMs)
             continue;
         // One item per location: the id is the standardised URL, however the store spelled it.
         // (The id lives in the item's shared data, which the list keeps.)
