@@ -25,6 +25,7 @@
 #include <map>
 
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -64,6 +65,49 @@ bool runUntil(const std::function<bool()> &done, int limitMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     return done();
 }
+
+// Watches this thread's event loop through a 1 ms timer: the longest time between two ticks, and
+// the most processor time the thread itself used between two ticks, which is what the program
+// held its loop up for, apart from waiting for a core on a busy machine.
+class LoopWatch
+{
+public:
+    LoopWatch()
+    {
+        m_ticker.setInterval(1);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            m_longestMs = std::max(m_longestMs, m_sinceTick.restart());
+            const qint64 cpu = threadCpuNs();
+            m_busiestNs = std::max(m_busiestNs, cpu - std::exchange(m_cpuAtTick, cpu));
+        });
+    }
+    void start()
+    {
+        m_sinceTick.start();
+        m_cpuAtTick = threadCpuNs();
+        m_ticker.start();
+    }
+    void stop() { m_ticker.stop(); }
+    void report(benchmark::State &state) const
+    {
+        state.counters["longest_stall_ms"] = double(m_longestMs);
+        state.counters["busiest_ms"] = double(m_busiestNs) / 1e6;
+    }
+
+private:
+    static qint64 threadCpuNs()
+    {
+        timespec now {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    }
+
+    QTimer m_ticker;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longestMs = 0;
+    qint64 m_busiestNs = 0;
+    qint64 m_cpuAtTick = 0;
+};
 
 std::optional<qint64> cutoffMs()
 {
@@ -192,20 +236,11 @@ void MainThreadStall(benchmark::State &state)
     writeAtomically(home.storePath(), xbelDocument(entries));
     for (auto _ : state) {
         RecentFilesStore store;
-        QElapsedTimer sinceTick, clock;
-        qint64 longest = 0;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(
-            &ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
-        sinceTick.start();
-        clock.start();
-        ticker.start();
-        while (store.items().size() < 5000 && clock.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (store.items().size() != 5000)
+        LoopWatch loop;
+        loop.start();
+        if (!runUntil([&] { return store.items().size() == 5000; }, 60000))
             state.SkipWithError("the store did not list the 5,000 files on disk");
-        state.counters["longest_stall_ms"] = double(longest);
+        loop.report(state);
     }
 }
 
@@ -251,7 +286,7 @@ void renameToPublished(benchmark::State &state, int entries, int apps, int chang
     QList<XbelEntry> &changing = changedApp < 0 ? f.entries : appEntries[changedApp];
     const QString target = changedApp < 0 ? f.storePath : appStorePath(*f.home, changedApp);
     const QString temporary = target + QStringLiteral(".new");
-    qint64 longest = 0;
+    LoopWatch loop;
     int i = 0;
     for (auto _ : state) {
         changing[changedApp < 0 ? f.firstInWindow : 0].visited
@@ -261,24 +296,19 @@ void renameToPublished(benchmark::State &state, int entries, int apps, int chang
         // it inside the rename (tens of ms for a large store), which is the writer's cost.
         flushToDisk(temporary);
         published = false;
-        QElapsedTimer sinceTick, clock;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(
-            &ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+        QElapsedTimer clock;
         clock.start();
         ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData());
         // The rename (which frees the old store) is the writer's, another program's, so the
         // event loop is watched from its end.
-        sinceTick.start();
-        ticker.start();
+        loop.start();
         if (!runUntil([&] { return published; }, 60000))
             state.SkipWithError("the rename was never published");
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
-        ticker.stop();
+        loop.stop();
         runUntil([] { return false; }, MetadataQuery::settleMs + 50); // no burst left over
     }
-    state.counters["longest_stall_ms"] = double(longest);
+    loop.report(state);
 }
 
 // The same without the event loop: a changed store read again (the others kept from the last
