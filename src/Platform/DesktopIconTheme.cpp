@@ -90,15 +90,14 @@ QString fromXSettings()
     return name ? QString::fromUtf8(*name) : QString();
 }
 
-QString fromGnomeInterface()
+// Read through the settings that are watched: GSettings reports changes only of keys read.
+QString fromGnomeInterface(GSettings *settings)
 {
-    GSettings *settings = installedGSettings("org.gnome.desktop.interface", { "icon-theme" });
     if (!settings)
         return {};
     gchar *name = g_settings_get_string(settings, "icon-theme");
     const QString theme = QString::fromUtf8(name);
     g_free(name);
-    g_object_unref(settings);
     return theme;
 }
 
@@ -152,18 +151,18 @@ DesktopIconTheme::~DesktopIconTheme()
         g_object_unref(m_gnome);
 }
 
-QString DesktopIconTheme::chosen(const QString &qtTheme)
+QString DesktopIconTheme::chosen() const
 {
     // A theme Qt was given by KDE or by a Qt platform theme the user installed is the user's.
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME")
-        || !(qtTheme.isEmpty() || qtTheme == QLatin1String("hicolor")
-            || qtTheme == QLatin1String("Adwaita")))
+        || !(m_qtTheme.isEmpty() || m_qtTheme == QLatin1String("hicolor")
+            || m_qtTheme == QLatin1String("Adwaita")))
         return {};
     // GTK reads XSETTINGS on X11 and GNOME's settings on Wayland, settings.ini where those are
     // silent.
     const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     for (const QString &theme :
-        { wayland ? fromGnomeInterface() : fromXSettings(), fromGtkSettingsIni() }) {
+        { wayland ? fromGnomeInterface(m_gnome) : fromXSettings(), fromGtkSettingsIni() }) {
         if (!theme.isEmpty())
             return installed(theme) ? theme : QString();
     }
@@ -172,7 +171,7 @@ QString DesktopIconTheme::chosen(const QString &qtTheme)
 
 void DesktopIconTheme::adopt()
 {
-    const QString desktop = chosen(m_qtTheme);
+    const QString desktop = chosen();
     const QString theme = desktop.isEmpty() ? m_qtTheme : desktop;
     if (theme == QIcon::themeName())
         return;

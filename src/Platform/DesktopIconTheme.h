@@ -26,9 +26,6 @@ public:
     explicit DesktopIconTheme(QObject *parent = nullptr);
     ~DesktopIconTheme() override;
 
-    // The desktop's theme when it is installed and `qtTheme` (the one Qt found) is not the
-    // user's own choice; empty otherwise.
-    static QString chosen(const QString &qtTheme);
     // The string setting `name` in an XSETTINGS property's bytes; nothing when it is absent or
     // the bytes are malformed.
     static std::optional<QByteArray> xsettingsString(
@@ -41,6 +38,9 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // The desktop's theme when it is installed and Qt's own is not the user's choice; empty
+    // otherwise.
+    QString chosen() const;
     void adopt();
     void watchXSettings();
     void watchGnome();
