@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <cstddef>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -38,21 +40,31 @@ template <bool attribute> __m128i disallowedBytes(__m128i x)
 #endif
 
 // One branch-free pass: `bad` collects disallowed bytes, `high` whether any byte is non-ASCII.
-template <bool attribute> inline bool isAllowed(const char *begin, const char *end)
+// `readable` is where readable memory ends, at or after `end`: a short value with sixteen
+// readable bytes ahead is checked in one load, the bytes past `end` masked off.
+template <bool attribute>
+inline bool isAllowed(const char *begin, const char *end, const char *readable)
 {
     unsigned bad = 0, high = 0;
     const char *p = begin;
 #ifdef __SSE2__
-    // Sixteen bytes at a time; the tail goes through the scalar loop below.
-    __m128i badMask = _mm_setzero_si128();
-    int highMask = 0;
-    for (; end - p >= 16; p += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        highMask |= _mm_movemask_epi8(x);
-        badMask = _mm_or_si128(badMask, disallowedBytes<attribute>(x));
+    const auto block = [&](const char *at, unsigned mask) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        high |= unsigned(_mm_movemask_epi8(x)) & mask;
+        bad |= unsigned(_mm_movemask_epi8(disallowedBytes<attribute>(x))) & mask;
+    };
+    const std::ptrdiff_t length = end - begin;
+    if (length >= 16) {
+        for (; end - p > 16; p += 16)
+            block(p, 0xffffu);
+        block(end - 16, 0xffffu); // the last sixteen, overlapping the ones before
+        p = end;
+    } else if (readable - begin >= 16) {
+        block(begin, (1u << length) - 1);
+        p = end;
     }
-    bad = unsigned(_mm_movemask_epi8(badMask));
-    high = unsigned(highMask);
+#else
+    (void)readable;
 #endif
     for (; p < end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
@@ -72,17 +84,18 @@ template <bool attribute> inline bool isAllowed(const char *begin, const char *e
 } // namespace Detail
 
 // Element text: plain UTF-8 without carriage return (which XML turns into line feed) and
-// without '>'.
-inline bool isAllowedText(const char *begin, const char *end)
+// without '>'. `readable`, when given, is where readable memory ends (at or after `end`).
+inline bool isAllowedText(const char *begin, const char *end, const char *readable = nullptr)
 {
-    return Detail::isAllowed<false>(begin, end);
+    return Detail::isAllowed<false>(begin, end, readable ? readable : end);
 }
 
 // An attribute value: plain UTF-8 with no control character at all (XML turns them into
 // spaces) and no '<'.
-inline bool isAllowedAttributeValue(const char *begin, const char *end)
+inline bool isAllowedAttributeValue(
+    const char *begin, const char *end, const char *readable = nullptr)
 {
-    return Detail::isAllowed<true>(begin, end);
+    return Detail::isAllowed<true>(begin, end, readable ? readable : end);
 }
 
 } // namespace Utf8Check

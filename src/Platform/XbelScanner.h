@@ -66,6 +66,8 @@ private:
     static bool isNameStart(char c);
     static bool isNameChar(char c);
     static bool isBlank(std::string_view s);
+    const char *skipIndentation(const char *p) const;
+    const char *valueEnd(char quote) const;
     bool startsWith(std::string_view s) const;
     void skipSpace();
     std::string_view name();
@@ -110,6 +112,54 @@ inline bool XbelScanner::isBlank(std::string_view s)
         if (!isSpace(c))
             return false;
     return true;
+}
+
+// Past the spaces, tabs and line feeds at p: a store's indentation, between every two tags.
+inline const char *XbelScanner::skipIndentation(const char *p) const
+{
+#ifdef __SSE2__
+    for (; m_end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')),
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t'))));
+        const unsigned other = ~unsigned(_mm_movemask_epi8(blank)) & 0xffffu;
+        if (other)
+            return p + __builtin_ctz(other);
+    }
+#endif
+    while (p < m_end && (*p == ' ' || *p == '\n' || *p == '\t'))
+        ++p;
+    return p;
+}
+
+// The closing quote of the attribute value that starts at m_p, its bytes checked on the way
+// (one pass over each byte, where finding the quote and checking were two).
+inline const char *XbelScanner::valueEnd(char quote) const
+{
+    const char *p = m_p;
+#ifdef __SSE2__
+    unsigned bad = 0, high = 0;
+    for (; m_end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const unsigned quotes = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote))));
+        // Only the bytes before the quote, when there is one here.
+        const unsigned mask = quotes ? (quotes & -quotes) - 1 : 0xffffu;
+        bad |= unsigned(_mm_movemask_epi8(Utf8Check::Detail::disallowedBytes<true>(x))) & mask;
+        high |= unsigned(_mm_movemask_epi8(x)) & mask;
+        if (quotes) {
+            p += __builtin_ctz(quotes);
+            if (bad || (high && !Utf8Check::isAllowedAttributeValue(m_p, p)))
+                throw GiveUp {};
+            return p;
+        }
+    }
+    if (bad)
+        throw GiveUp {};
+#endif
+    const void *close = memchr(p, quote, size_t(m_end - p));
+    if (!close || !Utf8Check::isAllowedAttributeValue(m_p, static_cast<const char *>(close)))
+        throw GiveUp {};
+    return static_cast<const char *>(close);
 }
 
 inline XbelScanner::XbelScanner(const char *begin, const char *end)
@@ -179,12 +229,7 @@ inline XbelScanner::Attribute XbelScanner::attribute()
     const char quote = m_p[1];
     m_p += 2;
     const char *start = m_p;
-    const void *close = memchr(m_p, quote, size_t(m_end - m_p));
-    if (!close)
-        throw GiveUp {};
-    m_p = static_cast<const char *>(close);
-    if (!Utf8Check::isAllowedAttributeValue(start, m_p))
-        throw GiveUp {};
+    m_p = valueEnd(quote);
     a.raw = std::string_view(start, size_t(m_p - start));
     ++m_p;
     return a;
@@ -217,7 +262,7 @@ inline std::string_view XbelScanner::text()
     if (!open)
         throw GiveUp {};
     m_p = static_cast<const char *>(open);
-    if (!Utf8Check::isAllowedText(start, m_p))
+    if (!Utf8Check::isAllowedText(start, m_p, m_end))
         throw GiveUp {};
     return std::string_view(start, size_t(m_p - start));
 }
@@ -226,9 +271,7 @@ inline bool XbelScanner::nextChild(std::string_view parent)
 {
     // Mostly spaces, tabs and line feeds up to the next tag, which need no further check;
     // anything else takes the full check of text.
-    const char *p = m_p;
-    while (p < m_end && (*p == ' ' || *p == '\n' || *p == '\t'))
-        ++p;
+    const char *p = skipIndentation(m_p);
     if (p < m_end && *p == '<')
         m_p = p;
     else if (!isBlank(text()))
@@ -275,6 +318,28 @@ inline std::string_view XbelScanner::name()
     const char *start = m_p;
     if (m_p >= m_end || !isNameStart(*m_p))
         throw GiveUp {};
+    ++m_p;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: the same classes as the table, by ranges.
+    const auto within = [](__m128i x, char low, char count) {
+        const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(low));
+        return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(char(count - 1))), offset);
+    };
+    for (; m_end - m_p >= 16; m_p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m_p));
+        const __m128i letter = within(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 26);
+        const __m128i digitOrColon = within(x, '0', 11);
+        const __m128i dashOrDot = within(x, '-', 2);
+        const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
+        const __m128i nameByte = _mm_or_si128(
+            _mm_or_si128(letter, digitOrColon), _mm_or_si128(dashOrDot, underscore));
+        const unsigned other = ~unsigned(_mm_movemask_epi8(nameByte)) & 0xffffu;
+        if (other) {
+            m_p += __builtin_ctz(other);
+            return std::string_view(start, size_t(m_p - start));
+        }
+    }
+#endif
     while (m_p < m_end && isNameChar(*m_p))
         ++m_p;
     return std::string_view(start, size_t(m_p - start));
