@@ -76,6 +76,14 @@ private Q_SLOTS:
         QCOMPARE(latin1.toLocalFile(), u"/t/caf\uFFFD.txt"_s);
         QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
         QCOMPARE(nativePath(fileUrl(u"/t/été"_s)), u"/t/été"_s.toUtf8());
+        // Made as fromLocalFile makes it, whatever the characters.
+        for (char16_t c = 1; c < 0x3000; ++c) {
+            const QString path = u"/t/a"_s + QChar(c) + u"b/c"_s + QChar(c);
+            const QUrl url = fileUrl(path);
+            QCOMPARE(url, QUrl::fromLocalFile(standardizedPath(path)));
+            QCOMPARE(url.toString(QUrl::FullyEncoded),
+                QUrl::fromLocalFile(standardizedPath(path)).toString(QUrl::FullyEncoded));
+        }
     }
 
     void persistsEveryAssignment()
