@@ -121,7 +121,8 @@ inline const char *XbelScanner::skipIndentation(const char *p) const
     for (; m_end - p >= 16; p += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
         const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')),
-            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t'))));
+            _mm_or_si128(
+                _mm_cmpeq_epi8(x, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t'))));
         const unsigned other = ~unsigned(_mm_movemask_epi8(blank)) & 0xffffu;
         if (other)
             return p + __builtin_ctz(other);
@@ -141,7 +142,8 @@ inline const char *XbelScanner::valueEnd(char quote) const
     unsigned bad = 0, high = 0;
     for (; m_end - p >= 16; p += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const unsigned quotes = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote))));
+        const unsigned quotes
+            = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote))));
         // Only the bytes before the quote, when there is one here.
         const unsigned mask = quotes ? (quotes & -quotes) - 1 : 0xffffu;
         bad |= unsigned(_mm_movemask_epi8(Utf8Check::Detail::disallowedBytes<true>(x))) & mask;
@@ -331,8 +333,8 @@ inline std::string_view XbelScanner::name()
         const __m128i digitOrColon = within(x, '0', 11);
         const __m128i dashOrDot = within(x, '-', 2);
         const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
-        const __m128i nameByte = _mm_or_si128(
-            _mm_or_si128(letter, digitOrColon), _mm_or_si128(dashOrDot, underscore));
+        const __m128i nameByte
+            = _mm_or_si128(_mm_or_si128(letter, digitOrColon), _mm_or_si128(dashOrDot, underscore));
         const unsigned other = ~unsigned(_mm_movemask_epi8(nameByte)) & 0xffffu;
         if (other) {
             m_p += __builtin_ctz(other);
