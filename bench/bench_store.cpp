@@ -206,6 +206,7 @@ void ChangedStoreToItems(benchmark::State &state)
     const StoreFixture &f = fixture(int(state.range(0)));
     const std::optional<QDateTime> cutoff = QDateTime::currentDateTime().addDays(-7);
     for (auto _ : state) {
+        const Counted counted;
         const MetadataQuery::Snapshot snapshot
             = MetadataQuery::readSnapshot(f.storePath, cutoffMs(), false);
         benchmark::DoNotOptimize(RecentFilesStore::buildItems(snapshot.results, cutoff).size());

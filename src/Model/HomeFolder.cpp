@@ -8,7 +8,14 @@
 QString HomeFolder::path()
 {
     const QByteArray home = qgetenv("HOME");
-    if (!home.isEmpty())
-        return QDir::cleanPath(QFile::decodeName(home));
-    return QDir::homePath();
+    if (home.isEmpty())
+        return QDir::homePath();
+    // Every listed item asks (for its breadcrumb): cleaned again only when HOME changed.
+    thread_local QByteArray lastHome;
+    thread_local QString lastPath;
+    if (home != lastHome) {
+        lastPath = QDir::cleanPath(QFile::decodeName(home));
+        lastHome = home;
+    }
+    return lastPath;
 }
