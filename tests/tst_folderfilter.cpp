@@ -76,7 +76,8 @@ private Q_SLOTS:
         QCOMPARE(latin1.toLocalFile(), u"/t/caf\uFFFD.txt"_s);
         QVERIFY(latin1 != fileUrl(QByteArray("/t/caf\xe8.txt")));
         QCOMPARE(nativePath(fileUrl(u"/t/été"_s)), u"/t/été"_s.toUtf8());
-        // Made as fromLocalFile makes it, whatever the characters.
+        // Made as fromLocalFile makes it, whatever the characters; '%' is a character too.
+        QCOMPARE(fileUrl(u"/t/100%41 %2F.txt"_s).toLocalFile(), u"/t/100%41 %2F.txt"_s);
         for (char16_t c = 1; c < 0x3000; ++c) {
             const QString path = u"/t/a"_s + QChar(c) + u"b/c"_s + QChar(c);
             const QUrl url = fileUrl(path);
